@@ -1,0 +1,30 @@
+#pragma once
+
+#include "platform/Browser.h"
+#include "platform/DriveTypes.h"
+#include "platform/FileDialogLibrary.h"
+#include "platform/FileSystem.h"
+#include "platform/MessageBox.h"
+#include "platform/ModulePresence.h"
+#include "platform/SingleInstance.h"
+#include "platform/SpeechObject.h"
+#include "platform/StandardFileDialog.h"
+
+#include <memory>
+
+// Everything outside the program, in one place. Start-up fills it with the
+// real implementations of this operating system; tests fill it with fakes.
+struct Platform {
+    SpeechObjectFactory speechFactory;
+    std::shared_ptr<MessageBox> messageBox;
+    std::shared_ptr<FileDialogLibrary> fileDialogLibrary;
+    std::shared_ptr<StandardFileDialog> standardFileDialog;
+    std::shared_ptr<DriveTypes> driveTypes;
+    BrowserFactory browserFactory;
+    std::shared_ptr<ModulePresence> modulePresence;
+    std::shared_ptr<FileSystem> fileSystem;
+    std::shared_ptr<SingleInstance> singleInstance;
+};
+
+// The real implementations of the operating system the program was built for.
+Platform createSystemPlatform();

@@ -1,0 +1,35 @@
+#pragma once
+
+#include "platform/SpeechObject.h"
+
+#include <QString>
+#include <memory>
+
+// The one channel every window speaks through. Once the speech object fails,
+// speech stays off for the rest of the run and every call returns at once;
+// no failure ever reaches a caller.
+class SpeechChannel
+{
+public:
+    SpeechChannel() = default;
+    SpeechChannel(const SpeechChannel&) = delete;
+    SpeechChannel& operator=(const SpeechChannel&) = delete;
+
+    // Creates the speech object and configures it. Runs once per process;
+    // a second call does nothing.
+    void VobrInit(const SpeechObjectFactory& factory);
+
+    void Voice(const QString& text);
+    void Quick();
+    void VoiceWait();
+
+    bool VoiceEnabled() const { return m_enabled; }
+    bool hasVoiceObject() const { return m_object != nullptr; }
+
+private:
+    template <typename Call> void call(Call&& c);
+
+    std::unique_ptr<SpeechObject> m_object;
+    bool m_enabled = false;
+    bool m_initialised = false;
+};

@@ -1,0 +1,42 @@
+#pragma once
+
+#include "platform/SpeechObject.h"
+
+#include <QString>
+#include <QStringList>
+#include <memory>
+
+// A speech object that writes down every call in order, as
+// "Configure(33)", "Interrupt", "Speak:<text>", "WaitDone", and can be told to
+// fail the n-th call of a kind. The log outlives the object (shared), so a test
+// can read it after handing the object to the program.
+class RecordingSpeechObject : public SpeechObject
+{
+public:
+    struct Log {
+        QStringList calls;
+        // 1-based number of the call of that kind that fails; 0: none fails.
+        int failSpeakAt = 0;
+        int failInterruptAt = 0;
+        int failConfigureAt = 0;
+        int failWaitDoneAt = 0;
+        int speaks = 0, interrupts = 0, configures = 0, waits = 0;
+
+        void clear() { calls.clear(); }
+        // Only the texts handed to Speak, in order.
+        QStringList spoken() const;
+    };
+
+    explicit RecordingSpeechObject(std::shared_ptr<Log> log) : m_log(std::move(log)) {}
+
+    int Speak(const QString& text, int flags) override;
+    int Interrupt() override;
+    int Configure(int value) override;
+    int WaitDone() override;
+
+    // A factory handing out one recording object that writes into log.
+    static SpeechObjectFactory factory(std::shared_ptr<Log> log);
+
+private:
+    std::shared_ptr<Log> m_log;
+};
