@@ -43,3 +43,15 @@ std::optional<int> providerByDisplayName(const QString& displayName)
     }
     return std::nullopt;
 }
+
+QString mailDomainLabel(const Provider& provider)
+{
+    const qsizetype dot = provider.MailDomain.indexOf(QLatin1Char('.'));
+    return dot < 0 ? provider.MailDomain : provider.MailDomain.left(dot);
+}
+
+QString mailDomainRemainder(const Provider& provider)
+{
+    const qsizetype dot = provider.MailDomain.indexOf(QLatin1Char('.'));
+    return dot < 0 ? QString() : provider.MailDomain.mid(dot);
+}

@@ -43,3 +43,8 @@ std::optional<int> RecognizeProvider(const QString& domainPart);
 // The index of the provider with exactly this display name, as the buttons
 // beside the lists find the chosen provider.
 std::optional<int> providerByDisplayName(const QString& displayName);
+
+// The part of a provider's mail domain before its first "." (the label typed
+// in an address before the completion fires), and the rest from that "." on.
+QString mailDomainLabel(const Provider& provider);
+QString mailDomainRemainder(const Provider& provider);

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <optional>
+
+class FileSystem;
+
+// Account files are a few hundred bytes; anything past this is not one, and
+// reading it whole would only cost memory and time.
+inline constexpr qint64 MaxAcdFileBytes = 16 * 1024 * 1024;
+
+// Writes bytes to path so that the path holds either its previous content or
+// all of the new one, whatever fails and whenever the process dies: a new
+// file (owner-only, created exclusively) in the same folder is written,
+// synced and closed, then renamed over the target. On failure the new file is
+// removed and false is answered; the previous file is left as it was.
+bool writeAcdFile(const QString& path, const QByteArray& bytes, FileSystem& fs);
+
+// The whole content of the regular file at path, or std::nullopt when it
+// cannot be opened or read, is not a regular file (a folder, a FIFO, a
+// device: these are refused before opening, so nothing blocks), or is larger
+// than MaxAcdFileBytes.
+std::optional<QByteArray> readAcdFileBytes(const QString& path);

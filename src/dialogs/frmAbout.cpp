@@ -1,0 +1,141 @@
+#include "dialogs/frmAbout.h"
+
+#include "dialogs/DialogPlacement.h"
+#include "platform/ModulePresence.h"
+#include "speech/Announce.h"
+#include "speech/SpeechChannel.h"
+
+#include <QApplication>
+#include <QGroupBox>
+#include <QIcon>
+#include <QLabel>
+#include <QStyle>
+
+namespace
+{
+
+const QString ProgramName = QStringLiteral("VORNIXサポートソフト");
+const QString LabelFont = QStringLiteral("ＭＳ Ｐゴシック");
+// The screen reader's core module; loaded into every program it reads.
+const QString ScreenReaderModule = QStringLiteral("vxbcore.dll");
+
+QFont labelFont(qreal pointSize, bool bold = false)
+{
+    QFont font(LabelFont);
+    font.setPointSizeF(pointSize);
+    font.setBold(bold);
+    return font;
+}
+
+QLabel* addLabel(QWidget* parent, const char* name, const QString& text, QRect twips)
+{
+    auto* label = new QLabel(text, parent);
+    label->setObjectName(QString::fromLatin1(name));
+    label->setGeometry(twipsRect(twips.x(), twips.y(), twips.width(), twips.height()));
+    return label;
+}
+
+} // namespace
+
+frmAbout::frmAbout(SpeechChannel& speech, ModulePresence& modules, QWidget* parent)
+    : QDialog(parent), m_speech(speech), m_modules(modules)
+{
+    setObjectName(QStringLiteral("frmAbout"));
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+    setFixedSize(fromTwips(6045), fromTwips(3465));
+    buildControls();
+    Form_Load();
+    cmdOK->setFocus(Qt::OtherFocusReason);
+}
+
+// QWidget deletes cmdOK after this part of the dialog is gone, clearing its
+// focus on the way; its handlers refer to members of this part.
+frmAbout::~frmAbout()
+{
+    cmdOK->handlers = {};
+}
+
+void frmAbout::showModal(SpeechChannel& speech, ModulePresence& modules, QWidget* mainWindow)
+{
+    frmAbout dialog(speech, modules, mainWindow);
+    centreOver(&dialog, mainWindow);
+    dialog.exec();
+}
+
+QString frmAbout::versionNumber()
+{
+    return QStringLiteral("%1.%2.%3").arg(VX_VERSION_MAJOR).arg(VX_VERSION_MINOR).arg(VX_VERSION_PATCH);
+}
+
+bool frmAbout::GetVobrLoad() const
+{
+    return m_modules.isLoaded(ScreenReaderModule);
+}
+
+void frmAbout::buildControls()
+{
+    cmdOK = new Hooked<QPushButton>(QStringLiteral("OK"), this);
+    cmdOK->setObjectName(QStringLiteral("cmdOK"));
+    cmdOK->setAccessibleName(QStringLiteral("OK"));
+    cmdOK->setGeometry(twipsRect(4320, 2760, 1380, 405));
+    // Enter presses it as the default button, Esc as the cancel button
+    // (QDialog rejects on Esc); both just close the dialog.
+    cmdOK->setAutoDefault(true);
+    cmdOK->setDefault(true);
+    // A dialog that is not yet the active window gets a focus-in from Qt when
+    // it is shown and another when it becomes active; the user is to hear the
+    // name once, so only a focus-in after a focus-out announces again.
+    cmdOK->handlers.gotFocus = [this](Qt::FocusReason) {
+        if (m_announcedSinceFocusIn)
+            return;
+        m_announcedSinceFocusIn = true;
+        Announce::button(m_speech, ProgramName, QStringLiteral("バージョン") + versionNumber());
+    };
+    cmdOK->handlers.lostFocus = [this](Qt::FocusReason) { m_announcedSinceFocusIn = false; };
+    connect(cmdOK, &QPushButton::clicked, this, &QDialog::accept);
+
+    picIcon = addLabel(this, "picIcon", QString(), QRect(360, 300, 540, 540));
+    QIcon icon = QApplication::windowIcon();
+    if (icon.isNull())
+        icon = style()->standardIcon(QStyle::SP_MessageBoxInformation);
+    picIcon->setPixmap(icon.pixmap(picIcon->size()));
+
+    lblDescription =
+        addLabel(this, "lblDescription", QStringLiteral("制作 : ヴォルニクス支援ボランティアの会"),
+                 QRect(1260, 600, 2610, 195));
+    lblDescription->setFont(labelFont(9.75));
+
+    lblDisclaimer =
+        addLabel(this, "lblDisclaimer",
+                 QStringLiteral("【注意】このプログラムは、ボランティアや販売店など、ヴォルニクスを"
+                                "サポートされる方を支援する、フリーソフトです。"),
+                 QRect(375, 2685, 3750, 585));
+    lblDisclaimer->setWordWrap(true);
+    lblDisclaimer->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+
+    lblTitle = addLabel(this, "lblTitle", ProgramName, QRect(1260, 240, 2430, 240));
+    lblTitle->setFont(labelFont(12, true));
+
+    lblVersion = addLabel(this, "lblVersion", QString(), QRect(3840, 240, 1245, 225));
+    lblVersion->setFont(labelFont(11.25));
+
+    Frame1 = new QGroupBox(QStringLiteral("Voxbridge情報"), this);
+    Frame1->setObjectName(QStringLiteral("Frame1"));
+    Frame1->setGeometry(twipsRect(1200, 1080, 4095, 1035));
+    Frame1->setFocusPolicy(Qt::NoFocus);
+    Label1 = addLabel(Frame1, "Label1", QStringLiteral("このパソコンへのインストール : "),
+                      QRect(360, 300, 2415, 180));
+    Label2 = addLabel(Frame1, "Label2", QStringLiteral("現在の起動状態　:"), QRect(360, 600, 2835, 255));
+}
+
+// Nothing is spoken here: the first thing heard is cmdOK gaining the focus.
+void frmAbout::Form_Load()
+{
+    setWindowTitle(QStringLiteral("バージョン情報"));
+    lblVersion->setText(QStringLiteral("Ver ") + versionNumber());
+    Label1->setText(m_speech.VoiceEnabled() ? QStringLiteral("このパソコンにインストールされています")
+                                            : QStringLiteral("このパソコンにはインストールされていません"));
+    Label2->setText(GetVobrLoad() ? QStringLiteral("Voxbridgeは起動中です")
+                                  : QStringLiteral("Voxbridgeは起動していません"));
+}

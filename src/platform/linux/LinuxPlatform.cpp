@@ -1,0 +1,28 @@
+#include "platform/Platform.h"
+
+#include "platform/QtMessageBox.h"
+#include "platform/QtStandardFileDialog.h"
+#include "platform/linux/LinuxDriveTypes.h"
+#include "platform/linux/LocalSingleInstance.h"
+#include "platform/linux/NoFileDialogLibrary.h"
+#include "platform/linux/PosixFileSystem.h"
+#include "platform/linux/ProcessModulePresence.h"
+#include "platform/linux/SpeechDispatcherObject.h"
+#include "platform/linux/XdgOpenBrowser.h"
+
+Platform createSystemPlatform()
+{
+    Platform platform;
+    platform.speechFactory = [] { return SpeechDispatcherObject::create(); };
+    platform.messageBox = std::make_shared<QtMessageBox>();
+    // There is no accessible file-dialog library on Linux; the program falls
+    // back to the standard dialog, as it does wherever the library fails.
+    platform.fileDialogLibrary = std::make_shared<NoFileDialogLibrary>();
+    platform.standardFileDialog = std::make_shared<QtStandardFileDialog>();
+    platform.driveTypes = std::make_shared<LinuxDriveTypes>();
+    platform.browserFactory = [] { return XdgOpenBrowser::create(); };
+    platform.modulePresence = std::make_shared<ProcessModulePresence>();
+    platform.fileSystem = std::make_shared<PosixFileSystem>();
+    platform.singleInstance = std::make_shared<LocalSingleInstance>();
+    return platform;
+}

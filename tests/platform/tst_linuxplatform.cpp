@@ -1,0 +1,49 @@
+#include "platform/Platform.h"
+#include "platform/QtMessageBox.h"
+#include "platform/QtStandardFileDialog.h"
+#include "platform/linux/LinuxDriveTypes.h"
+#include "platform/linux/LocalSingleInstance.h"
+#include "platform/linux/NoFileDialogLibrary.h"
+#include "platform/linux/PosixFileSystem.h"
+#include "platform/linux/ProcessModulePresence.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <unistd.h>
+
+// Start-up dereferences every service without checking: each one must be
+// there, and be the Linux one.
+class tst_LinuxPlatform : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void everyServiceIsTheLinuxOne();
+};
+
+void tst_LinuxPlatform::everyServiceIsTheLinuxOne()
+{
+    QTemporaryDir runtime;
+    QVERIFY(runtime.isValid());
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
+
+    const Platform platform = createSystemPlatform();
+    QVERIFY(platform.speechFactory);
+    QVERIFY(platform.browserFactory);
+    QVERIFY(dynamic_cast<QtMessageBox*>(platform.messageBox.get()));
+    QVERIFY(dynamic_cast<NoFileDialogLibrary*>(platform.fileDialogLibrary.get()));
+    QVERIFY(dynamic_cast<QtStandardFileDialog*>(platform.standardFileDialog.get()));
+    QVERIFY(dynamic_cast<LinuxDriveTypes*>(platform.driveTypes.get()));
+    QVERIFY(dynamic_cast<ProcessModulePresence*>(platform.modulePresence.get()));
+    QVERIFY(dynamic_cast<PosixFileSystem*>(platform.fileSystem.get()));
+
+    // One instance per user, in the user's own runtime folder.
+    auto* instance = dynamic_cast<LocalSingleInstance*>(platform.singleInstance.get());
+    QVERIFY(instance);
+    QCOMPARE(instance->socketPath(), runtime.path() + "/" + LocalSingleInstance::defaultName() + ".socket");
+    QVERIFY(LocalSingleInstance::defaultName().endsWith("-" + QString::number(::geteuid())));
+}
+
+QTEST_MAIN(tst_LinuxPlatform)
+#include "tst_linuxplatform.moc"

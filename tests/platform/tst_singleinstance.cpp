@@ -1,0 +1,494 @@
+#include "platform/linux/LocalSingleInstance.h"
+
+#include <QElapsedTimer>
+#include <QDir>
+#include <QFileInfo>
+#include <QLocalServer>
+#include <QLocalSocket>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QThread>
+
+#include <atomic>
+#include <csignal>
+#include <map>
+#include <memory>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+using namespace std::chrono_literals;
+
+namespace {
+
+mode_t modeOf(const QString& path)
+{
+    struct stat st {};
+    if (::lstat(QFile::encodeName(path).constData(), &st) != 0)
+        return 0;
+    return st.st_mode;
+}
+
+} // namespace
+
+class tst_SingleInstance : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    // In one process: the lock and the socket.
+    void laterStartHandsOver();
+    void messages_data();
+    void messages();
+    void lockAndSocketAreOwnerOnly();
+    void primaryReleasesOnDestruction();
+    void lockNotInheritedByChildren();
+    void handOverWaitsForPrimaryComingUp();
+    void handOverIsBounded();
+    void runtimeDirectory_data();
+    void runtimeDirectory();
+
+    // Real processes.
+    void twoProcesses();
+    void killedPrimaryLeavesNoObstacle();
+    void startStorm();
+
+private:
+    QProcess* startProbe(const QStringList& extra = {});
+    QByteArray& output(QProcess* probe);
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    QString m_name;
+    std::vector<std::unique_ptr<QProcess>> m_probes;
+    std::map<QProcess*, QByteArray> m_output;
+    QByteArray m_savedXdg, m_savedTmp;
+    bool m_hadXdg = false, m_hadTmp = false;
+};
+
+void tst_SingleInstance::initTestCase()
+{
+    QVERIFY2(QFileInfo(QStringLiteral(VX_INSTANCE_PROBE)).isExecutable(), VX_INSTANCE_PROBE);
+    m_hadXdg = qEnvironmentVariableIsSet("XDG_RUNTIME_DIR");
+    m_savedXdg = qgetenv("XDG_RUNTIME_DIR");
+    m_hadTmp = qEnvironmentVariableIsSet("TMPDIR");
+    m_savedTmp = qgetenv("TMPDIR");
+}
+
+void tst_SingleInstance::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_dir->isValid());
+    m_name = QStringLiteral("probe-%1").arg(QCoreApplication::applicationPid());
+}
+
+void tst_SingleInstance::cleanup()
+{
+    // Whatever a failed test left running goes, by its own PID.
+    for (auto& probe : m_probes) {
+        if (probe->state() != QProcess::NotRunning) {
+            probe->kill();
+            probe->waitForFinished(3000);
+        }
+    }
+    m_probes.clear();
+    m_output.clear();
+    if (m_hadXdg)
+        qputenv("XDG_RUNTIME_DIR", m_savedXdg);
+    else
+        qunsetenv("XDG_RUNTIME_DIR");
+    if (m_hadTmp)
+        qputenv("TMPDIR", m_savedTmp);
+    else
+        qunsetenv("TMPDIR");
+    m_dir.reset();
+}
+
+QProcess* tst_SingleInstance::startProbe(const QStringList& extra)
+{
+    auto probe = std::make_unique<QProcess>();
+    probe->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    probe->start(QStringLiteral(VX_INSTANCE_PROBE), QStringList{m_dir->path(), m_name} + extra);
+    m_probes.push_back(std::move(probe));
+    return m_probes.back().get();
+}
+
+QByteArray& tst_SingleInstance::output(QProcess* probe)
+{
+    QByteArray& out = m_output[probe];
+    out += probe->readAllStandardOutput();
+    return out;
+}
+
+void tst_SingleInstance::laterStartHandsOver()
+{
+    LocalSingleInstance first(m_name, m_dir->path());
+    QList<QThread*> threads;
+    first.setActivationHandler([&] { threads.append(QThread::currentThread()); });
+    QVERIFY(first.becomePrimary());
+    QVERIFY(first.isListening());
+    QVERIFY2(first.becomePrimary(), "asking again must not lose the place");
+
+    for (int start = 1; start <= 3; ++start) {
+        LocalSingleInstance later(m_name, m_dir->path());
+        QVERIFY(!later.becomePrimary());
+        QVERIFY(!later.isListening());
+        later.activatePrimary();
+        QTRY_COMPARE(threads.size(), start);
+    }
+    QTest::qWait(100);
+    QCOMPARE(threads.size(), 3);
+    for (QThread* thread : threads)
+        QCOMPARE(thread, QCoreApplication::instance()->thread());
+}
+
+void tst_SingleInstance::messages_data()
+{
+    QTest::addColumn<QByteArray>("payload");
+    QTest::addColumn<bool>("hangUp");
+    QTest::addColumn<int>("activations");
+
+    QTest::newRow("line") << QByteArray("activate\n") << false << 1;
+    QTest::newRow("line, then gone") << QByteArray("activate\n") << true << 1;
+    QTest::newRow("no line end, then gone") << QByteArray("activate") << true << 1;
+    QTest::newRow("twice on one connection") << QByteArray("activate\nactivate\n") << false << 1;
+    QTest::newRow("upper case") << QByteArray("ACTIVATE\n") << false << 0;
+    QTest::newRow("carriage return") << QByteArray("activate\r\n") << false << 0;
+    QTest::newRow("leading blank") << QByteArray(" activate\n") << false << 0;
+    QTest::newRow("other word") << QByteArray("hello\n") << true << 0;
+    QTest::newRow("nothing, then gone") << QByteArray() << true << 0;
+    QTest::newRow("endless line") << QByteArray(200, 'a') << false << 0;
+    QTest::newRow("half a word, silent") << QByteArray("activ") << false << 0;
+}
+
+void tst_SingleInstance::messages()
+{
+    QFETCH(QByteArray, payload);
+    QFETCH(bool, hangUp);
+    QFETCH(int, activations);
+
+    LocalSingleInstance primary(m_name, m_dir->path());
+    int count = 0;
+    primary.setActivationHandler([&] { ++count; });
+    QVERIFY(primary.becomePrimary());
+
+    QLocalSocket client;
+    client.connectToServer(primary.socketPath());
+    QVERIFY(client.waitForConnected(2000));
+    client.write(payload);
+    QVERIFY(payload.isEmpty() || client.waitForBytesWritten(2000));
+    if (hangUp)
+        client.disconnectFromServer();
+    else // the primary ends every connection once it has made up its mind, a silent one included
+        QTRY_COMPARE_WITH_TIMEOUT(client.state(), QLocalSocket::UnconnectedState, 6000);
+    QTest::qWait(200);
+    QCOMPARE(count, activations);
+
+    // Whatever came before, the next start is still heard, exactly once.
+    LocalSingleInstance later(m_name, m_dir->path());
+    QVERIFY(!later.becomePrimary());
+    later.activatePrimary();
+    QTRY_COMPARE(count, activations + 1);
+    QTest::qWait(100);
+    QCOMPARE(count, activations + 1);
+}
+
+void tst_SingleInstance::lockAndSocketAreOwnerOnly()
+{
+    LocalSingleInstance primary(m_name, m_dir->path());
+    QVERIFY(primary.becomePrimary());
+    const mode_t lock = modeOf(primary.lockPath());
+    const mode_t socket = modeOf(primary.socketPath());
+    QVERIFY2(S_ISREG(lock), qPrintable(primary.lockPath()));
+    QVERIFY2(S_ISSOCK(socket), qPrintable(primary.socketPath()));
+    QCOMPARE(lock & 077, mode_t(0));
+    QCOMPARE(socket & 077, mode_t(0));
+}
+
+void tst_SingleInstance::primaryReleasesOnDestruction()
+{
+    QString socketPath;
+    {
+        LocalSingleInstance first(m_name, m_dir->path());
+        QVERIFY(first.becomePrimary());
+        socketPath = first.socketPath();
+        QVERIFY(QFileInfo::exists(socketPath));
+    }
+    QVERIFY(!QFileInfo::exists(socketPath));
+    LocalSingleInstance next(m_name, m_dir->path());
+    QVERIFY(next.becomePrimary());
+    QVERIFY(next.isListening());
+}
+
+void tst_SingleInstance::lockNotInheritedByChildren()
+{
+    // A child started while the program runs (a browser, say) outlives it; it
+    // must not keep the place taken.
+    qint64 childPid = 0;
+    {
+        LocalSingleInstance first(m_name, m_dir->path());
+        QVERIFY(first.becomePrimary());
+        QVERIFY(QProcess::startDetached(QStringLiteral("/bin/sleep"), {QStringLiteral("30")}, {}, &childPid));
+        QVERIFY(childPid > 0);
+    }
+    LocalSingleInstance next(m_name, m_dir->path());
+    const bool primary = next.becomePrimary();
+    ::kill(pid_t(childPid), SIGKILL);
+    QVERIFY(primary);
+}
+
+void tst_SingleInstance::handOverWaitsForPrimaryComingUp()
+{
+    // The lock is taken but nobody listens yet, as in the moment between a
+    // primary's lock and its listen.
+    LocalSingleInstance primary(m_name, m_dir->path());
+    QVERIFY(primary.becomePrimary());
+    const QString path = primary.socketPath();
+    QVERIFY(QFile::remove(path));
+
+    std::atomic<bool> returned{false};
+    bool laterWasPrimary = true;
+    std::thread later([&] {
+        LocalSingleInstance instance(m_name, m_dir->path(), 5s);
+        laterWasPrimary = instance.becomePrimary();
+        instance.activatePrimary();
+        returned = true;
+    });
+    QTest::qWait(600);
+    const bool returnedEarly = returned;
+
+    QLocalServer late;
+    const bool listening = late.listen(path);
+    QTRY_VERIFY_WITH_TIMEOUT(returned, 6000);
+    later.join();
+    QVERIFY(!returnedEarly);
+    QVERIFY(listening);
+    QVERIFY(!laterWasPrimary);
+    QTRY_VERIFY(late.hasPendingConnections());
+    QLocalSocket* socket = late.nextPendingConnection();
+    QByteArray received;
+    QTRY_VERIFY((received += socket->readAll()).contains('\n') || socket->state() == QLocalSocket::UnconnectedState);
+    received += socket->readAll();
+    QCOMPARE(received, QByteArray("activate\n"));
+}
+
+void tst_SingleInstance::handOverIsBounded()
+{
+    LocalSingleInstance primary(m_name, m_dir->path());
+    int count = 0;
+    primary.setActivationHandler([&] { ++count; });
+    QVERIFY(primary.becomePrimary());
+
+    // A primary that is busy (its event loop does not run here) still takes the
+    // message at once: the system queues it.
+    {
+        LocalSingleInstance later(m_name, m_dir->path(), 800ms);
+        QVERIFY(!later.becomePrimary());
+        QElapsedTimer clock;
+        clock.start();
+        later.activatePrimary();
+        QVERIFY2(clock.elapsed() < 500, QByteArray::number(clock.elapsed()));
+    }
+    QTRY_COMPARE(count, 1);
+
+    // A primary that stopped listening altogether: give up once the window closes.
+    QVERIFY(QFile::remove(primary.socketPath()));
+    LocalSingleInstance later(m_name, m_dir->path(), 800ms);
+    QVERIFY(!later.becomePrimary());
+    QElapsedTimer clock;
+    clock.start();
+    later.activatePrimary();
+    const qint64 took = clock.elapsed();
+    QVERIFY2(took >= 700 && took < 2500, QByteArray::number(took));
+    QTest::qWait(100);
+    QCOMPARE(count, 1);
+}
+
+void tst_SingleInstance::runtimeDirectory_data()
+{
+    // xdg: what XDG_RUNTIME_DIR holds ("-" unset); fallback: what already sits
+    // at <TMPDIR>/vornix-support-<uid>; expected: "xdg", "fallback" or "" (none).
+    QTest::addColumn<QString>("xdg");
+    QTest::addColumn<QString>("fallback");
+    QTest::addColumn<QString>("expected");
+
+    QTest::newRow("private runtime folder") << "private" << "nothing" << "xdg";
+    QTest::newRow("unset") << "-" << "nothing" << "fallback";
+    QTest::newRow("relative path") << "relative" << "nothing" << "fallback";
+    QTest::newRow("missing folder") << "missing" << "nothing" << "fallback";
+    QTest::newRow("open to the group") << "group" << "nothing" << "fallback";
+    QTest::newRow("a file") << "file" << "nothing" << "fallback";
+    QTest::newRow("fallback already there") << "-" << "private" << "fallback";
+    QTest::newRow("fallback is a link") << "-" << "link" << "";
+    QTest::newRow("fallback open to all") << "-" << "open" << "";
+    QTest::newRow("fallback is a file") << "-" << "file" << "";
+    QTest::newRow("fallback of another user") << "-" << "foreign" << "";
+}
+
+void tst_SingleInstance::runtimeDirectory()
+{
+    QFETCH(QString, xdg);
+    QFETCH(QString, fallback);
+    QFETCH(QString, expected);
+
+    const QString base = m_dir->path();
+    const QString xdgPath = base + "/xdg";
+    QVERIFY(QDir().mkpath(base + "/tmp"));
+    const QString fallbackPath = base + "/tmp/vornix-support-" + QString::number(::geteuid());
+    auto makeDir = [](const QString& path, mode_t mode) {
+        return ::mkdir(QFile::encodeName(path).constData(), 0700) == 0 &&
+               ::chmod(QFile::encodeName(path).constData(), mode) == 0;
+    };
+    auto makeFile = [](const QString& path) {
+        QFile file(path);
+        return file.open(QIODevice::WriteOnly);
+    };
+
+    if (xdg == "-")
+        qunsetenv("XDG_RUNTIME_DIR");
+    else if (xdg == "relative")
+        qputenv("XDG_RUNTIME_DIR", "xdg");
+    else
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(xdgPath));
+    if (xdg == "private" || xdg == "relative")
+        QVERIFY(makeDir(xdgPath, 0700));
+    else if (xdg == "group")
+        QVERIFY(makeDir(xdgPath, 0770));
+    else if (xdg == "file")
+        QVERIFY(makeFile(xdgPath));
+    qputenv("TMPDIR", QFile::encodeName(base + "/tmp"));
+
+    if (fallback == "private") {
+        QVERIFY(makeDir(fallbackPath, 0700));
+    } else if (fallback == "link") {
+        QVERIFY(makeDir(base + "/elsewhere", 0700));
+        QVERIFY(QFile::link(base + "/elsewhere", fallbackPath));
+    } else if (fallback == "open") {
+        QVERIFY(makeDir(fallbackPath, 0777));
+    } else if (fallback == "file") {
+        QVERIFY(makeFile(fallbackPath));
+    } else if (fallback == "foreign") {
+        if (::geteuid() != 0)
+            QSKIP("needs root to hand a folder to another user");
+        QVERIFY(makeDir(fallbackPath, 0700));
+        QCOMPARE(::chown(QFile::encodeName(fallbackPath).constData(), 65534, 65534), 0);
+    }
+
+    const QString found = LocalSingleInstance::runtimeDirectory();
+    if (expected == "xdg") {
+        QCOMPARE(found, xdgPath);
+    } else if (expected == "fallback") {
+        QCOMPARE(found, fallbackPath);
+        QVERIFY(S_ISDIR(modeOf(fallbackPath)));
+        QCOMPARE(modeOf(fallbackPath) & 0777, mode_t(0700));
+    } else {
+        QCOMPARE(found, QString());
+        // Without a safe place every start runs on its own rather than not at all.
+        LocalSingleInstance one(m_name), two(m_name);
+        QVERIFY(one.becomePrimary());
+        QVERIFY(two.becomePrimary());
+        QVERIFY(!one.isListening());
+    }
+}
+
+void tst_SingleInstance::twoProcesses()
+{
+    QProcess* first = startProbe();
+    QTRY_VERIFY_WITH_TIMEOUT(output(first).contains("primary\n"), 10000);
+
+    QElapsedTimer clock;
+    clock.start();
+    QProcess* second = startProbe();
+    QVERIFY(second->waitForFinished(5000));
+    QVERIFY2(clock.elapsed() < 5000, QByteArray::number(clock.elapsed()));
+    QCOMPARE(second->exitStatus(), QProcess::NormalExit);
+    QCOMPARE(second->exitCode(), 0);
+    QCOMPARE(output(second), QByteArray("handed over\n"));
+
+    QTRY_VERIFY(output(first).contains("activated 1\n"));
+    QTest::qWait(300);
+    QCOMPARE(output(first), QByteArray("primary\nactivated 1\n"));
+
+    first->write("quit\n");
+    QVERIFY(first->waitForFinished(5000));
+    QCOMPARE(first->exitStatus(), QProcess::NormalExit);
+    QCOMPARE(first->exitCode(), 0);
+}
+
+void tst_SingleInstance::killedPrimaryLeavesNoObstacle()
+{
+    const LocalSingleInstance paths(m_name, m_dir->path());
+    QProcess* killed = startProbe();
+    QTRY_VERIFY_WITH_TIMEOUT(output(killed).contains("primary\n"), 10000);
+    killed->kill();
+    QVERIFY(killed->waitForFinished(3000));
+    // Both files outlive a SIGKILL; they must not hold up the next start.
+    QVERIFY(QFileInfo::exists(paths.lockPath()));
+    QVERIFY(S_ISSOCK(modeOf(paths.socketPath())));
+
+    QProcess* next = startProbe();
+    QTRY_VERIFY_WITH_TIMEOUT(output(next).contains("primary\n"), 5000);
+
+    QProcess* later = startProbe();
+    QVERIFY(later->waitForFinished(5000));
+    QCOMPARE(later->exitCode(), 0);
+    QCOMPARE(output(later), QByteArray("handed over\n"));
+    QTRY_COMPARE(output(next), QByteArray("primary\nactivated 1\n"));
+    next->write("quit\n");
+    QVERIFY(next->waitForFinished(5000));
+    QCOMPARE(next->exitCode(), 0);
+}
+
+void tst_SingleInstance::startStorm()
+{
+    constexpr int Starts = 50;
+    std::vector<QProcess*> probes;
+    for (int i = 0; i < Starts; ++i)
+        probes.push_back(startProbe({QStringLiteral("--wait-go")}));
+    for (QProcess* probe : probes)
+        QTRY_VERIFY_WITH_TIMEOUT(output(probe).startsWith("ready\n"), 30000);
+    // All at once: every probe is loaded and waiting for this one line.
+    for (QProcess* probe : probes)
+        probe->write("go\n");
+
+    QProcess* primary = nullptr;
+    int primaries = 0;
+    QTRY_VERIFY_WITH_TIMEOUT(std::count_if(probes.begin(), probes.end(),
+                                           [](QProcess* p) { return p->state() == QProcess::NotRunning; }) ==
+                                 Starts - 1,
+                             20000);
+    for (QProcess* probe : probes) {
+        if (probe->state() == QProcess::NotRunning) {
+            QCOMPARE(probe->exitStatus(), QProcess::NormalExit);
+            QCOMPARE(probe->exitCode(), 0);
+            QCOMPARE(output(probe), QByteArray("ready\nhanded over\n"));
+        } else {
+            primary = probe;
+        }
+        if (output(probe).contains("primary\n"))
+            ++primaries;
+    }
+    QCOMPARE(primaries, 1);
+    QVERIFY(primary);
+
+    // Every later start was heard, once.
+    const QByteArray last = "activated " + QByteArray::number(Starts - 1) + "\n";
+    QTRY_VERIFY_WITH_TIMEOUT(output(primary).endsWith(last), 5000);
+    QTest::qWait(300);
+    QVERIFY(output(primary).endsWith(last));
+    QCOMPARE(output(primary).count("activated"), Starts - 1);
+
+    primary->write("quit\n");
+    QVERIFY(primary->waitForFinished(5000));
+    QCOMPARE(primary->exitCode(), 0);
+    for (QProcess* probe : probes)
+        QCOMPARE(probe->state(), QProcess::NotRunning);
+}
+
+QTEST_GUILESS_MAIN(tst_SingleInstance)
+#include "tst_singleinstance.moc"

@@ -1,0 +1,239 @@
+#include "app/WebPages.h"
+#include "platform/linux/XdgOpenBrowser.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QUrl>
+
+namespace
+{
+
+// Environment variables the test changes; each is put back afterwards.
+const char* const Touched[] = {"PATH",
+                               "BROWSER",
+                               "XDG_CURRENT_DESKTOP",
+                               "DISPLAY",
+                               "WAYLAND_DISPLAY",
+                               "DESKTOP_SESSION",
+                               "KDE_FULL_SESSION",
+                               "GNOME_DESKTOP_SESSION_ID"};
+
+} // namespace
+
+// Runs the real xdg-open, pointed at a handler that writes down the URL it was
+// given: the generic desktop without a display hands the URL to $BROWSER.
+class TestXdgOpenBrowser : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanupTestCase();
+
+    void createNeedsXdgOpen();
+    void makerPages_data();
+    void makerPages();
+    void opensPageWithoutWaiting();
+    void urlArrivesAsOneArgument();
+    void showingTwiceOpensOnce();
+    void navigatingWhileVisibleOpensTheNewPage();
+    void refusesWhatIsNotAWebPage_data();
+    void refusesWhatIsNotAWebPage();
+    void missingProgramFails();
+    void cannotBeHidden();
+
+private:
+    QStringList recorded() const;
+
+    QTemporaryDir m_dir;
+    QString m_record;
+    QHash<QByteArray, QByteArray> m_saved;
+    QSet<QByteArray> m_wasSet;
+};
+
+void TestXdgOpenBrowser::initTestCase()
+{
+    QVERIFY(m_dir.isValid());
+    for (const char* name : Touched) {
+        if (qEnvironmentVariableIsSet(name)) {
+            m_wasSet.insert(name);
+            m_saved.insert(name, qgetenv(name));
+        }
+    }
+    m_record = m_dir.filePath(QStringLiteral("urls.txt"));
+    const QString handler = m_dir.filePath(QStringLiteral("record-url.sh"));
+    QFile script(handler);
+    QVERIFY(script.open(QIODevice::WriteOnly));
+    // The pause shows that the program does not wait for the browser.
+    script.write("#!/bin/sh\nsleep 1\nprintf '%s|%s\\n' \"$#\" \"$1\" >> '" + m_record.toLocal8Bit() + "'\n");
+    script.close();
+    QVERIFY(script.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner));
+
+    qputenv("BROWSER", handler.toLocal8Bit() + " %s");
+    qputenv("XDG_CURRENT_DESKTOP", "X-Generic");
+    for (const char* name :
+         {"DISPLAY", "WAYLAND_DISPLAY", "DESKTOP_SESSION", "KDE_FULL_SESSION", "GNOME_DESKTOP_SESSION_ID"})
+        qunsetenv(name);
+}
+
+void TestXdgOpenBrowser::init()
+{
+    QFile::remove(m_record);
+}
+
+void TestXdgOpenBrowser::cleanupTestCase()
+{
+    // Let the last handlers finish before the folder goes.
+    QTest::qWait(1500);
+    for (const char* name : Touched) {
+        if (m_wasSet.contains(name))
+            qputenv(name, m_saved.value(name));
+        else
+            qunsetenv(name);
+    }
+}
+
+QStringList TestXdgOpenBrowser::recorded() const
+{
+    QFile file(m_record);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return QString::fromUtf8(file.readAll()).split(u'\n', Qt::SkipEmptyParts);
+}
+
+void TestXdgOpenBrowser::createNeedsXdgOpen()
+{
+    QVERIFY(XdgOpenBrowser::create() != nullptr);
+
+    const QByteArray path = qgetenv("PATH");
+    QTemporaryDir empty;
+    qputenv("PATH", QFile::encodeName(empty.path()));
+    const bool created = XdgOpenBrowser::create() != nullptr;
+    qputenv("PATH", path);
+    QVERIFY(!created);
+}
+
+void TestXdgOpenBrowser::makerPages_data()
+{
+    QTest::addColumn<QString>("url");
+    QTest::addColumn<QString>("path");
+    QTest::newRow("product") << WebPages::ProductPageUrl << "/voxbridge/vornix/";
+    QTest::newRow("support") << WebPages::SupportPageUrl << "/voxbridge/support/";
+}
+
+void TestXdgOpenBrowser::makerPages()
+{
+    QFETCH(QString, url);
+    QFETCH(QString, path);
+    const QUrl parsed(url, QUrl::StrictMode);
+    QVERIFY(parsed.isValid());
+    QCOMPARE(parsed.scheme(), QStringLiteral("http"));
+    QCOMPARE(parsed.host(), WebPages::MakerHost);
+    QCOMPARE(parsed.path(), path);
+    QVERIFY(WebPages::MakerHost.endsWith(QStringLiteral("example.com")));
+}
+
+void TestXdgOpenBrowser::opensPageWithoutWaiting()
+{
+    auto browser = XdgOpenBrowser::create();
+    QVERIFY(browser);
+    QVERIFY(browser->Navigate2(WebPages::ProductPageUrl));
+    QElapsedTimer clock;
+    clock.start();
+    QVERIFY(browser->setVisible(true));
+    QVERIFY2(clock.elapsed() < 800, "setVisible waited for the browser");
+    QTRY_COMPARE_WITH_TIMEOUT(recorded(), QStringList{QStringLiteral("1|") + WebPages::ProductPageUrl},
+                              15000);
+}
+
+void TestXdgOpenBrowser::urlArrivesAsOneArgument()
+{
+    auto browser = XdgOpenBrowser::create();
+    QVERIFY(browser);
+    QVERIFY(browser->Navigate2(QStringLiteral("https://www.example.com/a b;c?q=日本&x=$(id)")));
+    QVERIFY(browser->setVisible(true));
+    QTRY_COMPARE_WITH_TIMEOUT(
+        recorded(),
+        QStringList{QStringLiteral("1|https://www.example.com/a%20b;c?q=%E6%97%A5%E6%9C%AC&x=$(id)")}, 15000);
+}
+
+void TestXdgOpenBrowser::showingTwiceOpensOnce()
+{
+    auto browser = XdgOpenBrowser::create();
+    QVERIFY(browser);
+    QVERIFY(browser->Navigate2(WebPages::SupportPageUrl));
+    QVERIFY(browser->setVisible(true));
+    QVERIFY(browser->setVisible(true));
+    QTRY_COMPARE_WITH_TIMEOUT(recorded().size(), 1, 15000);
+    QTest::qWait(1500);
+    QCOMPARE(recorded(), QStringList{QStringLiteral("1|") + WebPages::SupportPageUrl});
+}
+
+void TestXdgOpenBrowser::navigatingWhileVisibleOpensTheNewPage()
+{
+    auto browser = XdgOpenBrowser::create();
+    QVERIFY(browser);
+    QVERIFY(browser->Navigate2(WebPages::ProductPageUrl));
+    QVERIFY(browser->setVisible(true));
+    QTRY_COMPARE_WITH_TIMEOUT(recorded().size(), 1, 15000);
+    QVERIFY(browser->Navigate2(WebPages::SupportPageUrl));
+    QTRY_COMPARE_WITH_TIMEOUT(recorded(),
+                              QStringList({QStringLiteral("1|") + WebPages::ProductPageUrl,
+                                           QStringLiteral("1|") + WebPages::SupportPageUrl}),
+                              15000);
+}
+
+void TestXdgOpenBrowser::refusesWhatIsNotAWebPage_data()
+{
+    QTest::addColumn<QString>("url");
+    QTest::newRow("empty") << "";
+    QTest::newRow("local file") << "file:///etc/passwd";
+    QTest::newRow("plain path") << "/etc/passwd";
+    QTest::newRow("option") << "--help";
+    QTest::newRow("other scheme") << "ftp://www.example.com/";
+    QTest::newRow("script") << "javascript:alert(1)";
+    QTest::newRow("no host") << "http://";
+    QTest::newRow("not a URL") << "http://exa mple.com/";
+}
+
+// Nothing that is not an http or https page reaches xdg-open, and a failed
+// Navigate2 leaves nothing to show.
+void TestXdgOpenBrowser::refusesWhatIsNotAWebPage()
+{
+    QFETCH(QString, url);
+    auto browser = XdgOpenBrowser::create();
+    QVERIFY(browser);
+    QVERIFY(!browser->Navigate2(url));
+    QVERIFY(!browser->setVisible(true));
+
+    // A good page first, then a bad one: the bad one replaces it.
+    auto second = XdgOpenBrowser::create();
+    QVERIFY(second->Navigate2(WebPages::ProductPageUrl));
+    QVERIFY(!second->Navigate2(url));
+    QVERIFY(!second->setVisible(true));
+    QTest::qWait(QTest::currentDataTag() == QByteArrayLiteral("not a URL") ? 1500 : 0);
+    QCOMPARE(recorded(), QStringList());
+}
+
+void TestXdgOpenBrowser::missingProgramFails()
+{
+    XdgOpenBrowser browser(m_dir.filePath(QStringLiteral("no-such-program")));
+    QVERIFY(browser.Navigate2(WebPages::ProductPageUrl));
+    QVERIFY(!browser.setVisible(true));
+}
+
+void TestXdgOpenBrowser::cannotBeHidden()
+{
+    auto browser = XdgOpenBrowser::create();
+    QVERIFY(browser->Navigate2(WebPages::ProductPageUrl));
+    QVERIFY(!browser->setVisible(false));
+    QTest::qWait(300);
+    QCOMPARE(recorded(), QStringList());
+}
+
+QTEST_GUILESS_MAIN(TestXdgOpenBrowser)
+#include "tst_xdgopenbrowser.moc"
