@@ -1,0 +1,70 @@
+#pragma once
+
+#include "platform/SpeechObject.h"
+
+#include <QByteArray>
+#include <QString>
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <thread>
+
+// The speech object on Linux: speech-dispatcher, the service Linux screen
+// readers speak through, reached with libspeechd.
+//
+// libspeechd blocks for ever when the daemon stops answering (and opening can
+// block for ever against a server that accepts but never replies), so every
+// libspeechd call runs on a thread of this object and the caller waits for it
+// only a bounded time. Running into a bound counts as a failure; after the
+// first failure every call fails at once, so a dead daemon costs the window one
+// bound at most, never a hang.
+class SpeechDispatcherObject : public SpeechObject
+{
+public:
+    struct Bounds {
+        // Includes an autospawned daemon's start, which takes about a second.
+        std::chrono::milliseconds open{3000};
+        // One request and its answer; a live daemon answers in milliseconds.
+        std::chrono::milliseconds call{3000};
+        // WaitDone follows a short word; it is heard long before this.
+        std::chrono::milliseconds wait{5000};
+    };
+
+    // Connects to the daemon named by SPEECHD_ADDRESS, or to the user's own
+    // daemon (started if it is not running). Empty when no daemon answers
+    // within the bound.
+    static std::unique_ptr<SpeechObject> create();
+    // The same with other bounds (tests use short ones to stay quick).
+    static std::unique_ptr<SpeechObject> createWithBounds(const Bounds& bounds);
+
+    ~SpeechDispatcherObject() override;
+    SpeechDispatcherObject(const SpeechDispatcherObject&) = delete;
+    SpeechDispatcherObject& operator=(const SpeechDispatcherObject&) = delete;
+
+    int Speak(const QString& text, int flags) override;
+    int Interrupt() override;
+    int Configure(int value) override;
+    int WaitDone() override;
+
+    // The bytes handed to libspeechd for a text: the announcement separator
+    // becomes a Japanese comma (a pause), every line break becomes CR LF (the
+    // only line end after which libspeechd escapes a "." line, so a text with
+    // such a line stays one message), and other control characters, which
+    // would corrupt the protocol or cut the text short, become spaces.
+    static QByteArray wireText(const QString& text);
+
+    // True once a call has failed or run into its bound.
+    bool hasFailed() const;
+
+    struct Core;
+
+private:
+    SpeechDispatcherObject(std::shared_ptr<Core> core, const Bounds& bounds);
+    int call(std::function<int(Core&)> job, std::chrono::milliseconds bound);
+
+    std::shared_ptr<Core> m_core;
+    std::thread m_worker;
+    Bounds m_bounds;
+    // A call ran into its bound: the worker may be stuck inside libspeechd.
+    bool m_workerStuck = false;
+};

@@ -1,0 +1,667 @@
+#include "SpeechDaemon.h"
+#include "platform/linux/SpeechDispatcherObject.h"
+#include "speech/Announce.h"
+#include "speech/SpeechChannel.h"
+
+#include <QElapsedTimer>
+#include <QScopeGuard>
+#include <QFile>
+#include <QStringDecoder>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <atomic>
+#include <csignal>
+#include <cstring>
+#include <mutex>
+#include <sys/socket.h>
+#include <thread>
+#include <sys/un.h>
+#include <unistd.h>
+
+using namespace std::chrono_literals;
+using Bounds = SpeechDispatcherObject::Bounds;
+
+namespace {
+
+// Short bounds for the fault cases keep the suite quick; the mechanism is the
+// same as with the defaults.
+const Bounds QuickBounds{3000ms, 1000ms, 1500ms};
+// Scheduling slack on a loaded two-core machine.
+constexpr qint64 SlackMs = 1000;
+
+// espeak-ng needs about 0.15 s per sentence into the null driver.
+QString longText(int sentences)
+{
+    QString text;
+    for (int i = 0; i < sentences; ++i)
+        text += QStringLiteral("これはとても長い文章です。");
+    return text;
+}
+
+// Points libspeechd at an address for one scope.
+class AddressScope
+{
+public:
+    explicit AddressScope(const QString& address)
+        : m_had(qEnvironmentVariableIsSet("SPEECHD_ADDRESS")), m_old(qgetenv("SPEECHD_ADDRESS"))
+    {
+        qputenv("SPEECHD_ADDRESS", address.toUtf8());
+    }
+    ~AddressScope()
+    {
+        if (m_had)
+            qputenv("SPEECHD_ADDRESS", m_old);
+        else
+            qunsetenv("SPEECHD_ADDRESS");
+    }
+
+private:
+    bool m_had;
+    QByteArray m_old;
+};
+
+// A listening Unix socket. Until something accepts, the kernel completes
+// connections and queues what is written, but nothing ever answers: left
+// alone it is a hung daemon.
+class UnixListener
+{
+public:
+    explicit UnixListener(const QString& path) : m_path(path)
+    {
+        const QByteArray name = QFile::encodeName(path);
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        m_fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        if (m_fd < 0 || name.size() >= qsizetype(sizeof address.sun_path))
+            return;
+        std::memcpy(address.sun_path, name.constData(), name.size());
+        if (::bind(m_fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 || ::listen(m_fd, 16) != 0) {
+            ::close(m_fd);
+            m_fd = -1;
+        }
+    }
+    ~UnixListener()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+        QFile::remove(m_path);
+    }
+    bool isListening() const { return m_fd >= 0; }
+    int acceptOne() { return m_fd >= 0 ? ::accept(m_fd, nullptr, nullptr) : -1; }
+    // Wakes a thread blocked in acceptOne.
+    void shutdownListening()
+    {
+        if (m_fd >= 0)
+            ::shutdown(m_fd, SHUT_RDWR);
+    }
+
+private:
+    QString m_path;
+    int m_fd = -1;
+};
+
+// Speaks just enough of the daemon's protocol for one client, so that tests
+// can put events in an order, or a socket in a state, that a real daemon only
+// produces by chance.
+class FakeSsipServer
+{
+public:
+    enum class Ending {
+        // Answer the text, then END.
+        Normal,
+        // END overtakes the answer that tells the client the message's id.
+        BeforeAnswer,
+        // An END for the same message id but another client first; the real
+        // END follows after DelayMs.
+        ForeignFirst,
+    };
+    static constexpr int ClientId = 7;
+    static constexpr int DelayMs = 400;
+
+    FakeSsipServer(const QString& path, Ending ending) : m_server(path), m_ending(ending)
+    {
+        m_thread = std::thread([this] { serve(); });
+    }
+    ~FakeSsipServer()
+    {
+        // Quit first, connection second, the reverse of serve(): one of the
+        // two threads sees what the other did, so join cannot hang.
+        m_quit = true;
+        if (const int connection = m_connection.load(); connection >= 0)
+            ::shutdown(connection, SHUT_RDWR);
+        m_server.shutdownListening();
+        m_thread.join();
+        if (const int connection = m_connection.load(); connection >= 0)
+            ::close(connection);
+    }
+    bool isListening() const { return m_server.isListening(); }
+
+    // The client's socket stays open but takes no more data: its next write
+    // fails with EPIPE (and raises SIGPIPE), yet it never reads an end.
+    void stopReading()
+    {
+        m_stoppedReading = true;
+        const int connection = m_connection.load();
+        if (connection >= 0)
+            ::shutdown(connection, SHUT_RD);
+    }
+
+private:
+    void send(int fd, const QByteArray& data) { ::send(fd, data.constData(), data.size(), MSG_NOSIGNAL); }
+    static QByteArray event(int id, int client)
+    {
+        return QByteArray("702-%1\r\n702-%2\r\n702 END\r\n")
+            .replace("%1", QByteArray::number(id))
+            .replace("%2", QByteArray::number(client));
+    }
+
+    // One client after another: the object probes the address with a bare
+    // connection before it opens its own.
+    void serve()
+    {
+        while (!m_quit) {
+            const int fd = m_server.acceptOne();
+            if (fd < 0)
+                return;
+            m_connection = fd;
+            if (m_quit || !converse(fd))
+                return;
+            m_connection = -1;
+            ::close(fd);
+        }
+    }
+
+    // False when the server is to stop; true when the client went away.
+    bool converse(int fd)
+    {
+        QByteArray buffer;
+        bool receivingText = false;
+        int nextId = 100;
+        char chunk[4096];
+        while (!m_quit) {
+            const ssize_t got = ::recv(fd, chunk, sizeof chunk, 0);
+            if (got <= 0) {
+                // Parked, not closed: the client must not see an end.
+                while (m_stoppedReading && !m_quit)
+                    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+                return !m_quit;
+            }
+            buffer.append(chunk, got);
+            qsizetype end;
+            while ((end = buffer.indexOf("\r\n")) >= 0) {
+                const QByteArray line = buffer.left(end);
+                buffer.remove(0, end + 2);
+                if (receivingText) {
+                    if (line != ".")
+                        continue;
+                    receivingText = false;
+                    const int id = nextId++;
+                    const QByteArray answer = "225-" + QByteArray::number(id) + "\r\n225 OK MESSAGE QUEUED\r\n";
+                    if (m_ending == Ending::BeforeAnswer) {
+                        send(fd, event(id, ClientId) + answer);
+                    } else if (m_ending == Ending::ForeignFirst) {
+                        send(fd, answer + event(id, ClientId + 1));
+                        std::this_thread::sleep_for(std::chrono::milliseconds(DelayMs));
+                        send(fd, event(id, ClientId));
+                    } else {
+                        send(fd, answer + event(id, ClientId));
+                    }
+                } else if (line.toUpper() == "SPEAK") {
+                    receivingText = true;
+                    send(fd, "230 OK RECEIVING DATA\r\n");
+                } else if (line.toUpper() == "HISTORY GET CLIENT_ID") {
+                    send(fd, "240-" + QByteArray::number(ClientId) + "\r\n240 OK CLIENT ID SENT\r\n");
+                } else {
+                    send(fd, "200 OK\r\n");
+                }
+            }
+        }
+        return false;
+    }
+
+    UnixListener m_server;
+    Ending m_ending;
+    std::atomic<int> m_connection{-1};
+    std::atomic<bool> m_quit{false};
+    std::atomic<bool> m_stoppedReading{false};
+    std::thread m_thread;
+};
+
+} // namespace
+
+class TestSpeechDispatcher : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+
+    void wireText_data();
+    void wireText();
+    void wireTextNeverCarriesControlBytes();
+
+    void queuedTextsAreAllSpokenAndWaitedFor();
+    void interruptCutsOwnSpeechShort();
+    void ownCallsLeaveOtherClientsAlone();
+    void textsReachTheDaemonWhole_data();
+    void textsReachTheDaemonWhole();
+    void emptyTextIsSpokenAsNothing();
+    void channelAnnouncesListInTwoTexts();
+
+    void createFailsFastWithoutDaemon_data();
+    void createFailsFastWithoutDaemon();
+    void createGivesUpOnSilentServer();
+    void killedDaemonFailsWithinBound_data();
+    void killedDaemonFailsWithinBound();
+    void stoppedDaemonFailsWithinBound_data();
+    void stoppedDaemonFailsWithinBound();
+    void endBeforeAnswerStillCounts();
+    void otherClientsEventsAreIgnored();
+    void peerThatStopsReadingDoesNotEndTheProgram();
+
+private:
+    std::unique_ptr<SpeechObject> connect();
+
+    SpeechDaemon m_daemon;
+    SpeechDaemon m_stoppable;
+    std::unique_ptr<AddressScope> m_address;
+};
+
+void TestSpeechDispatcher::initTestCase()
+{
+    QString whyNot;
+    QVERIFY2(m_daemon.start(&whyNot), qPrintable(whyNot));
+    m_address = std::make_unique<AddressScope>(m_daemon.address());
+}
+
+void TestSpeechDispatcher::cleanupTestCase()
+{
+    m_address.reset();
+    m_stoppable.stop();
+    m_daemon.stop();
+}
+
+std::unique_ptr<SpeechObject> TestSpeechDispatcher::connect()
+{
+    std::unique_ptr<SpeechObject> speech = SpeechDispatcherObject::create();
+    if (speech && speech->Configure(33) != 0)
+        return nullptr;
+    return speech;
+}
+
+void TestSpeechDispatcher::wireText_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QByteArray>("wire");
+
+    QTest::newRow("Japanese as it is") << QStringLiteral("差出人の名前は") << QStringLiteral("差出人の名前は").toUtf8();
+    QTest::newRow("separator is a comma")
+        << QStringLiteral("メールアドレスは\uF8F2未登録") << QStringLiteral("メールアドレスは、未登録").toUtf8();
+    QTest::newRow("LF") << QStringLiteral("a\nb") << QByteArray("a\r\nb");
+    QTest::newRow("bare CR") << QStringLiteral("a\rb") << QByteArray("a\r\nb");
+    QTest::newRow("CR LF stays one break") << QStringLiteral("a\r\nb") << QByteArray("a\r\nb");
+    QTest::newRow("LF CR is two breaks") << QStringLiteral("a\n\rb") << QByteArray("a\r\n\r\nb");
+    QTest::newRow("CR CR LF") << QStringLiteral("a\r\r\nb") << QByteArray("a\r\n\r\nb");
+    QTest::newRow("dot line after LF") << QStringLiteral("a\n.\nb") << QByteArray("a\r\n.\r\nb");
+    QTest::newRow("trailing breaks kept") << QStringLiteral("a\n\n") << QByteArray("a\r\n\r\n");
+    QTest::newRow("tab") << QStringLiteral("a\tb") << QByteArray("a b");
+    QTest::newRow("NUL would cut the text") << (QStringLiteral("a") + QChar(0) + QStringLiteral("b"))
+                                            << QByteArray("a b");
+    QTest::newRow("escape sequence") << QStringLiteral("\x1b[0m") << QByteArray(" [0m");
+    QTest::newRow("DEL and C1 controls") << QStringLiteral("a\x7f\u0085\u009fb") << QByteArray("a   b");
+    QTest::newRow("ideographic space kept") << QStringLiteral("山田\u3000太郎") << QStringLiteral("山田\u3000太郎").toUtf8();
+    QTest::newRow("spaces kept") << QStringLiteral("  ") << QByteArray("  ");
+    QTest::newRow("empty") << QString() << QByteArray();
+}
+
+void TestSpeechDispatcher::wireText()
+{
+    QFETCH(QString, text);
+    QFETCH(QByteArray, wire);
+    QCOMPARE(SpeechDispatcherObject::wireText(text), wire);
+}
+
+void TestSpeechDispatcher::wireTextNeverCarriesControlBytes()
+{
+    // Every UTF-16 code unit alone and between letters, lone surrogates
+    // included: the result is valid UTF-8 whose only control bytes are CR LF
+    // pairs.
+    for (char32_t unit = 0; unit <= 0xFFFF; ++unit) {
+        const QString text = QStringLiteral("a") + QChar(char16_t(unit)) + QStringLiteral("b");
+        const QByteArray wire = SpeechDispatcherObject::wireText(text);
+        QStringDecoder decoder(QStringDecoder::Utf8);
+        const QString back = decoder(wire);
+        QVERIFY2(!decoder.hasError(), qPrintable(QString::number(unit, 16)));
+        for (qsizetype i = 0; i < wire.size(); ++i) {
+            const auto byte = static_cast<unsigned char>(wire.at(i));
+            if (byte == '\r') {
+                QVERIFY2(i + 1 < wire.size() && wire.at(i + 1) == '\n', qPrintable(QString::number(unit, 16)));
+                ++i;
+                continue;
+            }
+            QVERIFY2(byte >= 0x20 && byte != 0x7F, qPrintable(QString::number(unit, 16)));
+        }
+    }
+}
+
+void TestSpeechDispatcher::queuedTextsAreAllSpokenAndWaitedFor()
+{
+    auto speech = connect();
+    QVERIFY(speech);
+    const qsizetype before = m_daemon.queuedMessages().size();
+    const QString first = longText(6);
+    const QString second = QStringLiteral("二つ目です");
+    QCOMPARE(speech->Speak(first, 0), 0);
+    QCOMPARE(speech->Speak(second, 0), 0);
+
+    QElapsedTimer timer;
+    timer.start();
+    QCOMPARE(speech->WaitDone(), 0);
+    // The first text alone takes about a second: returning sooner would mean
+    // WaitDone did not wait for it.
+    QVERIFY2(timer.elapsed() > 300, qPrintable(QString::number(timer.elapsed())));
+    // Both were queued, in order; a priority that replaces the previous text
+    // would have dropped the first.
+    QCOMPARE(m_daemon.queuedMessages().mid(before), (QStringList{first, second}));
+
+    // Nothing pending: WaitDone returns at once.
+    timer.restart();
+    QCOMPARE(speech->WaitDone(), 0);
+    QVERIFY(timer.elapsed() < 200);
+}
+
+void TestSpeechDispatcher::interruptCutsOwnSpeechShort()
+{
+    auto speech = connect();
+    QVERIFY(speech);
+    QCOMPARE(speech->Speak(longText(20), 0), 0);
+    QElapsedTimer timer;
+    timer.start();
+    QCOMPARE(speech->Interrupt(), 0);
+    QCOMPARE(speech->WaitDone(), 0);
+    // Spoken in full the text takes about three seconds.
+    QVERIFY2(timer.elapsed() < 1000, qPrintable(QString::number(timer.elapsed())));
+
+    // The text after an interruption is spoken.
+    QCOMPARE(speech->Speak(QStringLiteral("次です"), 0), 0);
+    QCOMPARE(speech->WaitDone(), 0);
+    QCOMPARE(m_daemon.queuedMessages().last(), QStringLiteral("次です"));
+}
+
+void TestSpeechDispatcher::ownCallsLeaveOtherClientsAlone()
+{
+    auto mine = connect();
+    auto other = connect();
+    QVERIFY(mine && other);
+
+    QElapsedTimer timer;
+    timer.start();
+    QCOMPARE(other->Speak(longText(12), 0), 0);
+    QCOMPARE(mine->Interrupt(), 0);
+    // Nothing of mine is pending, whatever the other client still says.
+    QCOMPARE(mine->WaitDone(), 0);
+    QVERIFY2(timer.elapsed() < 500, qPrintable(QString::number(timer.elapsed())));
+    // My interruption did not cut the other client's text.
+    QCOMPARE(other->WaitDone(), 0);
+    QVERIFY2(timer.elapsed() > 700, qPrintable(QString::number(timer.elapsed())));
+}
+
+void TestSpeechDispatcher::textsReachTheDaemonWhole_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("received");
+
+    QTest::newRow("dot line after LF") << QStringLiteral("一行目\n.\n三行目") << QStringLiteral("一行目\r\n.\r\n三行目");
+    QTest::newRow("dot line after CR") << QStringLiteral("あ\r.\rい") << QStringLiteral("あ\r\n.\r\nい");
+    QTest::newRow("protocol end marker inside") << QStringLiteral("あ\r\n.\r\nい") << QStringLiteral("あ\r\n.\r\nい");
+    QTest::newRow("starts with a dot line") << QStringLiteral(".\nあ") << QStringLiteral(".\r\nあ");
+    QTest::newRow("only a dot") << QStringLiteral(".") << QStringLiteral(".");
+    QTest::newRow("ends with a dot line") << QStringLiteral("あ\n.") << QStringLiteral("あ\r\n.");
+    QTest::newRow("two dots") << QStringLiteral("あ\n..\nい") << QStringLiteral("あ\r\n..\r\nい");
+    QTest::newRow("separator") << QStringLiteral("差出人の名前は\uF8F2未登録") << QStringLiteral("差出人の名前は、未登録");
+    QTest::newRow("control characters") << (QStringLiteral("a") + QChar(0) + QStringLiteral("b\x1b[1m\a\u0085c"))
+                                        << QStringLiteral("a b [1m  c");
+    QTest::newRow("markup is text") << QStringLiteral("<b>pass&word</b>") << QStringLiteral("<b>pass&word</b>");
+}
+
+void TestSpeechDispatcher::textsReachTheDaemonWhole()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, received);
+    auto speech = connect();
+    QVERIFY(speech);
+    QCOMPARE(speech->Speak(text, 0), 0);
+    QCOMPARE(speech->WaitDone(), 0);
+    QCOMPARE(m_daemon.queuedMessages().last(), received);
+
+    // The connection is still in step: the next text is a message of its own.
+    QCOMPARE(speech->Speak(QStringLiteral("確認"), 0), 0);
+    QCOMPARE(speech->WaitDone(), 0);
+    QCOMPARE(m_daemon.queuedMessages().last(), QStringLiteral("確認"));
+}
+
+void TestSpeechDispatcher::emptyTextIsSpokenAsNothing()
+{
+    auto speech = connect();
+    QVERIFY(speech);
+    const qsizetype before = m_daemon.queuedMessages().size();
+    QCOMPARE(speech->Speak(QString(), 0), 0);
+    QElapsedTimer timer;
+    timer.start();
+    QCOMPARE(speech->WaitDone(), 0);
+    QVERIFY(timer.elapsed() < 200);
+    QCOMPARE(m_daemon.queuedMessages().size(), before);
+    // Not a failure: the object goes on speaking.
+    QCOMPARE(speech->Speak(QStringLiteral("あ"), 0), 0);
+    QCOMPARE(speech->WaitDone(), 0);
+}
+
+void TestSpeechDispatcher::channelAnnouncesListInTwoTexts()
+{
+    SpeechChannel channel;
+    channel.VobrInit([] { return SpeechDispatcherObject::create(); });
+    QVERIFY(channel.VoiceEnabled());
+    const qsizetype before = m_daemon.queuedMessages().size();
+    const QString entry = QStringLiteral("biglobe");
+    Announce::list(channel, QStringLiteral("プロバイダ"), &entry);
+    channel.VoiceWait();
+    QVERIFY(channel.VoiceEnabled());
+    QCOMPARE(m_daemon.queuedMessages().mid(before), (QStringList{QStringLiteral("プロバイダ"), entry}));
+}
+
+void TestSpeechDispatcher::createFailsFastWithoutDaemon_data()
+{
+    QTest::addColumn<QString>("address");
+    QTest::newRow("no socket file") << QStringLiteral("unix_socket:%1/nothing.sock");
+    QTest::newRow("unknown method") << QStringLiteral("carrier_pigeon:%1");
+}
+
+void TestSpeechDispatcher::createFailsFastWithoutDaemon()
+{
+    QFETCH(QString, address);
+    QTemporaryDir dir;
+    AddressScope scope(address.arg(dir.path()));
+    QElapsedTimer timer;
+    timer.start();
+    QVERIFY(!SpeechDispatcherObject::create());
+    // An address given by the user is used as it is: no daemon is started.
+    QVERIFY2(timer.elapsed() < 500, qPrintable(QString::number(timer.elapsed())));
+}
+
+void TestSpeechDispatcher::createGivesUpOnSilentServer()
+{
+    QTemporaryDir dir;
+    const QString path = dir.path() + QStringLiteral("/silent.sock");
+    UnixListener server(path);
+    QVERIFY(server.isListening());
+    AddressScope scope(QStringLiteral("unix_socket:") + path);
+
+    QElapsedTimer timer;
+    timer.start();
+    QVERIFY(!SpeechDispatcherObject::create());
+    const qint64 bound = std::chrono::milliseconds(Bounds{}.open).count();
+    QVERIFY2(timer.elapsed() >= bound - 100 && timer.elapsed() < bound + SlackMs,
+             qPrintable(QString::number(timer.elapsed())));
+}
+
+void TestSpeechDispatcher::killedDaemonFailsWithinBound_data()
+{
+    QTest::addColumn<bool>("speaking");
+    QTest::newRow("idle, then Speak") << false;
+    QTest::newRow("while speaking, then WaitDone") << true;
+}
+
+void TestSpeechDispatcher::killedDaemonFailsWithinBound()
+{
+    QFETCH(bool, speaking);
+    SpeechDaemon daemon;
+    QString whyNot;
+    QVERIFY2(daemon.start(&whyNot), qPrintable(whyNot));
+    AddressScope scope(daemon.address());
+    std::unique_ptr<SpeechObject> speech = SpeechDispatcherObject::createWithBounds(QuickBounds);
+    QVERIFY(speech);
+    QCOMPARE(speech->Configure(33), 0);
+    if (speaking)
+        QCOMPARE(speech->Speak(longText(20), 0), 0);
+
+    daemon.kill();
+    QElapsedTimer timer;
+    timer.start();
+    if (speaking) {
+        QVERIFY(speech->WaitDone() < 0);
+        QVERIFY2(timer.elapsed() < std::chrono::milliseconds(QuickBounds.wait).count() + SlackMs,
+                 qPrintable(QString::number(timer.elapsed())));
+    } else {
+        QVERIFY(speech->Speak(QStringLiteral("あ"), 0) < 0);
+        QVERIFY2(timer.elapsed() < std::chrono::milliseconds(QuickBounds.call).count() + SlackMs,
+                 qPrintable(QString::number(timer.elapsed())));
+    }
+
+    // From now on every call fails at once.
+    timer.restart();
+    QVERIFY(speech->Interrupt() < 0);
+    QVERIFY(speech->Speak(QStringLiteral("い"), 0) < 0);
+    QVERIFY(speech->WaitDone() < 0);
+    QVERIFY2(timer.elapsed() < 100, qPrintable(QString::number(timer.elapsed())));
+    timer.restart();
+    speech.reset();
+    QVERIFY2(timer.elapsed() < 1000, qPrintable(QString::number(timer.elapsed())));
+}
+
+void TestSpeechDispatcher::stoppedDaemonFailsWithinBound_data()
+{
+    QTest::addColumn<QString>("firstCall");
+    QTest::newRow("Speak") << QStringLiteral("Speak");
+    QTest::newRow("Interrupt") << QStringLiteral("Interrupt");
+    QTest::newRow("Configure") << QStringLiteral("Configure");
+    QTest::newRow("WaitDone while speaking") << QStringLiteral("WaitDone");
+}
+
+void TestSpeechDispatcher::stoppedDaemonFailsWithinBound()
+{
+    QFETCH(QString, firstCall);
+    // One daemon for every row: stopped during a row, continued after it.
+    QString whyNot;
+    QVERIFY2(m_stoppable.start(&whyNot), qPrintable(whyNot));
+    AddressScope scope(m_stoppable.address());
+    std::unique_ptr<SpeechObject> speech = SpeechDispatcherObject::createWithBounds(QuickBounds);
+    QVERIFY(speech);
+    if (firstCall != QLatin1String("Configure"))
+        QCOMPARE(speech->Configure(33), 0);
+    if (firstCall == QLatin1String("WaitDone"))
+        QCOMPARE(speech->Speak(longText(20), 0), 0);
+
+    m_stoppable.pause();
+    QElapsedTimer timer;
+    timer.start();
+    int status = 0;
+    qint64 bound = std::chrono::milliseconds(QuickBounds.call).count();
+    if (firstCall == QLatin1String("Speak")) {
+        status = speech->Speak(QStringLiteral("あ"), 0);
+    } else if (firstCall == QLatin1String("Interrupt")) {
+        status = speech->Interrupt();
+    } else if (firstCall == QLatin1String("Configure")) {
+        status = speech->Configure(33);
+    } else {
+        status = speech->WaitDone();
+        bound = std::chrono::milliseconds(QuickBounds.wait).count();
+    }
+    const qint64 took = timer.elapsed();
+    QVERIFY(status < 0);
+    // It waited for the bound, not for ever and not less.
+    QVERIFY2(took >= bound - 50 && took < bound + SlackMs, qPrintable(QString::number(took)));
+
+    timer.restart();
+    QVERIFY(speech->Speak(QStringLiteral("い"), 0) < 0);
+    QVERIFY(speech->Interrupt() < 0);
+    QVERIFY(speech->WaitDone() < 0);
+    // Giving the object up does not wait for the stuck call either.
+    speech.reset();
+    QVERIFY2(timer.elapsed() < 100, qPrintable(QString::number(timer.elapsed())));
+    m_stoppable.resume();
+}
+
+void TestSpeechDispatcher::endBeforeAnswerStillCounts()
+{
+    QTemporaryDir dir;
+    FakeSsipServer server(dir.path() + QStringLiteral("/fake.sock"), FakeSsipServer::Ending::BeforeAnswer);
+    QVERIFY(server.isListening());
+    AddressScope scope(QStringLiteral("unix_socket:") + dir.path() + QStringLiteral("/fake.sock"));
+    std::unique_ptr<SpeechObject> speech = SpeechDispatcherObject::createWithBounds(QuickBounds);
+    QVERIFY(speech);
+    QCOMPARE(speech->Configure(33), 0);
+    QCOMPARE(speech->Speak(QStringLiteral("あ"), 0), 0);
+    QElapsedTimer timer;
+    timer.start();
+    QCOMPARE(speech->WaitDone(), 0);
+    QVERIFY2(timer.elapsed() < 300, qPrintable(QString::number(timer.elapsed())));
+}
+
+void TestSpeechDispatcher::otherClientsEventsAreIgnored()
+{
+    QTemporaryDir dir;
+    FakeSsipServer server(dir.path() + QStringLiteral("/fake.sock"), FakeSsipServer::Ending::ForeignFirst);
+    QVERIFY(server.isListening());
+    AddressScope scope(QStringLiteral("unix_socket:") + dir.path() + QStringLiteral("/fake.sock"));
+    std::unique_ptr<SpeechObject> speech = SpeechDispatcherObject::createWithBounds(QuickBounds);
+    QVERIFY(speech);
+    QElapsedTimer timer;
+    timer.start();
+    QCOMPARE(speech->Speak(QStringLiteral("あ"), 0), 0);
+    QCOMPARE(speech->WaitDone(), 0);
+    // Returning before the own END would mean the foreign one was taken for it.
+    QVERIFY2(timer.elapsed() >= FakeSsipServer::DelayMs - 50, qPrintable(QString::number(timer.elapsed())));
+}
+
+void TestSpeechDispatcher::peerThatStopsReadingDoesNotEndTheProgram()
+{
+    QTemporaryDir dir;
+    FakeSsipServer server(dir.path() + QStringLiteral("/fake.sock"), FakeSsipServer::Ending::Normal);
+    QVERIFY(server.isListening());
+    AddressScope scope(QStringLiteral("unix_socket:") + dir.path() + QStringLiteral("/fake.sock"));
+    std::unique_ptr<SpeechObject> speech = SpeechDispatcherObject::createWithBounds(QuickBounds);
+    QVERIFY(speech);
+    QCOMPARE(speech->Speak(QStringLiteral("あ"), 0), 0);
+    QCOMPARE(speech->WaitDone(), 0);
+
+    // Qt's own sockets may have set SIGPIPE aside already; the program must
+    // not depend on that.
+    struct sigaction defaultAction = {}, previous = {};
+    defaultAction.sa_handler = SIG_DFL;
+    sigaction(SIGPIPE, &defaultAction, &previous);
+    const auto restore = qScopeGuard([&] { sigaction(SIGPIPE, &previous, nullptr); });
+
+    server.stopReading();
+    // The write meets a closed pipe: SIGPIPE would end this process here.
+    QElapsedTimer timer;
+    timer.start();
+    QVERIFY(speech->Speak(QStringLiteral("い"), 0) < 0);
+    QVERIFY2(timer.elapsed() < std::chrono::milliseconds(QuickBounds.call).count() + SlackMs,
+             qPrintable(QString::number(timer.elapsed())));
+    QVERIFY(speech->WaitDone() < 0);
+}
+
+QTEST_GUILESS_MAIN(TestSpeechDispatcher)
+#include "tst_speechdispatcher.moc"
