@@ -1,0 +1,25 @@
+#include "app/AppSetup.h"
+
+#include <QCoreApplication>
+#include <QFont>
+#include <QLibraryInfo>
+#include <QTranslator>
+
+void installFontSubstitutions()
+{
+    // The IPA fonts keep the Windows fonts' character widths, so captions fit
+    // the boxes the layout gives them; Noto's kana are wider and get cut off.
+    QFont::insertSubstitutions(GothicFamily, {QStringLiteral("IPAGothic"), QStringLiteral("Noto Sans Mono CJK JP"),
+                                              QStringLiteral("Noto Sans CJK JP")});
+    QFont::insertSubstitutions(PGothicFamily, {QStringLiteral("IPAPGothic"), QStringLiteral("Noto Sans CJK JP")});
+}
+
+bool installJapaneseTranslation(QCoreApplication& app)
+{
+    auto* translator = new QTranslator(&app);
+    if (!translator->load(QStringLiteral("qtbase_ja"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        delete translator;
+        return false;
+    }
+    return QCoreApplication::installTranslator(translator);
+}

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QString>
+
+class QCoreApplication;
+
+// The two font families the windows ask for, by their Windows names.
+inline const QString GothicFamily = QStringLiteral("ＭＳ ゴシック");
+inline const QString PGothicFamily = QStringLiteral("ＭＳ Ｐゴシック");
+
+// Maps the Windows font names onto installed Japanese fonts: fixed-pitch for
+// the entry fields, proportional for the rest; the first installed one wins.
+void installFontSubstitutions();
+
+// Qt's own texts (message-box buttons, file dialogs) in Japanese whatever the
+// system locale, since the whole tool speaks Japanese. False when the
+// translation is not installed; the tool then runs with Qt's English texts.
+bool installJapaneseTranslation(QCoreApplication& app);

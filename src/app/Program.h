@@ -1,0 +1,35 @@
+#pragma once
+
+#include "account/Acd.h"
+#include "platform/Platform.h"
+#include "speech/SpeechChannel.h"
+
+#include <memory>
+
+class FormSupport;
+
+// The state that lives for the whole run (the account record, the speech
+// channel, the outside world) and the start-up that creates it in order.
+class Program
+{
+public:
+    explicit Program(Platform platform);
+    ~Program();
+    Program(const Program&) = delete;
+    Program& operator=(const Program&) = delete;
+
+    // False when another copy already runs: it was asked to come to the
+    // front, and this one created no window and no speech object. Otherwise
+    // the main window is shown with the focus in its first field.
+    bool start();
+
+    FormSupport* window() const { return m_form.get(); }
+    SpeechChannel& speech() { return m_speech; }
+    Acd& acd() { return m_acd; }
+
+private:
+    Platform m_platform;
+    SpeechChannel m_speech;
+    Acd m_acd;
+    std::unique_ptr<FormSupport> m_form;
+};

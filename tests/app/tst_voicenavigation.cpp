@@ -1,0 +1,393 @@
+// What the main window says when the focus moves, and how its keys move it.
+
+#include "AppFixture.h"
+#include "app/FormSupport.h"
+
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QMenu>
+#include <QMenuBar>
+#include <QSignalSpy>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QString Sep(QChar(0xF8F2));
+const QString Interrupt = u"Interrupt"_s;
+
+QString speak(const QString& text)
+{
+    return u"Speak:"_s + text;
+}
+
+// Quick, then one Voice: the usual announcement of a field or button.
+QStringList said(const QString& text)
+{
+    return {Interrupt, speak(text)};
+}
+
+// What each control says on gaining the focus at start-up (fields empty, no
+// list entry selected).
+QStringList announcementOf(const QString& name)
+{
+    static const QHash<QString, QString> single = {
+        {u"txtName"_s, u"差出人の名前は"_s + Sep + u"未登録"_s},
+        {u"txtAddress"_s, u"メールアドレスは"_s + Sep + u"未登録"_s},
+        {u"txtPOP"_s, u"ポップ受信サーバーは"_s + Sep + u"未登録"_s},
+        {u"txtSMTP"_s, u"SMTP送信サーバーは"_s + Sep + u"未登録"_s},
+        {u"txtID"_s, u"メールIDまたは、ポップアカウントは"_s + Sep + u"未登録"_s},
+        {u"txtPW"_s, u"メールパスワードは"_s + Sep + u"未登録"_s},
+        {u"Command4"_s, u"アドレスから自動的にサーバー情報を取り込む"_s + Sep + u"Enterは取り込み Tabは次へ"_s},
+        {u"Command5"_s, u"すべてクリアのプッシュボタン"_s + Sep + u"Enterはクリア Tabは次へ"_s},
+        {u"Command2"_s, u"高度な設定のプッシュボタン"_s + Sep + u"Enterは高度な設定 Tabは次へ"_s},
+        {u"Command1"_s, u"参考に読み込むのプッシュボタン"_s + Sep + u"Enterは参照 Tabは次へ"_s},
+        {u"Command3"_s, u"IEで閲覧するのプッシュボタン"_s + Sep + u"Enterは閲覧 Tabは次へ"_s},
+        {u"Combo1"_s, u"参照用プロバイダの選択"_s},
+        {u"Combo2"_s, u"閲覧用プロバイダの選択"_s},
+    };
+    if (name == u"txtGuide"_s)
+        return said(u"説明ウインド"_s + Sep
+                    + u"このサポートソフトで作成した、アカウントデータ(拡張子ACD)は、ヴォルニクスで取り込むことができます。\r\n"
+                      u"ヴォルニクスのサポート用にお役立て下さい。\r\n"
+                      u"－－－－－－－－\r\n"
+                      u"ヴォルニクスから、このアカウント情報を取り込むには、\r\n"
+                      u"①プルダウンメニューから、環境(M)・メールアドレスの設定(C)を開きます。\r\n"
+                      u"②TABキー数回押して、設定の読み込み(L)　のボタンを押します。\r\n"
+                      u"③アカウントデータを取り込みます。\r\n"
+                      u"－－－－－－－－\r\n"
+                      u"注意:アカウントデータを取り込むと、現在のアカウントデータは上書きされてしまいます。\r\n"_s);
+    return said(single.value(name));
+}
+
+const QStringList Cycle = {u"txtName"_s,  u"txtAddress"_s, u"Command4"_s, u"txtPOP"_s,   u"txtSMTP"_s,
+                           u"txtID"_s,    u"txtPW"_s,      u"Command5"_s, u"Command2"_s, u"Combo1"_s,
+                           u"Command1"_s, u"Combo2"_s,     u"Command3"_s, u"txtGuide"_s};
+
+} // namespace
+
+class tst_VoiceNavigation : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void tabAnnouncesEachControl_data();
+    void tabAnnouncesEachControl();
+    void fieldSaysItsContent_data();
+    void fieldSaysItsContent();
+    void listSaysSelectedEntry_data();
+    void listSaysSelectedEntry();
+    void guideSaysCurrentText();
+    void enterMovesOn_data();
+    void enterMovesOn();
+    void buttonsPressOnEnterAndSpace_data();
+    void buttonsPressOnEnterAndSpace();
+    void downArrowLeavesCommand4();
+    void f1ElsewhereDoesNothing_data();
+    void f1ElsewhereDoesNothing();
+    void lastFieldFollowsFields();
+    void popupsAreNotMoves();
+    void reactivationAnnounces();
+    void selectionFromCodeSaysNothing();
+
+private:
+    void focus(QWidget* w);
+    std::unique_ptr<AppFixture> m_app;
+    FormSupport* f = nullptr;
+};
+
+void tst_VoiceNavigation::init()
+{
+    m_app = std::make_unique<AppFixture>();
+    QVERIFY(m_app->start());
+    f = &m_app->form();
+    m_app->clearCalls();
+}
+
+void tst_VoiceNavigation::cleanup()
+{
+    f = nullptr;
+    m_app.reset();
+}
+
+// Puts the focus somewhere without going through the keyboard, then forgets
+// what that said.
+void tst_VoiceNavigation::focus(QWidget* w)
+{
+    w->setFocus(Qt::OtherFocusReason);
+    QTRY_COMPARE(AppFixture::focusName(), w->objectName());
+    m_app->clearCalls();
+}
+
+void tst_VoiceNavigation::tabAnnouncesEachControl_data()
+{
+    QTest::addColumn<bool>("backwards");
+    QTest::newRow("Tab") << false;
+    QTest::newRow("Shift+Tab") << true;
+}
+
+void tst_VoiceNavigation::tabAnnouncesEachControl()
+{
+    QFETCH(bool, backwards);
+    for (qsizetype step = 1; step <= Cycle.size(); ++step) {
+        const QString expected = Cycle[(backwards ? Cycle.size() - step : step) % Cycle.size()];
+        AppFixture::key(backwards ? Qt::Key_Backtab : Qt::Key_Tab, backwards ? Qt::ShiftModifier : Qt::NoModifier);
+        QTRY_COMPARE(AppFixture::focusName(), expected);
+        QCOMPARE(m_app->calls(), announcementOf(expected));
+        m_app->clearCalls();
+    }
+}
+
+void tst_VoiceNavigation::fieldSaysItsContent_data()
+{
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QString>("label");
+    QTest::addColumn<QString>("text");
+    const std::pair<const char*, QString> fields[] = {
+        {"txtName", u"差出人の名前は"_s},    {"txtAddress", u"メールアドレスは"_s},
+        {"txtPOP", u"ポップ受信サーバーは"_s}, {"txtSMTP", u"SMTP送信サーバーは"_s},
+        {"txtID", u"メールIDまたは、ポップアカウントは"_s}, {"txtPW", u"メールパスワードは"_s},
+    };
+    const std::pair<const char*, QString> texts[] = {
+        {"filled", u"山田 taro@x"_s}, {"spaces only", u"   "_s}, {"ideographic space", u"　"_s}};
+    for (const auto& [field, label] : fields)
+        for (const auto& [kind, text] : texts)
+            QTest::addRow("%s %s", field, kind) << QString::fromLatin1(field) << label << text;
+}
+
+void tst_VoiceNavigation::fieldSaysItsContent()
+{
+    QFETCH(QString, field);
+    QFETCH(QString, label);
+    QFETCH(QString, text);
+    auto* edit = f->findChild<QLineEdit*>(field);
+    edit->setText(text);
+    edit->setCursorPosition(text.size());
+    // Arrive by Tab from the control before it: Qt would select the whole text.
+    const qsizetype at = Cycle.indexOf(field);
+    focus(f->findChild<QWidget*>(Cycle[(at + Cycle.size() - 1) % Cycle.size()]));
+    AppFixture::key(Qt::Key_Tab);
+    QTRY_COMPARE(AppFixture::focusName(), field);
+    QCOMPARE(m_app->calls(), said(label + Sep + text));
+    QCOMPARE(edit->cursorPosition(), 0);
+    QVERIFY(!edit->hasSelectedText());
+    QCOMPARE(edit->text(), text);
+}
+
+void tst_VoiceNavigation::listSaysSelectedEntry_data()
+{
+    QTest::addColumn<QString>("list");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<int>("index");
+    QTest::addColumn<QString>("entry");
+    QTest::newRow("Combo1 OCN") << u"Combo1"_s << u"参照用プロバイダの選択"_s << 2 << u"OCN(NTT)"_s;
+    QTest::newRow("Combo1 ODN") << u"Combo1"_s << u"参照用プロバイダの選択"_s << 5 << u"ODN(日本テレコム)"_s;
+    QTest::newRow("Combo2 @nifty") << u"Combo2"_s << u"閲覧用プロバイダの選択"_s << 0 << u"@nifty(富士通)"_s;
+}
+
+void tst_VoiceNavigation::listSaysSelectedEntry()
+{
+    QFETCH(QString, list);
+    QFETCH(QString, title);
+    QFETCH(int, index);
+    QFETCH(QString, entry);
+    auto* combo = f->findChild<QComboBox*>(list);
+    combo->setCurrentIndex(index);
+    focus(f->Command5);
+    combo->setFocus(Qt::TabFocusReason);
+    QTRY_COMPARE(AppFixture::focusName(), list);
+    // The title, then the entry as the list shows it: two calls, no separator.
+    QCOMPARE(m_app->calls(), QStringList({Interrupt, speak(title), speak(entry)}));
+}
+
+void tst_VoiceNavigation::guideSaysCurrentText()
+{
+    QTextCursor end = f->txtGuide->textCursor();
+    end.movePosition(QTextCursor::End);
+    f->txtGuide->setTextCursor(end);
+    focus(f->Command3);
+    AppFixture::key(Qt::Key_Tab);
+    QTRY_COMPARE(AppFixture::focusName(), u"txtGuide"_s);
+    QCOMPARE(m_app->calls(), announcementOf(u"txtGuide"_s));
+    QCOMPARE(f->txtGuide->textCursor().position(), 0);
+
+    // A text given later (sample settings) is what the pane then says.
+    f->setGuideText(u"一行目\r\n二行目"_s);
+    focus(f->Command3);
+    AppFixture::key(Qt::Key_Tab);
+    QTRY_COMPARE(AppFixture::focusName(), u"txtGuide"_s);
+    QCOMPARE(m_app->calls(), said(u"説明ウインド"_s + Sep + u"一行目\r\n二行目"_s));
+}
+
+void tst_VoiceNavigation::enterMovesOn_data()
+{
+    QTest::addColumn<QString>("from");
+    QTest::addColumn<QString>("to");
+    QTest::newRow("txtName") << u"txtName"_s << u"txtAddress"_s;
+    QTest::newRow("txtAddress") << u"txtAddress"_s << u"Command4"_s;
+    QTest::newRow("txtPOP") << u"txtPOP"_s << u"txtSMTP"_s;
+    QTest::newRow("txtSMTP") << u"txtSMTP"_s << u"txtID"_s;
+    QTest::newRow("txtID") << u"txtID"_s << u"txtPW"_s;
+    QTest::newRow("txtPW") << u"txtPW"_s << u"Command5"_s;
+    QTest::newRow("Combo1") << u"Combo1"_s << u"Command1"_s;
+    QTest::newRow("Combo2") << u"Combo2"_s << u"Command3"_s;
+}
+
+void tst_VoiceNavigation::enterMovesOn()
+{
+    QFETCH(QString, from);
+    QFETCH(QString, to);
+    QWidget* w = f->findChild<QWidget*>(from);
+    focus(w);
+    auto* edit = qobject_cast<QLineEdit*>(w);
+    if (edit)
+        edit->setText(u"ab"_s);
+    AppFixture::key(Qt::Key_Return);
+    // The Tab is queued: the focus moves only once the handler has returned.
+    QCOMPARE(AppFixture::focusName(), from);
+    QTRY_COMPARE(AppFixture::focusName(), to);
+    QCOMPARE(m_app->calls(), announcementOf(to));
+    if (edit)
+        QCOMPARE(edit->text(), u"ab"_s);
+    m_app->clearCalls();
+    // The keypad's Enter does the same.
+    focus(w);
+    AppFixture::key(Qt::Key_Enter, Qt::KeypadModifier);
+    QTRY_COMPARE(AppFixture::focusName(), to);
+}
+
+void tst_VoiceNavigation::buttonsPressOnEnterAndSpace_data()
+{
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<int>("key");
+    for (const char* b : {"Command1", "Command2", "Command3", "Command4", "Command5"}) {
+        QTest::addRow("%s Enter", b) << QString::fromLatin1(b) << int(Qt::Key_Return);
+        QTest::addRow("%s Space", b) << QString::fromLatin1(b) << int(Qt::Key_Space);
+    }
+}
+
+void tst_VoiceNavigation::buttonsPressOnEnterAndSpace()
+{
+    QFETCH(QString, button);
+    QFETCH(int, key);
+    auto* b = f->findChild<QPushButton*>(button);
+    m_app->messageBox->nextAnswer = MessageBox::Answer::No;
+    focus(b);
+    QSignalSpy clicked(b, &QPushButton::clicked);
+    AppFixture::key(key);
+    QTRY_COMPARE(clicked.size(), 1);
+    QCOMPARE(AppFixture::focusName(), button);
+    // Clear all is the one of them this window acts on itself: it asks.
+    QCOMPARE(m_app->messageBox->shown.size(), button == u"Command5"_s ? 1 : 0);
+}
+
+void tst_VoiceNavigation::downArrowLeavesCommand4()
+{
+    focus(f->Command4);
+    QTest::keyPress(f->Command4, Qt::Key_Down);
+    AppFixture::settle();
+    QCOMPARE(AppFixture::focusName(), u"Command4"_s);
+    QVERIFY(m_app->calls().isEmpty());
+    QTest::keyRelease(f->Command4, Qt::Key_Down);
+    QTRY_COMPARE(AppFixture::focusName(), u"txtPOP"_s);
+    QCOMPARE(m_app->calls(), announcementOf(u"txtPOP"_s));
+}
+
+void tst_VoiceNavigation::f1ElsewhereDoesNothing_data()
+{
+    QTest::addColumn<QString>("control");
+    for (const char* c : {"Command1", "Command2", "Command3", "Command4", "Command5", "Combo1", "Combo2", "txtGuide"})
+        QTest::newRow(c) << QString::fromLatin1(c);
+}
+
+void tst_VoiceNavigation::f1ElsewhereDoesNothing()
+{
+    QFETCH(QString, control);
+    focus(f->findChild<QWidget*>(control));
+    AppFixture::key(Qt::Key_F1);
+    AppFixture::settle();
+    QCOMPARE(AppFixture::focusName(), control);
+    QVERIFY(f->txtHelp->isHidden());
+    QVERIFY(m_app->calls().isEmpty());
+}
+
+void tst_VoiceNavigation::lastFieldFollowsFields()
+{
+    QCOMPARE(f->LastField(), nullptr);
+    AppFixture::key(Qt::Key_Tab);
+    QTRY_COMPARE(AppFixture::focusName(), u"txtAddress"_s);
+    QCOMPARE(f->LastField(), f->txtName);
+    AppFixture::key(Qt::Key_Tab);
+    QTRY_COMPARE(AppFixture::focusName(), u"Command4"_s);
+    QCOMPARE(f->LastField(), f->txtAddress);
+    // Buttons and lists never take its place.
+    AppFixture::key(Qt::Key_Tab);
+    QTRY_COMPARE(AppFixture::focusName(), u"txtPOP"_s);
+    QCOMPARE(f->LastField(), f->txtAddress);
+}
+
+void tst_VoiceNavigation::popupsAreNotMoves()
+{
+    // A list's popup takes the focus away and gives it back with the popup
+    // reason. (The offscreen platform activates the popup window instead, so
+    // the events are sent as the xcb platform delivers them.)
+    focus(f->Combo2);
+    QFocusEvent out(QEvent::FocusOut, Qt::PopupFocusReason);
+    QFocusEvent in(QEvent::FocusIn, Qt::PopupFocusReason);
+    QApplication::sendEvent(f->Combo2, &out);
+    QApplication::sendEvent(f->Combo2, &in);
+    QVERIFY(m_app->calls().isEmpty());
+
+    // Opening and leaving a menu from a field neither announces it again nor
+    // counts as leaving it.
+    focus(f->txtSMTP);
+    AppFixture::key(Qt::Key_F, Qt::AltModifier);
+    QTRY_VERIFY(f->mnu_file->isVisible());
+    QTest::keyClick(f->mnu_file, Qt::Key_Escape);
+    QTRY_VERIFY(!f->mnu_file->isVisible());
+    QTest::keyClick(f->menuBar(), Qt::Key_Escape);
+    QTRY_COMPARE(AppFixture::focusName(), u"txtSMTP"_s);
+    AppFixture::settle();
+    QVERIFY(m_app->calls().isEmpty());
+    QCOMPARE(f->LastField(), f->txtName);
+}
+
+void tst_VoiceNavigation::reactivationAnnounces()
+{
+    f->txtSMTP->setText(u"smtp.example.jp"_s);
+    focus(f->txtSMTP);
+    QCOMPARE(f->LastField(), f->txtName);
+    {
+        QWidget other;
+        other.show();
+        other.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&other));
+        QVERIFY(m_app->calls().isEmpty());
+    }
+    f->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(f));
+    QTRY_COMPARE(m_app->calls(), said(u"SMTP送信サーバーは"_s + Sep + u"smtp.example.jp"_s));
+    // Leaving for another window is not leaving the field.
+    QCOMPARE(f->LastField(), f->txtName);
+}
+
+void tst_VoiceNavigation::selectionFromCodeSaysNothing()
+{
+    focus(f->Combo1);
+    f->Combo1->setCurrentIndex(3);
+    f->Combo2->setCurrentIndex(4);
+    f->ComboSet();
+    f->txtAddress->setText(u"a@x.so-net.ne.jp"_s);
+    f->ComboDisp();
+    AppFixture::settle();
+    QCOMPARE(f->Combo1->currentIndex(), 4);
+    QVERIFY(m_app->calls().isEmpty());
+    QCOMPARE(AppFixture::focusName(), u"Combo1"_s);
+}
+
+QTEST_MAIN(tst_VoiceNavigation)
+#include "tst_voicenavigation.moc"
