@@ -1,0 +1,456 @@
+#!/usr/bin/env python3
+"""Measures how fast the tool is and writes <build>/bench/results.json.
+
+Side by side under one private X server (Xvfb), alternating run by run so that
+both see the same machine:
+  startup_ms          process start -> first speech request reaching a fake
+                      speech daemon (a Unix socket speaking enough SSIP)
+  bare_qt_startup_ms  process start -> first expose of an empty Qt main window
+                      built with the same flags (the floor for any Qt program)
+  rss_kb, bare_qt_rss_kb  VmRSS once start-up has settled
+and, inside one process each, the key-to-speech latency over 10,000 focus
+moves and the account-file reader at 1 MiB and 10 MiB.
+
+Medians over repeated runs. Every process is started in its own session and
+stopped by its own PID. Standard library only.
+
+Usage: run_bench.py [--build DIR] [--runs N] [--settle SECONDS]
+"""
+
+import argparse
+import json
+import os
+import shutil
+import signal
+import socket
+import statistics
+import subprocess
+import sys
+import tempfile
+import threading
+import time
+
+TARGETS = (
+    # figure, how it is judged, the limit as text
+    ("startup_ratio", lambda r: r["startup_ratio"] <= 1.15, "<= 1.15"),
+    ("key_to_speech_p99_us", lambda r: r["key_to_speech_p99_us"] <= 1000, "<= 1000"),
+    ("acd_load_10mb_ms", lambda r: r["acd_load_10mb_ms"] <= 11 * r["acd_load_1mb_ms"],
+     "<= 11 x acd_load_1mb_ms"),
+    ("rss_kb", lambda r: r["rss_kb"] <= 1.2 * r["bare_qt_rss_kb"], "<= 1.2 x bare_qt_rss_kb"),
+)
+
+ORDER = ("startup_ms", "bare_qt_startup_ms", "startup_ratio", "key_to_speech_p50_us",
+         "key_to_speech_p99_us", "acd_load_1mb_ms", "acd_load_10mb_ms", "rss_kb", "bare_qt_rss_kb",
+         # Not judged: the same floor when the window shows one line of Japanese.
+         "bare_qt_text_startup_ms", "bare_qt_text_rss_kb")
+
+
+class BenchError(Exception):
+    pass
+
+
+class FakeSpeechDaemon:
+    """Accepts libspeechd connections on a Unix socket and answers every
+    command with success, as far as libspeechd needs: a client id, a message
+    id for each SPEAK, and END for every message so nothing waits. Notes the
+    monotonic time at which each SPEAK command arrives."""
+
+    def __init__(self, path):
+        self.path = path
+        self.sock = socket.socket(socket.AF_UNIX, socket.SOCK_STREAM)
+        self.sock.bind(path)
+        self.sock.listen(16)
+        self.lock = threading.Lock()
+        self.speaks = []  # (monotonic_ns, text)
+        self.next_client = 1
+        self.next_message = 1
+        self.closing = False
+        threading.Thread(target=self._accept, daemon=True).start()
+
+    def close(self):
+        self.closing = True
+        try:
+            self.sock.shutdown(socket.SHUT_RDWR)
+        except OSError:
+            pass
+        self.sock.close()
+
+    def speak_count(self):
+        with self.lock:
+            return len(self.speaks)
+
+    def speak_after(self, index):
+        with self.lock:
+            return self.speaks[index] if len(self.speaks) > index else None
+
+    def _accept(self):
+        while not self.closing:
+            try:
+                conn, _ = self.sock.accept()
+            except OSError:
+                return
+            with self.lock:
+                client = self.next_client
+                self.next_client += 1
+            threading.Thread(target=self._serve, args=(conn, client), daemon=True).start()
+
+    def _serve(self, conn, client):
+        buf = b""
+        speaking = None  # the lines of a message being received
+        try:
+            while True:
+                data = conn.recv(65536)
+                if not data:
+                    return
+                buf += data
+                while b"\r\n" in buf:
+                    line, buf = buf.split(b"\r\n", 1)
+                    if speaking is not None:
+                        if line == b".":
+                            conn.sendall(self._queued(client, b"\r\n".join(speaking)))
+                            speaking = None
+                        else:
+                            speaking.append(line[1:] if line.startswith(b"..") else line)
+                        continue
+                    command = line.decode("utf-8", "replace").strip().upper()
+                    if command == "SPEAK":
+                        now = time.monotonic_ns()
+                        speaking = []
+                        with self.lock:
+                            self.speaks.append((now, None))
+                        conn.sendall(b"230 OK RECEIVING DATA\r\n")
+                    elif command.startswith("HISTORY GET CLIENT_ID"):
+                        conn.sendall(b"249-%d\r\n249 OK CLIENT ID SENT\r\n" % client)
+                    elif command == "QUIT":
+                        conn.sendall(b"231 HAPPY HACKING\r\n")
+                        return
+                    else:
+                        conn.sendall(b"200 OK\r\n")
+        except OSError:
+            return
+        finally:
+            conn.close()
+
+    def _queued(self, client, text):
+        with self.lock:
+            message = self.next_message
+            self.next_message += 1
+            # Fill in the text of the last SPEAK without one.
+            for i in range(len(self.speaks) - 1, -1, -1):
+                if self.speaks[i][1] is None:
+                    self.speaks[i] = (self.speaks[i][0], text.decode("utf-8", "replace"))
+                    break
+        reply = b"225-%d\r\n225 OK MESSAGE QUEUED\r\n" % message
+        for code, name in ((701, b"BEGIN"), (702, b"END")):
+            reply += b"%d-%d\r\n%d-%d\r\n%d %s\r\n" % (code, message, code, client, code, name)
+        return reply
+
+
+def stop(proc, grace=2.0):
+    """SIGTERM to the process group the process leads, SIGKILL after grace."""
+    if proc is None or proc.poll() is not None:
+        return
+    for sig, wait in ((signal.SIGTERM, grace), (signal.SIGKILL, 5.0)):
+        try:
+            os.killpg(proc.pid, sig)
+        except ProcessLookupError:
+            return
+        try:
+            proc.wait(timeout=wait)
+            return
+        except subprocess.TimeoutExpired:
+            continue
+
+
+MEMORY_DETAIL = {}  # program -> [(RssAnon, RssFile), ...]; only for the notes
+
+
+def vm_rss_kb(pid, program):
+    """VmRSS of pid; notes RssAnon and RssFile (file pages: libraries, fonts,
+    shared with other processes and reclaimable) on the side."""
+    fields = {}
+    with open("/proc/%d/status" % pid, encoding="ascii", errors="replace") as f:
+        for line in f:
+            name, _, value = line.partition(":")
+            if name in ("VmRSS", "RssAnon", "RssFile"):
+                fields[name] = int(value.split()[0])
+    if "VmRSS" not in fields:
+        raise BenchError("no VmRSS for pid %d" % pid)
+    MEMORY_DETAIL.setdefault(program, []).append((fields.get("RssAnon", 0), fields.get("RssFile", 0)))
+    return fields["VmRSS"]
+
+
+def start_xvfb(workdir):
+    """A private X server on a free display; answers (process, DISPLAY)."""
+    read_fd, write_fd = os.pipe()
+    log = open(os.path.join(workdir, "xvfb.log"), "wb")
+    proc = subprocess.Popen(
+        ["Xvfb", "-displayfd", str(write_fd), "-screen", "0", "1024x768x24", "-nolisten", "tcp"],
+        pass_fds=(write_fd,), stdout=log, stderr=log, start_new_session=True)
+    os.close(write_fd)
+    number = b""
+    deadline = time.monotonic() + 15
+    while time.monotonic() < deadline and not number.endswith(b"\n"):
+        chunk = os.read(read_fd, 16)
+        if not chunk:
+            break
+        number += chunk
+    os.close(read_fd)
+    if not number.strip().isdigit():
+        stop(proc)
+        raise BenchError("Xvfb did not start (see %s/xvfb.log)" % workdir)
+    return proc, ":" + number.strip().decode()
+
+
+def start_focus_helper(display, workdir):
+    """The window manager's part in start-up: focus on map (focus_on_map.py)."""
+    here = os.path.dirname(os.path.abspath(__file__))
+    log = open(os.path.join(workdir, "focus.log"), "wb")
+    proc = subprocess.Popen([sys.executable, os.path.join(here, "focus_on_map.py")],
+                            env=dict(os.environ, DISPLAY=display), stdin=subprocess.DEVNULL,
+                            stdout=subprocess.PIPE, stderr=log, start_new_session=True)
+    log.close()
+    result = {}
+    reader = threading.Thread(target=lambda: result.update(line=proc.stdout.readline()), daemon=True)
+    reader.start()
+    reader.join(10)
+    if result.get("line", b"").strip() != b"ready":
+        stop(proc)
+        raise BenchError("the focus helper did not start (see %s/focus.log)" % workdir)
+    return proc
+
+
+class Runner:
+    def __init__(self, build, workdir, display, daemon, settle):
+        self.build = build
+        self.workdir = workdir
+        self.display = display
+        self.daemon = daemon
+        self.settle = settle
+        self.base_env = dict(os.environ)
+        for name in ("QT_QPA_PLATFORM", "WAYLAND_DISPLAY", "VX_BENCH_EXIT_AFTER_SHOWN", "VX_BENCH_BARE_TEXT"):
+            self.base_env.pop(name, None)
+        self.base_env["DISPLAY"] = display
+        self.run_number = 0
+        self.first_text = None
+
+    def _env(self):
+        env = dict(self.base_env)
+        # A runtime folder of its own per run: the single-instance lock of a
+        # stopped run, or of a tool the user has open, must not hand over.
+        self.run_number += 1
+        runtime = tempfile.mkdtemp(prefix="run%d-" % self.run_number, dir=self.workdir)
+        env["XDG_RUNTIME_DIR"] = runtime
+        env["SPEECHD_ADDRESS"] = "unix_socket:" + self.daemon.path
+        return env
+
+    def _log(self, name):
+        return open(os.path.join(self.workdir, "%s-%d.log" % (name, self.run_number)), "wb")
+
+    def tool(self):
+        """(startup ms, rss kb) of one start of the tool."""
+        env = self._env()
+        seen = self.daemon.speak_count()
+        binary = os.path.join(self.build, "bin", "vornix-support")
+        log = self._log("tool")
+        started = time.monotonic_ns()
+        proc = subprocess.Popen([binary], env=env, stdin=subprocess.DEVNULL, stdout=log,
+                                stderr=subprocess.STDOUT, start_new_session=True)
+        try:
+            deadline = time.monotonic() + 30
+            first = None
+            while first is None:
+                first = self.daemon.speak_after(seen)
+                if first is not None:
+                    break
+                if proc.poll() is not None:
+                    raise BenchError("the tool ended (code %s) before speaking; see %s"
+                                     % (proc.returncode, log.name))
+                if time.monotonic() > deadline:
+                    raise BenchError("the tool said nothing within 30 s; see %s" % log.name)
+                time.sleep(0.0005)
+            time.sleep(self.settle)
+            # Every run must time the same thing: the first field's announcement.
+            text = self.daemon.speak_after(seen)[1]
+            if self.first_text is None:
+                self.first_text = text
+            elif text != self.first_text:
+                raise BenchError("run %d began with %r, an earlier one with %r"
+                                 % (self.run_number, text, self.first_text))
+            return (first[0] - started) / 1e6, vm_rss_kb(proc.pid, "tool")
+        finally:
+            stop(proc)
+            log.close()
+
+    def stages(self):
+        """Stage -> ms since process start, of one start of startup_stages."""
+        env = self._env()
+        binary = os.path.join(self.build, "bench", "startup_stages")
+        started = time.monotonic_ns()
+        env["VX_BENCH_SPAWN_NS"] = str(started)
+        out = subprocess.run([binary], env=env, stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
+                             stderr=subprocess.DEVNULL, timeout=60, start_new_session=True)
+        if out.returncode != 0:
+            raise BenchError("startup_stages failed (%d)" % out.returncode)
+        return json.loads(out.stdout.decode().strip().splitlines()[-1])
+
+    def bare(self, text=False):
+        """(startup ms, rss kb) of one start of the bare Qt window (with one
+        label of Japanese text when text is true)."""
+        env = self._env()
+        if text:
+            env["VX_BENCH_BARE_TEXT"] = "1"
+        binary = os.path.join(self.build, "bench", "bare_qt_window")
+        started = time.monotonic_ns()
+        proc = subprocess.Popen([binary], env=env, stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
+                                stderr=subprocess.DEVNULL, start_new_session=True)
+        try:
+            result = {}
+
+            def read():
+                result["line"] = proc.stdout.readline()
+
+            reader = threading.Thread(target=read, daemon=True)
+            reader.start()
+            reader.join(30)
+            line = result.get("line", b"").decode("ascii", "replace").split()
+            if len(line) != 2 or line[0] != "shown":
+                raise BenchError("the bare window reported no expose (got %r)" % result.get("line"))
+            shown = int(line[1])
+            time.sleep(self.settle)
+            return (shown - started) / 1e6, vm_rss_kb(proc.pid, "bare+text" if text else "bare")
+        finally:
+            stop(proc)
+            proc.stdout.close()
+
+
+def run_json(cmd, timeout, workdir):
+    runtime = tempfile.mkdtemp(prefix="offscreen-", dir=workdir)
+    env = dict(os.environ, QT_QPA_PLATFORM="offscreen", XDG_RUNTIME_DIR=runtime,
+               QT_LOGGING_RULES="qt.qpa.*=false")
+    out = subprocess.run(cmd, stdout=subprocess.PIPE, stderr=subprocess.PIPE, timeout=timeout, env=env)
+    if out.returncode != 0:
+        raise BenchError("%s failed (%d): %s" % (os.path.basename(cmd[0]), out.returncode,
+                                                 out.stderr.decode(errors="replace").strip()))
+    # The offscreen platform warns on every show; that says nothing here.
+    for line in out.stderr.decode(errors="replace").splitlines(keepends=True):
+        if "propagateSizeHints" not in line:
+            sys.stderr.write(line)
+    return json.loads(out.stdout.decode().strip().splitlines()[-1])
+
+
+def table(results):
+    lines = ["", "%-22s %14s   %-26s %s" % ("figure", "value", "target", "where we stand")]
+    verdicts = {name: (judge(results), limit) for name, judge, limit in TARGETS}
+    for name in ORDER:
+        value = results[name]
+        text = "%.0f" % value if name.endswith("_kb") else "%.3f" % value if "ratio" in name else "%.2f" % value
+        if name in verdicts:
+            ok, limit = verdicts[name]
+            lines.append("%-22s %14s   %-26s %s" % (name, text, limit, "met" if ok else "MISSED"))
+        else:
+            lines.append("%-22s %14s" % (name, text))
+    return "\n".join(lines)
+
+
+def main():
+    here = os.path.dirname(os.path.abspath(__file__))
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("--build", default=os.path.join(here, "..", "build"))
+    parser.add_argument("--runs", type=int, default=15)
+    parser.add_argument("--settle", type=float, default=1.0,
+                        help="seconds after start-up before the resident memory is read")
+    args = parser.parse_args()
+    build = os.path.abspath(args.build)
+
+    for tool in ("Xvfb",):
+        if shutil.which(tool) is None:
+            print("bench: %s is not installed" % tool, file=sys.stderr)
+            return 2
+    for rel in ("bin/vornix-support", "bench/bare_qt_window", "bench/acd_load_bench",
+                "bench/key_to_speech_bench", "bench/startup_stages"):
+        if not os.access(os.path.join(build, rel), os.X_OK):
+            print("bench: %s/%s is missing: build first" % (build, rel), file=sys.stderr)
+            return 2
+
+    workdir = tempfile.mkdtemp(prefix="vx-bench-")
+    xvfb = daemon = focus = None
+    results = {}
+    try:
+        xvfb, display = start_xvfb(workdir)
+        # A desktop's window manager gives a new window the focus; a bare
+        # X server does not, and without it the tool has nothing to announce.
+        focus = start_focus_helper(display, workdir)
+        daemon = FakeSpeechDaemon(os.path.join(workdir, "speechd.sock"))
+        runner = Runner(build, workdir, display, daemon, args.settle)
+
+        # One start of each first, not counted: it fills the font and disk caches.
+        runner.tool()
+        runner.bare()
+        runner.bare(text=True)
+        MEMORY_DETAIL.clear()
+        tool_runs, bare_runs, text_runs = [], [], []
+        for i in range(args.runs):
+            tool_runs.append(runner.tool())
+            bare_runs.append(runner.bare())
+            text_runs.append(runner.bare(text=True))
+            print("run %2d/%d: tool %6.1f ms %6d kB   bare %6.1f ms %6d kB   bare+text %6.1f ms %6d kB"
+                  % ((i + 1, args.runs) + tool_runs[-1] + bare_runs[-1] + text_runs[-1]), flush=True)
+        stage_runs = [runner.stages() for _ in range(max(3, args.runs // 3))]
+        print("first thing the tool said, every run: %r" % runner.first_text)
+
+        results["startup_ms"] = statistics.median(t for t, _ in tool_runs)
+        results["bare_qt_startup_ms"] = statistics.median(t for t, _ in bare_runs)
+        results["startup_ratio"] = results["startup_ms"] / results["bare_qt_startup_ms"]
+        results["rss_kb"] = statistics.median(r for _, r in tool_runs)
+        results["bare_qt_rss_kb"] = statistics.median(r for _, r in bare_runs)
+        results["bare_qt_text_startup_ms"] = statistics.median(t for t, _ in text_runs)
+        results["bare_qt_text_rss_kb"] = statistics.median(r for _, r in text_runs)
+    except BenchError as e:
+        print("bench: %s (logs kept in %s)" % (e, workdir), file=sys.stderr)
+        return 1
+    finally:
+        if daemon:
+            daemon.close()
+        stop(focus)
+        if focus:
+            focus.stdout.close()
+        stop(xvfb)
+
+    try:
+        key = run_json([os.path.join(build, "bench", "key_to_speech_bench"), "10000"], 300, workdir)
+        acd = run_json([os.path.join(build, "bench", "acd_load_bench"), workdir, "15"], 300, workdir)
+    except (BenchError, subprocess.TimeoutExpired, ValueError) as e:
+        print("bench: %s" % e, file=sys.stderr)
+        return 1
+    results["key_to_speech_p50_us"] = key["key_to_speech_p50_us"]
+    results["key_to_speech_p99_us"] = key["key_to_speech_p99_us"]
+    results["acd_load_1mb_ms"] = acd["acd_load_1mb_ms"]
+    results["acd_load_10mb_ms"] = acd["acd_load_10mb_ms"]
+
+    out_dir = os.path.join(build, "bench")
+    os.makedirs(out_dir, exist_ok=True)
+    out_path = os.path.join(out_dir, "results.json")
+    with open(out_path, "w", encoding="utf-8") as f:
+        json.dump({name: round(results[name], 3) for name in ORDER}, f, indent=2)
+        f.write("\n")
+    print(table(results))
+    print("\nwhere the tool's start-up goes (ms since process start, median of %d):" % len(stage_runs))
+    previous = 0.0
+    for stage in stage_runs[0]:
+        at = statistics.median(run[stage] for run in stage_runs)
+        print("  %-22s %8.2f  (+%.2f)" % (stage, at, at - previous))
+        previous = at
+    print("\nresident memory, median kB: anonymous + file-backed (libraries, fonts)")
+    for program in ("tool", "bare", "bare+text"):
+        rows = MEMORY_DETAIL.get(program, [])
+        if rows:
+            print("  %-10s %7d + %7d" % (program, statistics.median(a for a, _ in rows),
+                                       statistics.median(f for _, f in rows)))
+    print("\nmedians of %d runs each; written to %s" % (args.runs, out_path))
+    shutil.rmtree(workdir, ignore_errors=True)
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
