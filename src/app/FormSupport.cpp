@@ -1,14 +1,23 @@
 #include "app/FormSupport.h"
 
 #include "account/Acd.h"
+#include "account/AcdFile.h"
+#include "account/AcdFormat.h"
+#include "account/FileCommands.h"
 #include "app/AppSetup.h"
 #include "app/ClickableLabel.h"
 #include "app/FrameBox.h"
 #include "app/GuideText.h"
 #include "app/HelpTexts.h"
+#include "app/WebPages.h"
+#include "dialogs/Kodo.h"
+#include "dialogs/frmAbout.h"
 #include "platform/KeySender.h"
 #include "platform/Platform.h"
+#include "providers/AddressTypingAid.h"
 #include "providers/ProviderTable.h"
+#include "providers/SampleSettings.h"
+#include "providers/ServerDerivation.h"
 #include "speech/Announce.h"
 #include "speech/SpeechChannel.h"
 
@@ -87,6 +96,10 @@ QString textOf(const QPlainTextEdit* pane, const QString& lastSet)
     return text;
 }
 
+const QString WriteFailure = QStringLiteral("アカウントデータの書き込みに失敗しました");
+const QString WriteFailureTitle = QStringLiteral("書き込みエラー");
+const QString ReadFailure = QStringLiteral("アカウントデータの読み込みに失敗しました");
+const QString ReadFailureTitle = QStringLiteral("読み込みエラー");
 const QString ClearQuestion = QStringLiteral("現在の設定をクリアします。よろしいですか?");
 const QString ClearTitle = QStringLiteral("すべてクリア");
 const QString GuideTitle = QStringLiteral("説明ウインド");
@@ -409,7 +422,18 @@ void FormSupport::attachHandlers()
     txtHelp->handlers.gotFocus = [this](Qt::FocusReason) { txtHelp_GotFocus(); };
     txtHelp->handlers.keyRelease = [this](QKeyEvent* e) { return txtHelp_KeyUp(e); };
 
+    connect(Command1, &QPushButton::clicked, this, &FormSupport::Command1_Click);
+    connect(Command2, &QPushButton::clicked, this, &FormSupport::Command2_Click);
+    connect(Command3, &QPushButton::clicked, this, &FormSupport::Command3_Click);
+    connect(Command4, &QPushButton::clicked, this, &FormSupport::Command4_Click);
     connect(Command5, &QPushButton::clicked, this, &FormSupport::Command5_Click);
+    connect(mnu_file_open, &QAction::triggered, this, &FormSupport::mnu_file_open_Click);
+    connect(mnu_file_save, &QAction::triggered, this, &FormSupport::mnu_file_save_Click);
+    connect(mnu_file_fdopen, &QAction::triggered, this, &FormSupport::mnu_file_fdopen_Click);
+    connect(mnu_file_fdsave, &QAction::triggered, this, &FormSupport::mnu_file_fdsave_Click);
+    connect(mnu_help_web1, &QAction::triggered, this, &FormSupport::mnu_help_web1_Click);
+    connect(mnu_help_web2, &QAction::triggered, this, &FormSupport::mnu_help_web2_Click);
+    connect(mnu_help_ver, &QAction::triggered, this, &FormSupport::mnu_help_ver_Click);
     connect(mnu_edit_clear, &QAction::triggered, this, &FormSupport::Command5_Click);
     connect(Command6, &QPushButton::clicked, this, &FormSupport::Command6_Click);
     // Ends the program at once: nothing is asked, saved or said.
@@ -432,6 +456,9 @@ void FormSupport::Form_Load()
     ComboSet();
     defaultAcd();
     m_programFolder = QCoreApplication::applicationDirPath();
+    m_fileCommands = std::make_unique<FileCommands>(
+        *m_platform.fileDialogLibrary, *m_platform.standardFileDialog, *m_platform.driveTypes, this,
+        m_programFolder, [this] { LoadAcd(); }, [this] { saveAcd(); });
     txtName->setFocus(Qt::OtherFocusReason);
 }
 
@@ -617,9 +644,46 @@ bool FormSupport::field_KeyPress(QKeyEvent* e)
 
 bool FormSupport::txtAddress_KeyPress(QKeyEvent* e)
 {
-    // The address's own typing aid takes its place here; until then Enter
-    // moves on as in the other fields.
-    return field_KeyPress(e);
+    // Only character keys reach the typing aid; shortcuts keep their meaning.
+    if (e->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
+        return false;
+    QChar typed;
+    if (isEnterKey(e))
+        typed = QChar(u'\r');
+    else if (e->text().size() == 1)
+        typed = e->text().front();
+    else
+        return false;
+
+    AddressEdit current;
+    current.text = txtAddress->text();
+    // Qt answers -1 without a selection; the aid wants the caret then.
+    current.selectionStart = txtAddress->hasSelectedText() ? txtAddress->selectionStart() : txtAddress->cursorPosition();
+    current.selectionLength = int(txtAddress->selectedText().size());
+
+    const TypingAidAction action = typingAid(current, typed);
+    switch (action.kind) {
+    case TypingAidAction::Kind::TypeNormally:
+        return false;
+    case TypingAidAction::Kind::MoveToDerivation:
+        Command4->setFocus(Qt::OtherFocusReason);
+        return true;
+    case TypingAidAction::Kind::ReplaceEdit:
+        // A completion is inserted like typing, which keeps the field's undo
+        // history (setting the whole text would wipe it).
+        if (action.edit.text.startsWith(current.text) && current.selectionStart == current.text.size())
+            txtAddress->insert(action.edit.text.mid(current.text.size()));
+        else if (action.edit.text != current.text)
+            txtAddress->setText(action.edit.text);
+        if (action.edit.selectionLength > 0)
+            txtAddress->setSelection(action.edit.selectionStart, action.edit.selectionLength);
+        else {
+            txtAddress->deselect();
+            txtAddress->setCursorPosition(action.edit.selectionStart);
+        }
+        return true;
+    }
+    return false;
 }
 
 bool FormSupport::field_KeyUp(const Field& field, QKeyEvent* e)
@@ -725,4 +789,198 @@ void FormSupport::captionLabel_Click(const Field& field)
 void FormSupport::Label3_Click()
 {
     KeySender::sendF1();
+}
+
+void FormSupport::saveAcd()
+{
+    Edit2Acd();
+    // The record keeps the title it is saved with, even when the write fails.
+    applyTitleRule(m_acd);
+    const std::optional<QByteArray> bytes = formatAcd(m_acd);
+    // A character the file cannot hold is a failed save, not a silent substitute.
+    if (!bytes || !writeAcdFile(m_fileCommands->state().AcdSavePath, *bytes, *m_platform.fileSystem))
+        m_platform.messageBox->error(this, WriteFailure, WriteFailureTitle);
+}
+
+void FormSupport::LoadAcd()
+{
+    const std::optional<QByteArray> bytes = readAcdFileBytes(m_fileCommands->state().AcdLoadPath);
+    if (!bytes) {
+        m_platform.messageBox->error(this, ReadFailure, ReadFailureTitle);
+        return;
+    }
+    // An out-of-range number leaves the record partly loaded; the window
+    // keeps showing the previous account until the next save copies it back.
+    if (!readAcdInto(*bytes, m_acd)) {
+        m_platform.messageBox->error(this, ReadFailure, ReadFailureTitle);
+        return;
+    }
+    Acd2Editer();
+    ComboDisp();
+    txtName->setFocus(Qt::OtherFocusReason);
+}
+
+void FormSupport::mnu_file_open_Click()
+{
+    m_fileCommands->mnu_file_open_Click();
+}
+
+void FormSupport::mnu_file_save_Click()
+{
+    m_fileCommands->mnu_file_save_Click();
+}
+
+void FormSupport::mnu_file_fdopen_Click()
+{
+    m_fileCommands->mnu_file_fdopen_Click();
+}
+
+void FormSupport::mnu_file_fdsave_Click()
+{
+    m_fileCommands->mnu_file_fdsave_Click();
+}
+
+QLabel* FormSupport::hintLabelOf(QLineEdit* edit) const
+{
+    if (edit == txtAddress)
+        return lblAddress;
+    if (edit == txtPOP)
+        return lblPOP;
+    if (edit == txtSMTP)
+        return lblSMTP;
+    if (edit == txtID)
+        return lblID;
+    if (edit == txtPW)
+        return lblPW;
+    if (edit == txtName)
+        return lblName;
+    return nullptr;
+}
+
+void FormSupport::setHint(QLabel* hint, const QString& text)
+{
+    hint->setText(text);
+    // A screen reader reading the field finds the hint it now shows.
+    for (const Field& field : m_fields) {
+        if (hintLabelOf(field.edit) == hint)
+            field.edit->setAccessibleDescription(text);
+    }
+}
+
+void FormSupport::Sanko()
+{
+    if (Combo1->currentIndex() < 0)
+        return;
+    QStringList texts;
+    for (const Field& field : m_fields)
+        texts << field.edit->text();
+    if (sampleOverwritesInput(texts)
+        && m_platform.messageBox->question(this, sampleOverwritePrompt(), sampleOverwriteTitle())
+               != MessageBox::Answer::Yes)
+        return;
+    const std::optional<int> provider = providerByDisplayName(Combo1->currentText());
+    if (!provider)
+        return;
+    const SampleSettings& sample = sampleSettings(*provider);
+    for (const SampleAssignment& a : sample.assignments) {
+        if (a.target == SampleTarget::txtGuide) {
+            setGuideText(a.value);
+            continue;
+        }
+        QWidget* target = findChild<QWidget*>(sampleTargetObjectName(a.target));
+        if (auto* edit = qobject_cast<QLineEdit*>(target))
+            edit->setText(a.value);
+        else if (auto* label = qobject_cast<QLabel*>(target))
+            setHint(label, a.value);
+    }
+    Combo2->setCurrentIndex(*provider);
+    m_acd.Title = sample.title;
+}
+
+void FormSupport::Command1_Click()
+{
+    Sanko();
+    txtName->setFocus(Qt::OtherFocusReason);
+}
+
+void FormSupport::Command2_Click()
+{
+    Kodo::showModal(m_acd, m_speech, txtName->text(), this);
+    returnFromDialog();
+}
+
+void FormSupport::openPage(std::unique_ptr<Browser>& slot, const QString& url)
+{
+    if (!m_platform.browserFactory)
+        return;
+    std::unique_ptr<Browser> browser = m_platform.browserFactory();
+    if (!browser)
+        return;
+    slot = std::move(browser);
+    if (!slot->Navigate2(url))
+        return;
+    slot->setVisible(true);
+}
+
+void FormSupport::HpOpen()
+{
+    if (Combo2->currentIndex() < 0)
+        return;
+    const std::optional<int> provider = providerByDisplayName(Combo2->currentText());
+    if (!provider)
+        return;
+    openPage(m_hpBrowser, providerTable()[*provider].HomePageUrl);
+}
+
+void FormSupport::Command3_Click()
+{
+    HpOpen();
+}
+
+void FormSupport::Command4_Click()
+{
+    const ServerDerivation derived = deriveServers(txtAddress->text());
+    if (derived.usable) {
+        txtPOP->setText(derived.pop);
+        txtSMTP->setText(derived.smtp);
+        switch (derived.idAction) {
+        case ServerDerivation::IdAction::Keep:
+            break;
+        case ServerDerivation::IdAction::Set:
+            txtID->setText(derived.id);
+            break;
+        case ServerDerivation::IdAction::Clear:
+            txtID->clear();
+            break;
+        }
+        if (derived.provider) {
+            Combo1->setCurrentIndex(*derived.provider);
+            Combo2->setCurrentIndex(*derived.provider);
+        }
+    }
+    // On to txtPOP, which then says the server it got.
+    KeySender::sendTab();
+}
+
+void FormSupport::mnu_help_web1_Click()
+{
+    openPage(m_web1Browser, WebPages::ProductPageUrl);
+}
+
+void FormSupport::mnu_help_web2_Click()
+{
+    openPage(m_web2Browser, WebPages::SupportPageUrl);
+}
+
+void FormSupport::mnu_help_ver_Click()
+{
+    frmAbout::showModal(m_speech, *m_platform.modulePresence, this);
+    returnFromDialog();
+}
+
+void FormSupport::returnFromDialog()
+{
+    // Without a window manager nothing hands the keyboard back once a dialog
+    // is gone; the user must land where they left, which then says itself.
+    activateWindow();
 }

@@ -9,8 +9,11 @@
 #include <QPushButton>
 #include <QString>
 #include <array>
+#include <memory>
 
+class Browser;
 class ClickableLabel;
+class FileCommands;
 class FrameBox;
 class QAction;
 class QLabel;
@@ -57,8 +60,37 @@ public:
     void ComboDisp();
     void ComboSet();
 
+    // The account data file: saveAcd copies the fields into the record and
+    // writes the path the save commands chose; LoadAcd reads the path the read
+    // commands chose into the record and the window. Only failures show
+    // anything, a message box each.
+    void saveAcd();
+    void LoadAcd();
+
+    // The File menu's commands; they choose the path and call the two above.
+    void mnu_file_open_Click();
+    void mnu_file_save_Click();
+    void mnu_file_fdopen_Click();
+    void mnu_file_fdsave_Click();
+    // The remembered folders and names; null before Form_Load.
+    const FileCommands* fileCommands() const { return m_fileCommands.get(); }
+
+    // Fills the form with the worked example of the provider chosen in
+    // Combo1, after asking when that would overwrite input.
+    void Sanko();
+    void Command1_Click();
+    // The advanced settings dialog, modal.
+    void Command2_Click();
+    // The home page of the provider chosen in Combo2.
+    void HpOpen();
+    void Command3_Click();
+    // Server names and mail ID from the address, then on to txtPOP.
+    void Command4_Click();
     // Clear all, after asking.
     void Command5_Click();
+    void mnu_help_web1_Click();
+    void mnu_help_web2_Click();
+    void mnu_help_ver_Click();
     // Closes the help pane and returns to the field the user came from.
     void Command6_Click();
 
@@ -170,6 +202,12 @@ private:
     void Label3_Click();
     void showHelp(const QString& text);
     void closeHelp();
+    QLabel* hintLabelOf(QLineEdit* edit) const;
+    void setHint(QLabel* hint, const QString& text);
+    // Creates a browser object into slot (the previous one is let go), sends
+    // it to url and shows it; any step that fails ends the command silently.
+    void openPage(std::unique_ptr<Browser>& slot, const QString& url);
+    void returnFromDialog();
 
     Platform& m_platform;
     SpeechChannel& m_speech;
@@ -180,4 +218,9 @@ private:
     QString m_guideText;
     QString m_helpText;
     bool m_centred = false;
+    std::unique_ptr<FileCommands> m_fileCommands;
+    // Each command keeps the browser it opened last, and only that one.
+    std::unique_ptr<Browser> m_hpBrowser;
+    std::unique_ptr<Browser> m_web1Browser;
+    std::unique_ptr<Browser> m_web2Browser;
 };

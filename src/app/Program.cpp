@@ -27,5 +27,8 @@ bool Program::start()
         m_platform.singleInstance->setActivationHandler([form] { form->bringToFront(); });
     }
     m_form->show();
+    // A desktop gives a new window the keyboard by itself; without a window
+    // manager nothing would, and the first field would never announce itself.
+    m_form->activateWindow();
     return true;
 }

@@ -1,6 +1,7 @@
 // What the main window says when the focus moves, and how its keys move it.
 
 #include "AppFixture.h"
+#include "ModalHelper.h"
 #include "app/FormSupport.h"
 
 #include <QAbstractItemView>
@@ -248,7 +249,9 @@ void tst_VoiceNavigation::enterMovesOn()
         edit->setText(u"ab"_s);
     AppFixture::key(Qt::Key_Return);
     // The Tab is queued: the focus moves only once the handler has returned.
-    QCOMPARE(AppFixture::focusName(), from);
+    // The address field's typing aid moves to its button itself, at once.
+    if (from != u"txtAddress"_s)
+        QCOMPARE(AppFixture::focusName(), from);
     QTRY_COMPARE(AppFixture::focusName(), to);
     QCOMPARE(m_app->calls(), announcementOf(to));
     if (edit)
@@ -264,9 +267,22 @@ void tst_VoiceNavigation::buttonsPressOnEnterAndSpace_data()
 {
     QTest::addColumn<QString>("button");
     QTest::addColumn<int>("key");
-    for (const char* b : {"Command1", "Command2", "Command3", "Command4", "Command5"}) {
-        QTest::addRow("%s Enter", b) << QString::fromLatin1(b) << int(Qt::Key_Return);
-        QTest::addRow("%s Space", b) << QString::fromLatin1(b) << int(Qt::Key_Space);
+    QTest::addColumn<QString>("focusAfter");
+    QTest::addColumn<int>("boxes");
+    // What each does on an empty form: the sample needs a provider, so only the
+    // focus moves; the advanced dialog opens and is cancelled; the home page
+    // needs a provider; the derivation only moves on; clear all asks.
+    const struct {
+        const char* button;
+        const char* focusAfter;
+        int boxes;
+    } rows[] = {{"Command1", "txtName", 0}, {"Command2", "Command2", 0}, {"Command3", "Command3", 0},
+                {"Command4", "txtPOP", 0},  {"Command5", "Command5", 1}};
+    for (const auto& r : rows) {
+        QTest::addRow("%s Enter", r.button) << QString::fromLatin1(r.button) << int(Qt::Key_Return)
+                                            << QString::fromLatin1(r.focusAfter) << r.boxes;
+        QTest::addRow("%s Space", r.button) << QString::fromLatin1(r.button) << int(Qt::Key_Space)
+                                            << QString::fromLatin1(r.focusAfter) << r.boxes;
     }
 }
 
@@ -274,15 +290,19 @@ void tst_VoiceNavigation::buttonsPressOnEnterAndSpace()
 {
     QFETCH(QString, button);
     QFETCH(int, key);
+    QFETCH(QString, focusAfter);
+    QFETCH(int, boxes);
     auto* b = f->findChild<QPushButton*>(button);
     m_app->messageBox->nextAnswer = MessageBox::Answer::No;
     focus(b);
     QSignalSpy clicked(b, &QPushButton::clicked);
+    ModalHelper closer([](QWidget* dialog) { static_cast<QDialog*>(dialog)->reject(); });
     AppFixture::key(key);
     QTRY_COMPARE(clicked.size(), 1);
-    QCOMPARE(AppFixture::focusName(), button);
-    // Clear all is the one of them this window acts on itself: it asks.
-    QCOMPARE(m_app->messageBox->shown.size(), button == u"Command5"_s ? 1 : 0);
+    QCOMPARE(closer.ran(), button == u"Command2"_s);
+    QVERIFY(!closer.forcedClose());
+    QTRY_COMPARE(AppFixture::focusName(), focusAfter);
+    QCOMPARE(m_app->messageBox->shown.size(), boxes);
 }
 
 void tst_VoiceNavigation::downArrowLeavesCommand4()

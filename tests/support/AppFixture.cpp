@@ -3,19 +3,36 @@
 #include "app/AppSetup.h"
 #include "app/FormSupport.h"
 #include "app/Program.h"
+#include "platform/linux/PosixFileSystem.h"
 
 #include <QApplication>
 #include <QTest>
 
 AppFixture::AppFixture()
-    : log(std::make_shared<RecordingSpeechObject::Log>())
-    , messageBox(std::make_shared<FakeMessageBox>())
+    : log(std::make_shared<RecordingSpeechObject::Log>()), messageBox(std::make_shared<FakeMessageBox>()),
+      fileDialogLibrary(std::make_shared<FakeFileDialogLibrary>()),
+      standardDialog(std::make_shared<FakeStandardFileDialog>()),
+      driveTypes(std::make_shared<FakeDriveTypes>()), browsers(std::make_shared<FakeBrowser::Log>()),
+      modules(std::make_shared<FakeModulePresence>()), realFileSystem(std::make_shared<PosixFileSystem>()),
+      fileSystem(std::make_shared<FaultyFileSystem>(*realFileSystem))
 {
+    fileDialogLibrary->failingEntry = QStringLiteral("Create");
+    driveTypes->driveList = FakeDriveTypes::letters();
     platform.speechFactory = RecordingSpeechObject::factory(log);
     platform.messageBox = messageBox;
+    platform.fileDialogLibrary = fileDialogLibrary;
+    platform.standardFileDialog = standardDialog;
+    platform.driveTypes = driveTypes;
+    platform.browserFactory = FakeBrowser::factory(browsers);
+    platform.modulePresence = modules;
+    platform.fileSystem = fileSystem;
 }
 
-AppFixture::~AppFixture() = default;
+AppFixture::~AppFixture()
+{
+    // The window goes before the fakes it holds references to.
+    m_program.reset();
+}
 
 bool AppFixture::start()
 {
@@ -47,6 +64,21 @@ void AppFixture::key(int key, Qt::KeyboardModifiers modifiers)
     if (!w)
         return;
     QTest::keyClick(w, Qt::Key(key), modifiers);
+}
+
+void AppFixture::type(const QString& text)
+{
+    for (const QChar c : text) {
+        QWidget* w = QApplication::focusWidget();
+        if (!w)
+            return;
+        if (c.unicode() < 0x80) {
+            QTest::keyClick(w, c.toLatin1());
+        } else {
+            QTest::sendKeyEvent(QTest::Press, w, Qt::Key_unknown, QString(c), Qt::NoModifier);
+            QTest::sendKeyEvent(QTest::Release, w, Qt::Key_unknown, QString(c), Qt::NoModifier);
+        }
+    }
 }
 
 void AppFixture::settle()

@@ -1,6 +1,12 @@
 #pragma once
 
+#include "FakeBrowser.h"
+#include "FakeDriveTypes.h"
+#include "FakeFileDialogLibrary.h"
 #include "FakeMessageBox.h"
+#include "FakeModulePresence.h"
+#include "FakeStandardFileDialog.h"
+#include "FaultyFileSystem.h"
 #include "RecordingSpeechObject.h"
 #include "platform/Platform.h"
 
@@ -10,10 +16,16 @@
 class FormSupport;
 class Program;
 
-// The program as start-up builds it, with a recording speech object and a
-// message box that answers from the test. Tests may change platform before
-// start(); start() runs the real start-up, shows the main window and waits
-// until it is active with the focus in its first field.
+// The program as start-up builds it, with fakes for everything outside it: a
+// recording speech object, a message box and file dialogs that answer from the
+// test, drives as the test lists them, a recording browser, module presence
+// as the test declares it, and the real file system with injectable faults.
+// Tests may change platform (or the fakes) before start(); start() runs the
+// real start-up, shows the main window and waits until it is active with the
+// focus in its first field.
+//
+// The accessible file-dialog library fails by default, as it does on Linux, so
+// the file commands go to the standard dialog unless a test says otherwise.
 class AppFixture
 {
 public:
@@ -31,11 +43,21 @@ public:
     static QString focusName();
     // Presses and releases a key on the focused widget, as a user does.
     static void key(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
+    // Types text into the focused widget key by key, non-ASCII characters
+    // included (QTest::keyClicks cannot type those).
+    static void type(const QString& text);
     // Lets posted keystrokes and the events they cause run.
     static void settle();
 
     std::shared_ptr<RecordingSpeechObject::Log> log;
     std::shared_ptr<FakeMessageBox> messageBox;
+    std::shared_ptr<FakeFileDialogLibrary> fileDialogLibrary;
+    std::shared_ptr<FakeStandardFileDialog> standardDialog;
+    std::shared_ptr<FakeDriveTypes> driveTypes;
+    std::shared_ptr<FakeBrowser::Log> browsers;
+    std::shared_ptr<FakeModulePresence> modules;
+    std::shared_ptr<FileSystem> realFileSystem;
+    std::shared_ptr<FaultyFileSystem> fileSystem;
     Platform platform;
 
 private:

@@ -1,0 +1,455 @@
+// Saving and reading account data files through the window's File menu, with
+// fake dialogs in front of the real file system.
+
+#include "AppFixture.h"
+#include "ModalHelper.h"
+#include "account/FileCommands.h"
+#include "app/FormSupport.h"
+#include "app/Program.h"
+
+#include <QAction>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <sys/stat.h>
+
+using namespace Qt::StringLiterals;
+
+namespace
+{
+
+const QChar Sep(0xF8F2);
+const QString WriteError = u"アカウントデータの書き込みに失敗しました"_s;
+const QString WriteErrorTitle = u"書き込みエラー"_s;
+const QString ReadError = u"アカウントデータの読み込みに失敗しました"_s;
+const QString ReadErrorTitle = u"読み込みエラー"_s;
+
+// 山田 in CP932.
+const QByteArray Yamada("\x8E\x52\x93\x63");
+
+const QByteArray IntegerLines =
+    "ReplyUser=0\r\nSmtpPort=25\r\nPopPort=110\r\nPopStock=0\r\nPopStockDays=3\r\n"
+    "PopWarning=0\r\nPopWarningSize=300\r\nLineLength=76\r\nSmtpAttestationPop=0\r\n"
+    "PopAttestation=0\r\n";
+
+// The file written for the account fillForm() enters, with the Title rule.
+const QByteArray FilledFile =
+    "[AccountSection]\r\nTitle=" + Yamada +
+    "\r\nSmtp=smtp.nifty.com\r\nPop=pop.nifty.com\r\nPopUser=ABC12345\r\nPoppass=pw\r\n"
+    "FromName=" +
+    Yamada + "\r\nFromMail=abc12345@nifty.com\r\n" + IntegerLines;
+
+QByteArray readAll(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return QByteArray("<missing>");
+    return file.readAll();
+}
+
+bool writeAll(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
+}
+
+QStringList fieldTexts(const FormSupport& f)
+{
+    return {f.txtName->text(), f.txtAddress->text(), f.txtPOP->text(),
+            f.txtSMTP->text(), f.txtID->text(),      f.txtPW->text()};
+}
+
+} // namespace
+
+class tst_AccountFiles : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void saveWritesExactBytes();
+    void saveKeepsUntrimmedTitleInRecord();
+    void saveThroughAccessibleLibrary();
+    void cancelledSaveWritesNothing();
+    void saveFailuresKeepPreviousFile_data();
+    void saveFailuresKeepPreviousFile();
+    void saveIntoVanishedFolder();
+    void characterWithoutCp932IsWriteError();
+
+    void menuCommandsReachTheirDialogs_data();
+    void menuCommandsReachTheirDialogs();
+    void readShowsAccount();
+    void readMissingFileChangesNothing();
+    void readOutOfRangeKeepsWindow();
+    void roundTrip();
+
+    void advancedSettingsReachTheFile();
+    void sampleTitleReachesTheFile();
+
+private:
+    void fillForm();
+    void save(const QString& path);
+    void read(const QString& path);
+    QString path(const QString& name) const { return m_dir->filePath(name); }
+
+    std::unique_ptr<AppFixture> m_app;
+    FormSupport* f = nullptr;
+    // A fresh folder per test, so a test sees only its own files.
+    std::unique_ptr<QTemporaryDir> m_dir;
+};
+
+void tst_AccountFiles::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_dir->isValid());
+    m_app = std::make_unique<AppFixture>();
+    QVERIFY(m_app->start());
+    f = &m_app->form();
+    m_app->clearCalls();
+}
+
+void tst_AccountFiles::cleanup()
+{
+    f = nullptr;
+    m_app.reset();
+    m_dir.reset();
+}
+
+void tst_AccountFiles::fillForm()
+{
+    f->txtName->setText(u"山田"_s);
+    f->txtAddress->setText(u"abc12345@nifty.com"_s);
+    f->txtPOP->setText(u"pop.nifty.com"_s);
+    f->txtSMTP->setText(u"smtp.nifty.com"_s);
+    f->txtID->setText(u"ABC12345"_s);
+    f->txtPW->setText(u"pw"_s);
+}
+
+// The standard dialog (the library fails, as on Linux) answers the path.
+void tst_AccountFiles::save(const QString& target)
+{
+    m_app->standardDialog->answers = {target};
+    f->mnu_file_save->trigger();
+}
+
+void tst_AccountFiles::read(const QString& source)
+{
+    m_app->standardDialog->answers = {source};
+    f->mnu_file_open->trigger();
+}
+
+void tst_AccountFiles::saveWritesExactBytes()
+{
+    fillForm();
+    f->txtPW->setFocus(Qt::OtherFocusReason);
+    QTRY_COMPARE(AppFixture::focusName(), u"txtPW"_s);
+    m_app->clearCalls();
+    save(path(u"a.acd"_s));
+    QCOMPARE(m_app->standardDialog->shown.size(), 1);
+    QCOMPARE(m_app->standardDialog->shown[0].method, u"ShowSave"_s);
+    QCOMPARE(m_app->standardDialog->shown[0].dialogTitle, u"ヴォルニクス用にアカウントデータを作成・保存"_s);
+    QCOMPARE(m_app->standardDialog->shown[0].owner, f);
+    QCOMPARE(readAll(path(u"a.acd"_s)), FilledFile);
+    QVERIFY(m_app->messageBox->shown.isEmpty());
+    // Success is silent and the focus stays.
+    QCOMPARE(AppFixture::focusName(), u"txtPW"_s);
+    QVERIFY(m_app->calls().isEmpty());
+    QCOMPARE(m_app->program().acd().Title, u"山田"_s);
+    QCOMPARE(m_app->program().acd().FromMail, u"abc12345@nifty.com"_s);
+    // The password is in it: the owner alone may read it.
+    struct stat st {
+    };
+    QCOMPARE(::stat(QFile::encodeName(path(u"a.acd"_s)).constData(), &st), 0);
+    QCOMPARE(int(st.st_mode & 0777), 0600);
+    QCOMPARE(f->fileCommands()->state().LastAcdFile, path(u"a.acd"_s));
+}
+
+void tst_AccountFiles::saveKeepsUntrimmedTitleInRecord()
+{
+    f->txtName->setText(u" 山田 "_s);
+    f->txtPW->setText(u"   "_s);
+    save(path(u"b.acd"_s));
+    QCOMPARE(readAll(path(u"b.acd"_s)),
+             "[AccountSection]\r\nTitle=" + Yamada + "\r\nFromName=" + Yamada + "\r\n" + IntegerLines);
+    QCOMPARE(m_app->program().acd().Title, u" 山田 "_s);
+    QCOMPARE(m_app->program().acd().Poppass, u"   "_s);
+}
+
+void tst_AccountFiles::saveThroughAccessibleLibrary()
+{
+    auto& library = *m_app->fileDialogLibrary;
+    library.failingEntry.clear();
+    library.chosenPath = QFile::encodeName(path(u"lib.acd"_s));
+    fillForm();
+    f->mnu_file_save->trigger();
+    QVERIFY(m_app->standardDialog->shown.isEmpty());
+    QCOMPARE(library.entries(),
+             QStringList({u"Create"_s, u"SetWindowText"_s, u"DoModal"_s, u"GetPathName"_s, u"Delete"_s}));
+    QCOMPARE(readAll(path(u"lib.acd"_s)), FilledFile);
+}
+
+void tst_AccountFiles::cancelledSaveWritesNothing()
+{
+    fillForm();
+    writeAll(path(u"keep.acd"_s), "old");
+    m_app->standardDialog->answers = {QString()};
+    f->mnu_file_save->trigger();
+    QCOMPARE(m_app->standardDialog->shown.size(), 1);
+    QCOMPARE(readAll(path(u"keep.acd"_s)), QByteArray("old"));
+    QVERIFY(m_app->messageBox->shown.isEmpty());
+    // Not even the record is touched.
+    QCOMPARE(m_app->program().acd().FromName, QString());
+}
+
+void tst_AccountFiles::saveFailuresKeepPreviousFile_data()
+{
+    QTest::addColumn<int>("step");
+    QTest::addColumn<qint64>("space");
+    QTest::newRow("create") << int(FaultyFileSystem::Step::Create) << qint64(-1);
+    QTest::newRow("write") << int(FaultyFileSystem::Step::Write) << qint64(-1);
+    QTest::newRow("sync") << int(FaultyFileSystem::Step::Sync) << qint64(-1);
+    QTest::newRow("close") << int(FaultyFileSystem::Step::Close) << qint64(-1);
+    QTest::newRow("rename") << int(FaultyFileSystem::Step::Rename) << qint64(-1);
+    QTest::newRow("disk full") << -1 << qint64(40);
+}
+
+void tst_AccountFiles::saveFailuresKeepPreviousFile()
+{
+    QFETCH(int, step);
+    QFETCH(qint64, space);
+    const QString target = path(u"prev.acd"_s);
+    const QByteArray previous = "[AccountSection]\r\nFromName=before\r\n";
+    QVERIFY(writeAll(target, previous));
+    if (step >= 0)
+        m_app->fileSystem->failCall(FaultyFileSystem::Step(step), 1);
+    m_app->fileSystem->setDiskSpace(space);
+    fillForm();
+    f->txtName->setText(u"佐藤"_s);
+    save(target);
+    QCOMPARE(m_app->fileSystem->injectedFailures(), 1);
+    QCOMPARE(m_app->messageBox->shown.size(), 1);
+    QCOMPARE(m_app->messageBox->shown[0].kind, u"error"_s);
+    QCOMPARE(m_app->messageBox->shown[0].text, WriteError);
+    QCOMPARE(m_app->messageBox->shown[0].title, WriteErrorTitle);
+    QCOMPARE(readAll(target), previous);
+    QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden), QStringList({u"prev.acd"_s}));
+    QCOMPARE(m_app->fileSystem->openHandles(), 0);
+    // The record holds the fields and the title it was being saved with.
+    QCOMPARE(m_app->program().acd().FromName, u"佐藤"_s);
+    QCOMPARE(m_app->program().acd().Title, u"佐藤"_s);
+    QCOMPARE(m_app->program().acd().PopUser, u"ABC12345"_s);
+    // The path chosen is remembered all the same.
+    QCOMPARE(f->fileCommands()->state().LastAcdFile, target);
+}
+
+void tst_AccountFiles::saveIntoVanishedFolder()
+{
+    const QString folder = path(u"gone"_s);
+    QVERIFY(QDir().mkdir(folder));
+    QVERIFY(QDir().rmdir(folder));
+    fillForm();
+    save(folder + u"/x.acd"_s);
+    QCOMPARE(m_app->messageBox->shown.size(), 1);
+    QCOMPARE(m_app->messageBox->shown[0].text, WriteError);
+    QCOMPARE(m_app->messageBox->shown[0].title, WriteErrorTitle);
+    QVERIFY(!QFile::exists(folder));
+    QCOMPARE(m_app->program().acd().Title, u"山田"_s);
+}
+
+void tst_AccountFiles::characterWithoutCp932IsWriteError()
+{
+    const QString target = path(u"emoji.acd"_s);
+    QVERIFY(writeAll(target, FilledFile));
+    fillForm();
+    f->txtPW->setText(u"pw\U0001F600"_s);
+    save(target);
+    QCOMPARE(m_app->messageBox->shown.size(), 1);
+    QCOMPARE(m_app->messageBox->shown[0].text, WriteError);
+    QCOMPARE(readAll(target), FilledFile);
+    QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden), QStringList({u"emoji.acd"_s}));
+}
+
+void tst_AccountFiles::menuCommandsReachTheirDialogs_data()
+{
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<QString>("method");
+    QTest::addColumn<bool>("onFloppy");
+    QTest::newRow("open") << u"mnu_file_open"_s << u"ShowOpen"_s << false;
+    QTest::newRow("save") << u"mnu_file_save"_s << u"ShowSave"_s << false;
+    QTest::newRow("floppy open") << u"mnu_file_fdopen"_s << u"ShowOpen"_s << true;
+    QTest::newRow("floppy save") << u"mnu_file_fdsave"_s << u"ShowSave"_s << true;
+}
+
+// Each File menu entry runs its own command, which reads or writes the
+// chosen file through the window.
+void tst_AccountFiles::menuCommandsReachTheirDialogs()
+{
+    QFETCH(QString, action);
+    QFETCH(QString, method);
+    QFETCH(bool, onFloppy);
+    m_app->driveTypes->types.insert(u"C:"_s, DriveTypes::Removable);
+    m_app->driveTypes->roots.insert(u"C:"_s, m_dir->path());
+    const QString file = path(u"f.acd"_s);
+    const bool reading = method == u"ShowOpen"_s;
+    if (reading)
+        QVERIFY(writeAll(file, "FromName=fd\r\n"));
+    else
+        f->txtName->setText(u"fd"_s);
+    m_app->standardDialog->answers = {file};
+    f->findChild<QAction*>(action)->trigger();
+    QCOMPARE(m_app->standardDialog->shown.size(), 1);
+    QCOMPARE(m_app->standardDialog->shown[0].method, method);
+    QCOMPARE(m_app->standardDialog->shown[0].owner, f);
+    const QString startFolder = f->fileCommands()->programFolder();
+    QCOMPARE(startFolder, f->programFolder());
+    QCOMPARE(m_app->standardDialog->shown[0].initDir, onFloppy ? m_dir->path() : startFolder);
+    QVERIFY(m_app->messageBox->shown.isEmpty());
+    if (reading)
+        QCOMPARE(f->txtName->text(), u"fd"_s);
+    else
+        QVERIFY(readAll(file).contains("\r\nFromName=fd\r\n"));
+}
+
+void tst_AccountFiles::readShowsAccount()
+{
+    const QString source = path(u"in.acd"_s);
+    QVERIFY(
+        writeAll(source, "[AccountSection]\r\nTitle=t\r\nFromName=" + Yamada +
+                             "\r\nFromMail=taro@pb.so-net.ne.jp\r\nPop=pop.pb.so-net.ne.jp\r\n"
+                             "Smtp=mail.pb.so-net.ne.jp\r\nPopUser=taro\r\nPoppass=a=b\r\nSmtpPort=587\r\n"));
+    f->txtID->setText(u"stale"_s);
+    f->Command2->setFocus(Qt::OtherFocusReason);
+    QTRY_COMPARE(AppFixture::focusName(), u"Command2"_s);
+    m_app->clearCalls();
+    read(source);
+    QCOMPARE(m_app->standardDialog->shown.size(), 1);
+    QCOMPARE(m_app->standardDialog->shown[0].method, u"ShowOpen"_s);
+    QCOMPARE(m_app->standardDialog->shown[0].dialogTitle, u"ヴォルニクス用のアカウントデータを読み込む"_s);
+    QVERIFY(m_app->messageBox->shown.isEmpty());
+    QCOMPARE(fieldTexts(*f), QStringList({u"山田"_s, u"taro@pb.so-net.ne.jp"_s, u"pop.pb.so-net.ne.jp"_s,
+                                          u"mail.pb.so-net.ne.jp"_s, u"taro"_s, u"a=b"_s}));
+    QCOMPARE(f->Combo1->currentIndex(), 4);
+    QCOMPARE(f->Combo2->currentIndex(), 4);
+    QCOMPARE(AppFixture::focusName(), u"txtName"_s);
+    QCOMPARE(m_app->calls(), QStringList({u"Interrupt"_s, u"Speak:差出人の名前は"_s + Sep + u"山田"_s}));
+    const Acd& acd = m_app->program().acd();
+    QCOMPARE(acd.Title, u"t"_s);
+    QCOMPARE(acd.SmtpPort, 587);
+    QCOMPARE(acd.PopPort, 110);
+    QCOMPARE(f->fileCommands()->state().OpenFolder, m_dir->path());
+}
+
+void tst_AccountFiles::readMissingFileChangesNothing()
+{
+    fillForm();
+    f->Combo1->setCurrentIndex(1);
+    f->Combo2->setCurrentIndex(2);
+    m_app->program().acd().Title = u"前"_s;
+    m_app->program().acd().SmtpPort = 2525;
+    const Acd before = m_app->program().acd();
+    f->txtSMTP->setFocus(Qt::OtherFocusReason);
+    QTRY_COMPARE(AppFixture::focusName(), u"txtSMTP"_s);
+    m_app->clearCalls();
+    read(path(u"missing.acd"_s));
+    QCOMPARE(m_app->messageBox->shown.size(), 1);
+    QCOMPARE(m_app->messageBox->shown[0].kind, u"error"_s);
+    QCOMPARE(m_app->messageBox->shown[0].text, ReadError);
+    QCOMPARE(m_app->messageBox->shown[0].title, ReadErrorTitle);
+    QCOMPARE(m_app->program().acd(), before);
+    QCOMPARE(fieldTexts(*f)[0], u"山田"_s);
+    QCOMPARE(f->Combo1->currentIndex(), 1);
+    QCOMPARE(f->Combo2->currentIndex(), 2);
+    QCOMPARE(AppFixture::focusName(), u"txtSMTP"_s);
+    QVERIFY(m_app->calls().isEmpty());
+}
+
+void tst_AccountFiles::readOutOfRangeKeepsWindow()
+{
+    const QString source = path(u"big.acd"_s);
+    QVERIFY(writeAll(
+        source, "[AccountSection]\r\nFromName=x\r\nPopPort=995\r\nSmtpPort=99999999999\r\nPop=late\r\n"));
+    fillForm();
+    f->Combo1->setCurrentIndex(0);
+    m_app->program().acd().Title = u"前"_s;
+    read(source);
+    QCOMPARE(m_app->messageBox->shown.size(), 1);
+    QCOMPARE(m_app->messageBox->shown[0].text, ReadError);
+    // The window still shows the previous account...
+    QCOMPARE(fieldTexts(*f), QStringList({u"山田"_s, u"abc12345@nifty.com"_s, u"pop.nifty.com"_s,
+                                          u"smtp.nifty.com"_s, u"ABC12345"_s, u"pw"_s}));
+    QCOMPARE(f->Combo1->currentIndex(), 0);
+    QCOMPARE(f->Combo2->currentIndex(), -1);
+    QCOMPARE(AppFixture::focusName(), u"txtName"_s);
+    // ...while the record has the defaults and the lines before the bad one.
+    const Acd& acd = m_app->program().acd();
+    QCOMPARE(acd.FromName, u"x"_s);
+    QCOMPARE(acd.PopPort, 995);
+    QCOMPARE(acd.SmtpPort, 25);
+    QCOMPARE(acd.Title, QString());
+    QCOMPARE(acd.Pop, QString());
+    // The next save puts the window's fields back into the record.
+    save(path(u"after.acd"_s));
+    QVERIFY(readAll(path(u"after.acd"_s)).contains("\r\nFromName=" + Yamada + "\r\n"));
+    QVERIFY(readAll(path(u"after.acd"_s)).contains("\r\nPopPort=995\r\n"));
+}
+
+void tst_AccountFiles::roundTrip()
+{
+    fillForm();
+    f->txtName->setText(u"山田 ～①髙"_s);
+    save(path(u"one.acd"_s));
+    m_app->messageBox->nextAnswer = MessageBox::Answer::Yes;
+    f->Command5_Click();
+    QCOMPARE(fieldTexts(*f), QStringList(6, QString()));
+    read(path(u"one.acd"_s));
+    QCOMPARE(f->txtName->text(), u"山田 ～①髙"_s);
+    save(path(u"two.acd"_s));
+    QVERIFY(m_app->messageBox->shown.size() == 1); // only the clear-all question
+    QCOMPARE(readAll(path(u"two.acd"_s)), readAll(path(u"one.acd"_s)));
+    QVERIFY(readAll(path(u"one.acd"_s)).contains("\x81\x60\x87\x40\xFB\xFC"));
+}
+
+void tst_AccountFiles::advancedSettingsReachTheFile()
+{
+    fillForm();
+    ModalHelper helper([](QWidget* dialog) {
+        auto* port = dialog->findChild<QLineEdit*>(u"zPopPort"_s);
+        port->setFocus(Qt::OtherFocusReason);
+        port->selectAll();
+        QTest::keyClicks(port, "995");
+        QTest::mouseClick(dialog->findChild<QPushButton*>(u"Command1"_s), Qt::LeftButton);
+    });
+
+    f->Command2->setFocus(Qt::OtherFocusReason);
+    QTRY_COMPARE(AppFixture::focusName(), u"Command2"_s);
+    AppFixture::key(Qt::Key_Return);
+    QVERIFY(helper.ran());
+    QVERIFY(!helper.forcedClose());
+    QCOMPARE(m_app->program().acd().PopPort, 995);
+    // The dialog is gone and the keyboard is back where the user left.
+    QTRY_COMPARE(AppFixture::focusName(), u"Command2"_s);
+    save(path(u"adv.acd"_s));
+    const QByteArray bytes = readAll(path(u"adv.acd"_s));
+    QVERIFY2(bytes.contains("\r\nPopPort=995\r\n"), bytes.constData());
+    QVERIFY(!bytes.contains("PopPort=110"));
+}
+
+void tst_AccountFiles::sampleTitleReachesTheFile()
+{
+    f->Combo1->setCurrentIndex(2);
+    QTest::mouseClick(f->Command1, Qt::LeftButton);
+    QTRY_COMPARE(AppFixture::focusName(), u"txtName"_s);
+    save(path(u"ocn.acd"_s));
+    const QByteArray bytes = readAll(path(u"ocn.acd"_s));
+    QVERIFY(bytes.startsWith("[AccountSection]\r\nTitle=OCN\r\n"));
+    // The sample password is saved like any other value.
+    QVERIFY(bytes.contains("\r\nPoppass=\x82\xb1\x82\xb1\x82\xc9"));
+}
+
+QTEST_MAIN(tst_AccountFiles)
+#include "tst_accountfiles.moc"
