@@ -33,3 +33,24 @@ run: build
 
 clean:
 	rm -rf build build-asan
+
+# make bench   - build, then measure start-up, key-to-speech latency, file
+#                reading and memory; writes $(BUILD)/bench/results.json
+bench: build
+	@python3 bench/run_bench.py --build $(BUILD)
+
+# make package - build, then the Debian package $(BUILD)/vornix-support_*.deb
+package: build
+	@cd $(BUILD) && cpack -G DEB
+
+# make fuzz-build - build the libFuzzer targets with clang in build-fuzz
+# make fuzz       - run each target for FUZZ_SECONDS (default 60): executions and
+#                   findings per target; fails on any finding
+FUZZ_SECONDS ?= 60
+.PHONY: fuzz-build
+fuzz-build: deps
+	@scripts/install-deps.sh scripts/debian-packages-fuzz.txt
+	@scripts/fuzz.sh build
+
+fuzz: fuzz-build
+	@FUZZ_SECONDS=$(FUZZ_SECONDS) scripts/fuzz.sh run

@@ -1,5 +1,4 @@
 #include "app/AppSetup.h"
-#include "app/FormSupport.h"
 #include "app/Program.h"
 #include "platform/Platform.h"
 
@@ -9,7 +8,8 @@ int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("vornix-support"));
-    QApplication::setApplicationDisplayName(FormSupport::Title);
+    keepNoSettings();
+    disableCrashDumps();
     installJapaneseTranslation(app);
     installFontSubstitutions();
 

@@ -2,7 +2,9 @@
 
 #include <QCoreApplication>
 #include <QFont>
+#include <QProcess>
 #include <QLibraryInfo>
+#include <QSettings>
 #include <QTranslator>
 
 void installFontSubstitutions()
@@ -22,4 +24,13 @@ bool installJapaneseTranslation(QCoreApplication& app)
         return false;
     }
     return QCoreApplication::installTranslator(translator);
+}
+
+void keepNoSettings()
+{
+    // A folder below the null device can never be created, so every settings
+    // write fails quietly and nothing is read back either.
+    const QString nowhere = QProcess::nullDevice() + QStringLiteral("/no-settings");
+    for (auto format : {QSettings::NativeFormat, QSettings::IniFormat})
+        QSettings::setPath(format, QSettings::UserScope, nowhere);
 }

@@ -16,3 +16,7 @@ void installFontSubstitutions();
 // system locale, since the whole tool speaks Japanese. False when the
 // translation is not installed; the tool then runs with Qt's English texts.
 bool installJapaneseTranslation(QCoreApplication& app);
+
+// The tool keeps nothing between runs. Qt's file dialog would otherwise store
+// its recent folders (other people's account folders) in the user's settings.
+void keepNoSettings();

@@ -28,3 +28,7 @@ struct Platform {
 
 // The real implementations of the operating system the program was built for.
 Platform createSystemPlatform();
+
+// The account's password lives in the process's memory: a crash must not
+// write it into a core file.
+void disableCrashDumps();

@@ -10,6 +10,8 @@
 #include "platform/linux/SpeechDispatcherObject.h"
 #include "platform/linux/XdgOpenBrowser.h"
 
+#include <sys/resource.h>
+
 Platform createSystemPlatform()
 {
     Platform platform;
@@ -25,4 +27,10 @@ Platform createSystemPlatform()
     platform.fileSystem = std::make_shared<PosixFileSystem>();
     platform.singleInstance = std::make_shared<LocalSingleInstance>();
     return platform;
+}
+
+void disableCrashDumps()
+{
+    const rlimit none{0, 0};
+    setrlimit(RLIMIT_CORE, &none);
 }
