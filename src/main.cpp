@@ -3,6 +3,7 @@
 #include "platform/Platform.h"
 
 #include <QApplication>
+#include <QFont>
 
 int main(int argc, char* argv[])
 {
@@ -12,6 +13,9 @@ int main(int argc, char* argv[])
     disableCrashDumps();
     installJapaneseTranslation(app);
     installFontSubstitutions();
+    // Every window and dialog of a Japanese desktop starts from this font
+    // unless a control asks for another; the dialogs' captions are laid out for it.
+    QApplication::setFont(QFont(PGothicFamily, 9));
 
     Program program(createSystemPlatform());
     if (!program.start())

@@ -32,6 +32,7 @@ public:
 private:
     void buildControls();
     void Form_Load();
+    static void widenToText(QLabel* label);
 
     SpeechChannel& m_speech;
     ModulePresence& m_modules;
