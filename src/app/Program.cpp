@@ -2,6 +2,8 @@
 
 #include "app/FormSupport.h"
 
+#include <future>
+
 Program::Program(Platform platform)
     : m_platform(std::move(platform))
 {
@@ -20,6 +22,7 @@ bool Program::start()
         m_platform.singleInstance->activatePrimary();
         return false;
     }
+    openSpeechEarly();
     m_form = std::make_unique<FormSupport>(m_platform, m_speech, m_acd);
     m_form->Form_Load();
     if (m_platform.singleInstance) {
@@ -31,4 +34,20 @@ bool Program::start()
     // manager nothing would, and the first field would never announce itself.
     m_form->activateWindow();
     return true;
+}
+
+// Connecting to the speech service waits on another process for a few
+// milliseconds; that wait now runs while the window is being built, and the
+// window's own start-up takes the object where it always did.
+void Program::openSpeechEarly()
+{
+    if (!m_platform.speechFactory)
+        return;
+    auto pending = std::make_shared<std::future<std::unique_ptr<SpeechObject>>>(
+        std::async(std::launch::async, m_platform.speechFactory));
+    m_platform.speechFactory = [pending]() -> std::unique_ptr<SpeechObject> {
+        if (!pending->valid())
+            return nullptr;
+        return pending->get();
+    };
 }

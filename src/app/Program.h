@@ -28,6 +28,8 @@ public:
     Acd& acd() { return m_acd; }
 
 private:
+    void openSpeechEarly();
+
     Platform m_platform;
     SpeechChannel m_speech;
     Acd m_acd;
