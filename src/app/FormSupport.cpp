@@ -456,9 +456,13 @@ void FormSupport::Form_Load()
     ComboSet();
     defaultAcd();
     m_programFolder = QCoreApplication::applicationDirPath();
-    m_fileCommands = std::make_unique<FileCommands>(
-        *m_platform.fileDialogLibrary, *m_platform.standardFileDialog, *m_platform.driveTypes, this,
-        m_programFolder, [this] { LoadAcd(); }, [this] { saveAcd(); });
+    // Without the outside pieces the file commands stand on, they stay inert
+    // rather than reach for something that is not there.
+    if (m_platform.fileDialogLibrary && m_platform.standardFileDialog && m_platform.driveTypes &&
+        m_platform.fileSystem)
+        m_fileCommands = std::make_unique<FileCommands>(
+            *m_platform.fileDialogLibrary, *m_platform.standardFileDialog, *m_platform.driveTypes, this,
+            m_programFolder, [this] { LoadAcd(); }, [this] { saveAcd(); });
     txtName->setFocus(Qt::OtherFocusReason);
 }
 
@@ -822,22 +826,26 @@ void FormSupport::LoadAcd()
 
 void FormSupport::mnu_file_open_Click()
 {
-    m_fileCommands->mnu_file_open_Click();
+    if (m_fileCommands)
+        m_fileCommands->mnu_file_open_Click();
 }
 
 void FormSupport::mnu_file_save_Click()
 {
-    m_fileCommands->mnu_file_save_Click();
+    if (m_fileCommands)
+        m_fileCommands->mnu_file_save_Click();
 }
 
 void FormSupport::mnu_file_fdopen_Click()
 {
-    m_fileCommands->mnu_file_fdopen_Click();
+    if (m_fileCommands)
+        m_fileCommands->mnu_file_fdopen_Click();
 }
 
 void FormSupport::mnu_file_fdsave_Click()
 {
-    m_fileCommands->mnu_file_fdsave_Click();
+    if (m_fileCommands)
+        m_fileCommands->mnu_file_fdsave_Click();
 }
 
 QLabel* FormSupport::hintLabelOf(QLineEdit* edit) const

@@ -12,7 +12,8 @@
 #include <cstring>
 #include <optional>
 
-namespace {
+namespace
+{
 
 QString describe(std::optional<int32_t> value)
 {
@@ -21,8 +22,8 @@ QString describe(std::optional<int32_t> value)
 
 std::array<QString Acd::*, 8> textFields()
 {
-    return {&Acd::Title, &Acd::Smtp, &Acd::Pop, &Acd::PopUser, &Acd::Poppass,
-            &Acd::FromName, &Acd::FromMail, &Acd::ReplyMail};
+    return {&Acd::Title,   &Acd::Smtp,     &Acd::Pop,      &Acd::PopUser,
+            &Acd::Poppass, &Acd::FromName, &Acd::FromMail, &Acd::ReplyMail};
 }
 
 // A record as unlike the defaults as possible, to prove the reader resets it.
@@ -32,8 +33,8 @@ Acd scribbledAcd()
     for (QString Acd::*field : textFields())
         acd.*field = QStringLiteral("stale");
     for (int32_t Acd::*field : {&Acd::ReplyUser, &Acd::SmtpPort, &Acd::PopPort, &Acd::PopStock,
-                                &Acd::PopStockDays, &Acd::PopWarning, &Acd::PopWarningSize,
-                                &Acd::LineLength, &Acd::SmtpAttestationPop, &Acd::PopAttestation})
+                                &Acd::PopStockDays, &Acd::PopWarning, &Acd::PopWarningSize, &Acd::LineLength,
+                                &Acd::SmtpAttestationPop, &Acd::PopAttestation})
         acd.*field = -7;
     return acd;
 }
@@ -151,7 +152,8 @@ Reference referenceLeadingNumber(QStringView text)
 
 } // namespace
 
-namespace FuzzChecks {
+namespace FuzzChecks
+{
 
 QString acdReader(const QByteArray& bytes)
 {
@@ -194,7 +196,8 @@ QString leadingNumber(QStringView text)
     const Reference reference = referenceLeadingNumber(text);
     if (reference.significantDigits <= 15) {
         if (result != reference.value)
-            return QStringLiteral("rule gave %1, exact reading %2").arg(describe(result), describe(reference.value));
+            return QStringLiteral("rule gave %1, exact reading %2")
+                .arg(describe(result), describe(reference.value));
     } else if (result && reference.value) {
         if (std::llabs(int64_t(*result) - int64_t(*reference.value)) > 1)
             return QStringLiteral("rule gave %1, far from the exact %2").arg(*result).arg(*reference.value);
@@ -240,7 +243,7 @@ QString cp932Bytes(const QByteArray& bytes)
     const QString decoded = Cp932Codec::decode(bytes);
     if (decoded.size() > bytes.size() || decoded.size() * 2 < bytes.size())
         return QStringLiteral("decoding %1 bytes gave %2 characters").arg(bytes.size()).arg(decoded.size());
-    // Below 40 no byte can be the second of a pair, so each one is a
+    // Below 0x40 no byte can be the second of a pair, so each one is a
     // character of its own whatever stands before it.
     std::array<qsizetype, 0x40> inBytes{};
     std::array<qsizetype, 0x40> inText{};
@@ -330,7 +333,8 @@ QString runAcdReaderInput(const QByteArray& data)
 
 QString runLeadingNumberInput(const QByteArray& data)
 {
-    return FuzzChecks::leadingNumber(textFromInput(data, [](QByteArrayView b) { return QString::fromLatin1(b); }));
+    return FuzzChecks::leadingNumber(
+        textFromInput(data, [](QByteArrayView b) { return QString::fromLatin1(b); }));
 }
 
 QString runCp932Input(const QByteArray& data)

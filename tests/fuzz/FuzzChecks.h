@@ -8,7 +8,8 @@
 // the corpus regression test so that a finding replays under the normal build
 // exactly as the fuzzer saw it. Each answers an empty string when everything
 // holds, else what broke.
-namespace FuzzChecks {
+namespace FuzzChecks
+{
 
 // Reading is deterministic and starts from the defaults whatever the record
 // held; a record that was read and can be written reads back equal; writing
@@ -21,7 +22,7 @@ QString acdReader(const QByteArray& bytes);
 QString leadingNumber(QStringView text);
 
 // Decoding any bytes: one character per byte or byte pair, and every byte
-// below 40 (CR, LF, "=", the space among them) survives as itself: the reader
+// below 0x40 (CR, LF, "=" and the space among them) survives as itself: the reader
 // cuts lines, keys and values on raw bytes.
 // Decoded text without replacement characters encodes, and comes back.
 QString cp932Bytes(const QByteArray& bytes);

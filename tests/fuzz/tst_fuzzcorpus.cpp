@@ -25,7 +25,8 @@ private slots:
     void readerSeedsHoldTheirCase();
 };
 
-namespace {
+namespace
+{
 
 const QString corpusDir = QStringLiteral(VX_FUZZ_CORPUS_DIR);
 
@@ -130,8 +131,9 @@ void TestFuzzCorpus::readerSeedsHoldTheirCase_data()
         a.ReplyMail = QStringLiteral("髙橋 <hanako@example.jp>");
     });
     // Only the space is a blank: the tab before "Pop" makes another key.
-    QTest::newRow("blanks around key and =") << "blanks-around-key.acd" << true
-                                             << record([](Acd& a) { a.Smtp = QStringLiteral("mail.example.jp"); });
+    QTest::newRow("blanks around key and =")
+        << "blanks-around-key.acd" << true
+        << record([](Acd& a) { a.Smtp = QStringLiteral("mail.example.jp"); });
     QTest::newRow("lower-case key") << "lower-case-key.acd" << true
                                     << record([](Acd& a) { a.Smtp = QStringLiteral("kept"); });
     QTest::newRow("= in value") << "equals-in-value.acd" << true << record([](Acd& a) {
@@ -154,8 +156,8 @@ void TestFuzzCorpus::readerSeedsHoldTheirCase_data()
         a.PopStockDays = 4;
         a.ReplyUser = -2;
     });
-    QTest::newRow("eleven nines stop the read") << "eleven-nines.acd" << false
-                                                << record([](Acd& a) { a.Title = QStringLiteral("before"); });
+    QTest::newRow("eleven nines stop the read")
+        << "eleven-nines.acd" << false << record([](Acd& a) { a.Title = QStringLiteral("before"); });
     QTest::newRow("duplicate key") << "duplicate-key.acd" << true << record([](Acd& a) {
         a.Pop = QStringLiteral("second");
         a.SmtpPort = 2;
