@@ -1,8 +1,11 @@
 #pragma once
 
+#include <QAbstractButton>
 #include <QFocusEvent>
 #include <QKeyEvent>
+#include <QShortcutEvent>
 #include <functional>
+#include <type_traits>
 
 // Handlers a window attaches to one of its controls, named after the events
 // they stand for (GotFocus, LostFocus, KeyPress, KeyUp).
@@ -32,6 +35,24 @@ public:
     ControlHandlers handlers;
 
 protected:
+    bool event(QEvent* e) override
+    {
+        // Qt clicks a button by its access key and leaves the focus where it
+        // was. The user hears where they are from the focus, and the window
+        // tracks the field last left, so the key first moves the focus to the
+        // button, with its announcement as on Tab, then clicks it.
+        if constexpr (std::is_base_of_v<QAbstractButton, Base>) {
+            if (e->type() == QEvent::Shortcut && !static_cast<QShortcutEvent*>(e)->isAmbiguous()
+                && this->isEnabled()) {
+                if (this->focusPolicy() != Qt::NoFocus)
+                    this->setFocus(Qt::ShortcutFocusReason);
+                this->click();
+                return true;
+            }
+        }
+        return Base::event(e);
+    }
+
     void focusInEvent(QFocusEvent* e) override
     {
         Base::focusInEvent(e);
