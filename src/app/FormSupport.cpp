@@ -379,6 +379,7 @@ void FormSupport::attachHandlers()
     for (const Field& field : m_fields) {
         const Field* f = &field;
         f->edit->handlers.gotFocus = [this, f](Qt::FocusReason) { field_GotFocus(*f); };
+        f->edit->handlers.regainedFocus = [this, f] { announceField(*f); };
         f->edit->handlers.lostFocus = [this, f](Qt::FocusReason reason) {
             // Another window taking over is no move within this one.
             if (reason != Qt::ActiveWindowFocusReason)
@@ -419,6 +420,7 @@ void FormSupport::attachHandlers()
     Combo2->handlers.keyPress = [this](QKeyEvent* e) { return list_KeyPress(e); };
 
     txtGuide->handlers.gotFocus = [this](Qt::FocusReason) { txtGuide_GotFocus(); };
+    txtGuide->handlers.regainedFocus = [this] { announceGuide(); };
     txtHelp->handlers.gotFocus = [this](Qt::FocusReason) { txtHelp_GotFocus(); };
     txtHelp->handlers.keyRelease = [this](QKeyEvent* e) { return txtHelp_KeyUp(e); };
 
@@ -629,6 +631,11 @@ void FormSupport::field_GotFocus(const Field& field)
         (this->*field.help)();
     field.edit->setCursorPosition(0);
     field.edit->deselect();
+    announceField(field);
+}
+
+void FormSupport::announceField(const Field& field)
+{
     Announce::field(m_speech, field.spokenLabel, field.edit->text());
 }
 
@@ -741,6 +748,11 @@ void FormSupport::txtGuide_GotFocus()
     QTextCursor cursor = txtGuide->textCursor();
     cursor.movePosition(QTextCursor::Start);
     txtGuide->setTextCursor(cursor);
+    announceGuide();
+}
+
+void FormSupport::announceGuide()
+{
     m_speech.Quick();
     m_speech.Voice(GuideTitle + AnnounceSeparator + guideText());
 }

@@ -220,15 +220,19 @@ Kodo::TextBox* Kodo::addTextBox(QWidget* parent, const char* name, const QString
     font.setPointSizeF(pointSize);
     box->setFont(font);
     m_spokenLabels.insert(box, spokenLabel);
-    box->handlers.gotFocus = [this, box](Qt::FocusReason) {
-        // Qt selects the whole text on Tab; the user expects to start
-        // reading and typing from the beginning instead.
-        box->deselect();
-        box->setCursorPosition(0);
+    const auto announce = [this, box] {
         const QString label = m_spokenLabels.value(box);
         if (!label.isEmpty())
             Announce::field(m_speech, label, box->text());
     };
+    box->handlers.gotFocus = [box, announce](Qt::FocusReason) {
+        // Qt selects the whole text on Tab; the user expects to start
+        // reading and typing from the beginning instead.
+        box->deselect();
+        box->setCursorPosition(0);
+        announce();
+    };
+    box->handlers.regainedFocus = announce;
     return box;
 }
 

@@ -4,6 +4,8 @@
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QShortcutEvent>
+#include <QVariant>
+#include <QWidget>
 #include <functional>
 #include <type_traits>
 
@@ -11,6 +13,10 @@
 // they stand for (GotFocus, LostFocus, KeyPress, KeyUp).
 struct ControlHandlers {
     std::function<void(Qt::FocusReason)> gotFocus;
+    // The window became active again with the focus still here (the user came
+    // back from another window, a dialog or box closed): nothing moved, so the
+    // control only says itself again. Unset: gotFocus runs.
+    std::function<void()> regainedFocus;
     std::function<void(Qt::FocusReason)> lostFocus;
     // Answer true to swallow the key.
     std::function<bool(QKeyEvent*)> keyPress;
@@ -56,14 +62,26 @@ protected:
     void focusInEvent(QFocusEvent* e) override
     {
         Base::focusInEvent(e);
-        if (handlers.gotFocus && isFocusMove(e->reason()))
+        if (!isFocusMove(e->reason()))
+            return;
+        // The focus may also have been moved while the window was inactive (a
+        // file read puts it into the first field): then it lands here anew.
+        const bool regained = e->reason() == Qt::ActiveWindowFocusReason && focusHolder() == this;
+        setFocusHolder(this);
+        if (regained && handlers.regainedFocus)
+            handlers.regainedFocus();
+        else if (handlers.gotFocus)
             handlers.gotFocus(e->reason());
     }
 
     void focusOutEvent(QFocusEvent* e) override
     {
         Base::focusOutEvent(e);
-        if (handlers.lostFocus && isFocusMove(e->reason()))
+        if (!isFocusMove(e->reason()))
+            return;
+        if (e->reason() != Qt::ActiveWindowFocusReason && focusHolder() == this)
+            setFocusHolder(nullptr);
+        if (handlers.lostFocus)
             handlers.lostFocus(e->reason());
     }
 
@@ -83,6 +101,20 @@ protected:
             return;
         }
         Base::keyReleaseEvent(e);
+    }
+
+private:
+    // The control of this window that last gained the focus and has not lost
+    // it to another control since; kept on the window, as the window keeps
+    // its focus while inactive. Compared, never followed.
+    static constexpr const char* FocusHolderProperty = "vxFocusHolder";
+    const QObject* focusHolder() const
+    {
+        return static_cast<const QObject*>(this->window()->property(FocusHolderProperty).template value<void*>());
+    }
+    void setFocusHolder(const QObject* holder)
+    {
+        this->window()->setProperty(FocusHolderProperty, QVariant::fromValue(const_cast<void*>(static_cast<const void*>(holder))));
     }
 };
 

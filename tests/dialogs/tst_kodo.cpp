@@ -138,6 +138,7 @@ private slots:
     void announcements_data();
     void announcements();
     void caretAtStartOnBacktab();
+    void comingBackKeepsTheCaret();
 
     void showModalBuildsAfreshAndCentres();
 
@@ -1188,6 +1189,32 @@ void TestKodo::caretAtStartOnBacktab()
     QTRY_VERIFY(title->hasFocus());
     QVERIFY(!title->hasSelectedText());
     QCOMPARE(title->cursorPosition(), 0);
+}
+
+// Back from another window the text box says itself again, and the caret
+// stays where the user had put it.
+void TestKodo::comingBackKeepsTheCaret()
+{
+    m_acd = unusualAccount();
+    open();
+    auto* title = control<QLineEdit>("zTitle");
+    title->setFocus(Qt::OtherFocusReason);
+    QTRY_VERIFY(title->hasFocus());
+    QTest::keyClick(title, Qt::Key_End);
+    const int caret = title->cursorPosition();
+    QVERIFY(caret > 0);
+    m_log->clear();
+    {
+        QWidget other;
+        other.show();
+        other.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&other));
+    }
+    m_dialog->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_dialog.get()));
+    QTRY_COMPARE(m_log->calls.size(), 2);
+    QCOMPARE(m_log->calls.at(1), QStringLiteral("Speak:このアカウント設定につける名前は") + QChar(0xF8F2) + title->text());
+    QCOMPARE(title->cursorPosition(), caret);
 }
 
 // ---- Modal opening ----
