@@ -61,7 +61,10 @@ struct Seen {
                              seen.confirmsOverwrite = !dialog->testOption(QFileDialog::DontConfirmOverwrite);
                              seen.modal = dialog->isModal() && dialog->windowModality() != Qt::NonModal;
                              seen.parent = dialog->parentWidget();
-                             act(dialog);
+                             // Answered from a timer of its own: a box the
+                             // answer opens runs inside it, and this timer
+                             // must go on ticking to close it.
+                             QTimer::singleShot(0, dialog, [act, dialog] { act(dialog); });
                              return;
                          }
                          if (*answered && !modal) {
