@@ -100,6 +100,8 @@ const QString WriteFailure = QStringLiteral("アカウントデータの書き�
 const QString WriteFailureTitle = QStringLiteral("書き込みエラー");
 const QString ReadFailure = QStringLiteral("アカウントデータの読み込みに失敗しました");
 const QString ReadFailureTitle = QStringLiteral("読み込みエラー");
+const QString NoRemovableDisk = QStringLiteral("フロッピーディスクなどのリムーバブルディスクが見つかりません");
+const QString NoRemovableDiskTitle = QStringLiteral("ディスクエラー");
 const QString ClearQuestion = QStringLiteral("現在の設定をクリアします。よろしいですか?");
 const QString ClearTitle = QStringLiteral("すべてクリア");
 const QString GuideTitle = QStringLiteral("説明ウインド");
@@ -850,14 +852,14 @@ void FormSupport::mnu_file_save_Click()
 
 void FormSupport::mnu_file_fdopen_Click()
 {
-    if (m_fileCommands)
-        m_fileCommands->mnu_file_fdopen_Click();
+    if (m_fileCommands && !m_fileCommands->mnu_file_fdopen_Click())
+        m_platform.messageBox->error(this, NoRemovableDisk, NoRemovableDiskTitle);
 }
 
 void FormSupport::mnu_file_fdsave_Click()
 {
-    if (m_fileCommands)
-        m_fileCommands->mnu_file_fdsave_Click();
+    if (m_fileCommands && !m_fileCommands->mnu_file_fdsave_Click())
+        m_platform.messageBox->error(this, NoRemovableDisk, NoRemovableDiskTitle);
 }
 
 QLabel* FormSupport::hintLabelOf(QLineEdit* edit) const

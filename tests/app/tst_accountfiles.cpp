@@ -83,6 +83,7 @@ private slots:
 
     void menuCommandsReachTheirDialogs_data();
     void menuCommandsReachTheirDialogs();
+    void floppyWithoutRemovableDiskSaysSo();
     void readShowsAccount();
     void readMissingFileChangesNothing();
     void readOutOfRangeKeepsWindow();
@@ -313,6 +314,21 @@ void tst_AccountFiles::menuCommandsReachTheirDialogs()
         QCOMPARE(f->txtName->text(), u"fd"_s);
     else
         QVERIFY(readAll(file).contains("\r\nFromName=fd\r\n"));
+}
+
+void tst_AccountFiles::floppyWithoutRemovableDiskSaysSo()
+{
+    f->txtName->setText(u"fd"_s);
+    for (const char* action : {"mnu_file_fdopen", "mnu_file_fdsave"}) {
+        m_app->messageBox->shown.clear();
+        f->findChild<QAction*>(QString::fromLatin1(action))->trigger();
+        QCOMPARE(m_app->messageBox->shown.size(), 1);
+        QCOMPARE(m_app->messageBox->shown[0].kind, u"error"_s);
+        QCOMPARE(m_app->messageBox->shown[0].text, u"フロッピーディスクなどのリムーバブルディスクが見つかりません"_s);
+        QCOMPARE(m_app->messageBox->shown[0].title, u"ディスクエラー"_s);
+    }
+    QVERIFY(m_app->standardDialog->shown.isEmpty());
+    QCOMPARE(m_app->program().acd().FromName, QString());
 }
 
 void tst_AccountFiles::readShowsAccount()
