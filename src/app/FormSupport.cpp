@@ -812,11 +812,18 @@ void FormSupport::Label3_Click()
 void FormSupport::saveAcd()
 {
     Edit2Acd();
-    // The record keeps the title it is saved with, even when the write fails.
-    applyTitleRule(m_acd);
-    const std::optional<QByteArray> bytes = formatAcd(m_acd);
+    Acd saved = m_acd;
+    applyTitleRule(saved);
     // A character the file cannot hold is a failed save, not a silent substitute.
-    if (!bytes || !writeAcdFile(m_fileCommands->state().AcdSavePath, *bytes, *m_platform.fileSystem))
+    const std::optional<QByteArray> bytes = formatAcd(saved);
+    const AcdWriteResult result =
+        bytes ? writeAcdFile(m_fileCommands->state().AcdSavePath, *bytes, *m_platform.fileSystem) : AcdWriteResult{};
+    // The blank title takes the sender name once the file has been created,
+    // and keeps it even when writing then fails; a save that never got a file
+    // leaves it blank, so a later save takes the name as it is then.
+    if (result.created)
+        m_acd.Title = saved.Title;
+    if (!result)
         m_platform.messageBox->error(this, WriteFailure, WriteFailureTitle);
 }
 
