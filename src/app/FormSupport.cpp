@@ -11,6 +11,7 @@
 #include "app/HelpTexts.h"
 #include "app/WebPages.h"
 #include "dialogs/Kodo.h"
+#include "dialogs/LabelFit.h"
 #include "dialogs/frmAbout.h"
 #include "platform/KeySender.h"
 #include "platform/Platform.h"
@@ -138,6 +139,8 @@ FormSupport::FormSupport(Platform& platform, SpeechChannel& speech, Acd& acd, QW
     setFont(designFont(PGothicFamily, 9));
 
     createControls();
+    for (QLabel* label : findChildren<QLabel*>())
+        showLabelWhole(label);
     createMenus();
     setTabOrderOfControls();
     attachHandlers();
@@ -889,6 +892,7 @@ QLabel* FormSupport::hintLabelOf(QLineEdit* edit) const
 void FormSupport::setHint(QLabel* hint, const QString& text)
 {
     hint->setText(text);
+    showLabelWhole(hint);
     // A screen reader reading the field finds the hint it now shows.
     for (const Field& field : m_fields) {
         if (hintLabelOf(field.edit) == hint)

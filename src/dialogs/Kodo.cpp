@@ -3,6 +3,7 @@
 #include "account/LeadingNumber.h"
 #include "dialogs/DialogPlacement.h"
 #include "dialogs/FlagCheckState.h"
+#include "dialogs/LabelFit.h"
 #include "platform/KeySender.h"
 #include "speech/Announce.h"
 #include "speech/SpeechChannel.h"
@@ -53,6 +54,9 @@ Kodo::Kodo(Acd& acd, SpeechChannel& speech, QString senderName, QWidget* parent)
     setFixedSize(fromTwips(8010), fromTwips(5625));
 
     buildControls();
+    // After every control is placed, so a label grows only into free space.
+    for (QLabel* label : findChildren<QLabel*>())
+        showLabelWhole(label);
     setTabOrder();
     SetData();
     // The first control in tab order that can take the focus; check boxes say

@@ -330,7 +330,15 @@ void TestKodo::controls()
     QCOMPARE(shown, caption);
     // 15 twips to the pixel, rounded.
     const auto px = [](int t) { return qRound(t / 15.0); };
-    QCOMPARE(w->geometry(), QRect(px(twips.x()), px(twips.y()), px(twips.width()), px(twips.height())));
+    const QRect designed(px(twips.x()), px(twips.y()), px(twips.width()), px(twips.height()));
+    if (auto* label = qobject_cast<QLabel*>(w); label && w->width() > designed.width()) {
+        // Only a caption the designed width would cut grows, to the right.
+        QCOMPARE(w->pos(), designed.topLeft());
+        QCOMPARE(w->height(), designed.height());
+        QVERIFY(label->fontMetrics().horizontalAdvance(label->text()) > designed.width() - 2 * label->margin());
+    } else {
+        QCOMPARE(w->geometry(), designed);
+    }
     QCOMPARE(w->isVisibleTo(m_dialog.get()), visible);
     QCOMPARE(w->isEnabled(), enabled);
     if (kind == u"label" || kind == u"frame")
