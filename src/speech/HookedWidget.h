@@ -66,7 +66,7 @@ protected:
             return;
         // The focus may also have been moved while the window was inactive (a
         // file read puts it into the first field): then it lands here anew.
-        const bool regained = e->reason() == Qt::ActiveWindowFocusReason && focusHolder() == this;
+        const bool regained = e->reason() == Qt::ActiveWindowFocusReason && focusHolder() == asKey();
         setFocusHolder(this);
         if (regained && handlers.regainedFocus)
             handlers.regainedFocus();
@@ -79,7 +79,7 @@ protected:
         Base::focusOutEvent(e);
         if (!isFocusMove(e->reason()))
             return;
-        if (e->reason() != Qt::ActiveWindowFocusReason && focusHolder() == this)
+        if (e->reason() != Qt::ActiveWindowFocusReason && focusHolder() == asKey())
             setFocusHolder(nullptr);
         if (handlers.lostFocus)
             handlers.lostFocus(e->reason());
@@ -108,13 +108,15 @@ private:
     // it to another control since; kept on the window, as the window keeps
     // its focus while inactive. Compared, never followed.
     static constexpr const char* FocusHolderProperty = "vxFocusHolder";
-    const QObject* focusHolder() const
+    const void* asKey() const { return static_cast<const QObject*>(this); }
+    const void* focusHolder() const
     {
-        return static_cast<const QObject*>(this->window()->property(FocusHolderProperty).template value<void*>());
+        return this->window()->property(FocusHolderProperty).template value<void*>();
     }
     void setFocusHolder(const QObject* holder)
     {
-        this->window()->setProperty(FocusHolderProperty, QVariant::fromValue(const_cast<void*>(static_cast<const void*>(holder))));
+        void* key = const_cast<QObject*>(holder);
+        this->window()->setProperty(FocusHolderProperty, QVariant::fromValue(key));
     }
 };
 
