@@ -3,7 +3,6 @@
 #include "platform/Platform.h"
 
 #include <QApplication>
-#include <QFont>
 
 int main(int argc, char* argv[])
 {
@@ -13,9 +12,7 @@ int main(int argc, char* argv[])
     disableCrashDumps();
     installJapaneseTranslation(app);
     installFontSubstitutions();
-    // Every window and dialog of a Japanese desktop starts from this font
-    // unless a control asks for another; the dialogs' captions are laid out for it.
-    QApplication::setFont(QFont(PGothicFamily, 9));
+    QApplication::setFont(applicationFont());
 
     Program program(createSystemPlatform());
     if (!program.start())

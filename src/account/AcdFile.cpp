@@ -65,30 +65,31 @@ void removeStaleTemporaries(const QString& path, FileSystem& fs)
 
 } // namespace
 
-bool writeAcdFile(const QString& path, const QByteArray& bytes, FileSystem& fs)
+AcdWriteResult writeAcdFile(const QString& path, const QByteArray& bytes, FileSystem& fs)
 {
     if (path.isEmpty() || path.endsWith(u'/'))
-        return false;
+        return {};
     const QString temporary = temporaryPathFor(path);
     const int handle = fs.createExclusive(temporary);
     if (handle < 0)
-        return false;
+        return {};
+    const AcdWriteResult failedAfterCreating{true, false};
 
     if (!fs.write(handle, bytes) || !fs.sync(handle)) {
         fs.close(handle);
         fs.remove(temporary);
-        return false;
+        return failedAfterCreating;
     }
     if (!fs.close(handle) || !fs.rename(temporary, path)) {
         fs.remove(temporary);
-        return false;
+        return failedAfterCreating;
     }
     // The new content is complete and in place; a folder that cannot be
     // synced (some file systems refuse it) only leaves the rename less
     // durable, and calling the save failed would misreport what is on disk.
     fs.syncFolder(folderOf(path));
     removeStaleTemporaries(path, fs);
-    return true;
+    return {true, true};
 }
 
 std::optional<QByteArray> readAcdFileBytes(const QString& path)

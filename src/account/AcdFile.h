@@ -10,12 +10,21 @@ class FileSystem;
 // reading it whole would only cost memory and time.
 inline constexpr qint64 MaxAcdFileBytes = 16 * 1024 * 1024;
 
+// What a save came to. True when the new content stands complete at the path;
+// created tells whether the new file came into being at all (the save got as
+// far as writing), whatever happened after.
+struct AcdWriteResult {
+    bool created = false;
+    bool written = false;
+    operator bool() const { return written; }
+};
+
 // Writes bytes to path so that the path holds either its previous content or
 // all of the new one, whatever fails and whenever the process dies: a new
 // file (owner-only, created exclusively) in the same folder is written,
 // synced and closed, then renamed over the target. On failure the new file is
-// removed and false is answered; the previous file is left as it was.
-bool writeAcdFile(const QString& path, const QByteArray& bytes, FileSystem& fs);
+// removed; the previous file is left as it was.
+AcdWriteResult writeAcdFile(const QString& path, const QByteArray& bytes, FileSystem& fs);
 
 // The whole content of the regular file at path, or std::nullopt when it
 // cannot be opened or read, is not a regular file (a folder, a FIFO, a

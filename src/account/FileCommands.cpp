@@ -128,19 +128,24 @@ void FileCommands::mnu_file_save_Click()
     }
 }
 
-void FileCommands::mnu_file_fdopen_Click()
+bool FileCommands::mnu_file_fdopen_Click()
 {
     m_dlg.DlgInitDir = GetFD();
+    if (m_dlg.DlgInitDir == NoDriveRoot)
+        return false;
     m_standardDialog.InitDir = GetFD();
     m_standardDialog.DefaultExt = StandardDefaultExt;
     m_standardDialog.FileName.clear();
 
     XLOAD();
+    return true;
 }
 
-void FileCommands::mnu_file_fdsave_Click()
+bool FileCommands::mnu_file_fdsave_Click()
 {
     m_dlg.DlgInitDir = GetFD();
+    if (m_dlg.DlgInitDir == NoDriveRoot)
+        return false;
     m_standardDialog.InitDir = GetFD();
     m_standardDialog.DefaultExt = StandardDefaultExt;
     m_standardDialog.FileName = m_state.FdSaveFile;
@@ -150,6 +155,7 @@ void FileCommands::mnu_file_fdsave_Click()
 
     if (!m_state.AcdSavePath.isEmpty())
         m_state.FdSaveFile = m_state.AcdSavePath;
+    return true;
 }
 
 void FileCommands::XLOAD()

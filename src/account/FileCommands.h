@@ -78,8 +78,11 @@ public:
 
     void mnu_file_open_Click();
     void mnu_file_save_Click();
-    void mnu_file_fdopen_Click();
-    void mnu_file_fdsave_Click();
+    // False, with no dialog shown, when there is no removable disk: on a
+    // system without drive letters "A:" would open the dialog anywhere, and
+    // a write could land on the hard disk.
+    [[nodiscard]] bool mnu_file_fdopen_Click();
+    [[nodiscard]] bool mnu_file_fdsave_Click();
 
     void XLOAD();
     void XSAVE();

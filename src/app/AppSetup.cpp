@@ -16,6 +16,11 @@ void installFontSubstitutions()
     QFont::insertSubstitutions(PGothicFamily, {QStringLiteral("IPAPGothic"), QStringLiteral("Noto Sans CJK JP")});
 }
 
+QFont applicationFont()
+{
+    return QFont(PGothicFamily, 9);
+}
+
 bool installJapaneseTranslation(QCoreApplication& app)
 {
     auto* translator = new QTranslator(&app);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QFont>
 #include <QString>
 
 class QCoreApplication;
@@ -11,6 +12,10 @@ inline const QString PGothicFamily = QStringLiteral("ＭＳ Ｐゴシック");
 // Maps the Windows font names onto installed Japanese fonts: fixed-pitch for
 // the entry fields, proportional for the rest; the first installed one wins.
 void installFontSubstitutions();
+
+// Every window and dialog of a Japanese desktop starts from this font unless
+// a control asks for another; the dialogs' captions are laid out for it.
+QFont applicationFont();
 
 // Qt's own texts (message-box buttons, file dialogs) in Japanese whatever the
 // system locale, since the whole tool speaks Japanese. False when the

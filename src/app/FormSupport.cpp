@@ -11,6 +11,7 @@
 #include "app/HelpTexts.h"
 #include "app/WebPages.h"
 #include "dialogs/Kodo.h"
+#include "dialogs/LabelFit.h"
 #include "dialogs/frmAbout.h"
 #include "platform/KeySender.h"
 #include "platform/Platform.h"
@@ -100,6 +101,8 @@ const QString WriteFailure = QStringLiteral("アカウントデータの書き�
 const QString WriteFailureTitle = QStringLiteral("書き込みエラー");
 const QString ReadFailure = QStringLiteral("アカウントデータの読み込みに失敗しました");
 const QString ReadFailureTitle = QStringLiteral("読み込みエラー");
+const QString NoRemovableDisk = QStringLiteral("フロッピーディスクなどのリムーバブルディスクが見つかりません");
+const QString NoRemovableDiskTitle = QStringLiteral("ディスクエラー");
 const QString ClearQuestion = QStringLiteral("現在の設定をクリアします。よろしいですか?");
 const QString ClearTitle = QStringLiteral("すべてクリア");
 const QString GuideTitle = QStringLiteral("説明ウインド");
@@ -136,6 +139,8 @@ FormSupport::FormSupport(Platform& platform, SpeechChannel& speech, Acd& acd, QW
     setFont(designFont(PGothicFamily, 9));
 
     createControls();
+    for (QLabel* label : findChildren<QLabel*>())
+        showLabelWhole(label);
     createMenus();
     setTabOrderOfControls();
     attachHandlers();
@@ -379,6 +384,7 @@ void FormSupport::attachHandlers()
     for (const Field& field : m_fields) {
         const Field* f = &field;
         f->edit->handlers.gotFocus = [this, f](Qt::FocusReason) { field_GotFocus(*f); };
+        f->edit->handlers.regainedFocus = [this, f] { announceField(*f); };
         f->edit->handlers.lostFocus = [this, f](Qt::FocusReason reason) {
             // Another window taking over is no move within this one.
             if (reason != Qt::ActiveWindowFocusReason)
@@ -419,6 +425,7 @@ void FormSupport::attachHandlers()
     Combo2->handlers.keyPress = [this](QKeyEvent* e) { return list_KeyPress(e); };
 
     txtGuide->handlers.gotFocus = [this](Qt::FocusReason) { txtGuide_GotFocus(); };
+    txtGuide->handlers.regainedFocus = [this] { announceGuide(); };
     txtHelp->handlers.gotFocus = [this](Qt::FocusReason) { txtHelp_GotFocus(); };
     txtHelp->handlers.keyRelease = [this](QKeyEvent* e) { return txtHelp_KeyUp(e); };
 
@@ -629,6 +636,11 @@ void FormSupport::field_GotFocus(const Field& field)
         (this->*field.help)();
     field.edit->setCursorPosition(0);
     field.edit->deselect();
+    announceField(field);
+}
+
+void FormSupport::announceField(const Field& field)
+{
     Announce::field(m_speech, field.spokenLabel, field.edit->text());
 }
 
@@ -741,6 +753,11 @@ void FormSupport::txtGuide_GotFocus()
     QTextCursor cursor = txtGuide->textCursor();
     cursor.movePosition(QTextCursor::Start);
     txtGuide->setTextCursor(cursor);
+    announceGuide();
+}
+
+void FormSupport::announceGuide()
+{
     m_speech.Quick();
     m_speech.Voice(GuideTitle + AnnounceSeparator + guideText());
 }
@@ -798,11 +815,18 @@ void FormSupport::Label3_Click()
 void FormSupport::saveAcd()
 {
     Edit2Acd();
-    // The record keeps the title it is saved with, even when the write fails.
-    applyTitleRule(m_acd);
-    const std::optional<QByteArray> bytes = formatAcd(m_acd);
+    Acd saved = m_acd;
+    applyTitleRule(saved);
     // A character the file cannot hold is a failed save, not a silent substitute.
-    if (!bytes || !writeAcdFile(m_fileCommands->state().AcdSavePath, *bytes, *m_platform.fileSystem))
+    const std::optional<QByteArray> bytes = formatAcd(saved);
+    const AcdWriteResult result =
+        bytes ? writeAcdFile(m_fileCommands->state().AcdSavePath, *bytes, *m_platform.fileSystem) : AcdWriteResult{};
+    // The blank title takes the sender name once the file has been created,
+    // and keeps it even when writing then fails; a save that never got a file
+    // leaves it blank, so a later save takes the name as it is then.
+    if (result.created)
+        m_acd.Title = saved.Title;
+    if (!result)
         m_platform.messageBox->error(this, WriteFailure, WriteFailureTitle);
 }
 
@@ -838,14 +862,14 @@ void FormSupport::mnu_file_save_Click()
 
 void FormSupport::mnu_file_fdopen_Click()
 {
-    if (m_fileCommands)
-        m_fileCommands->mnu_file_fdopen_Click();
+    if (m_fileCommands && !m_fileCommands->mnu_file_fdopen_Click())
+        m_platform.messageBox->error(this, NoRemovableDisk, NoRemovableDiskTitle);
 }
 
 void FormSupport::mnu_file_fdsave_Click()
 {
-    if (m_fileCommands)
-        m_fileCommands->mnu_file_fdsave_Click();
+    if (m_fileCommands && !m_fileCommands->mnu_file_fdsave_Click())
+        m_platform.messageBox->error(this, NoRemovableDisk, NoRemovableDiskTitle);
 }
 
 QLabel* FormSupport::hintLabelOf(QLineEdit* edit) const
@@ -868,6 +892,7 @@ QLabel* FormSupport::hintLabelOf(QLineEdit* edit) const
 void FormSupport::setHint(QLabel* hint, const QString& text)
 {
     hint->setText(text);
+    showLabelWhole(hint);
     // A screen reader reading the field finds the hint it now shows.
     for (const Field& field : m_fields) {
         if (hintLabelOf(field.edit) == hint)

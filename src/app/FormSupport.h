@@ -185,6 +185,7 @@ private:
     void attachHandlers();
 
     void field_GotFocus(const Field& field);
+    void announceField(const Field& field);
     void field_LostFocus(const Field& field);
     bool field_KeyPress(QKeyEvent* e);
     bool field_KeyUp(const Field& field, QKeyEvent* e);
@@ -194,6 +195,7 @@ private:
     bool list_KeyPress(QKeyEvent* e);
     void Combo1_GotFocus();
     void txtGuide_GotFocus();
+    void announceGuide();
     void txtHelp_GotFocus();
     bool txtHelp_KeyUp(QKeyEvent* e);
     bool Command4_KeyDown(QKeyEvent* e);

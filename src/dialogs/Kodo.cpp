@@ -3,6 +3,7 @@
 #include "account/LeadingNumber.h"
 #include "dialogs/DialogPlacement.h"
 #include "dialogs/FlagCheckState.h"
+#include "dialogs/LabelFit.h"
 #include "platform/KeySender.h"
 #include "speech/Announce.h"
 #include "speech/SpeechChannel.h"
@@ -53,6 +54,9 @@ Kodo::Kodo(Acd& acd, SpeechChannel& speech, QString senderName, QWidget* parent)
     setFixedSize(fromTwips(8010), fromTwips(5625));
 
     buildControls();
+    // After every control is placed, so a label grows only into free space.
+    for (QLabel* label : findChildren<QLabel*>())
+        showLabelWhole(label);
     setTabOrder();
     SetData();
     // The first control in tab order that can take the focus; check boxes say
@@ -220,15 +224,19 @@ Kodo::TextBox* Kodo::addTextBox(QWidget* parent, const char* name, const QString
     font.setPointSizeF(pointSize);
     box->setFont(font);
     m_spokenLabels.insert(box, spokenLabel);
-    box->handlers.gotFocus = [this, box](Qt::FocusReason) {
-        // Qt selects the whole text on Tab; the user expects to start
-        // reading and typing from the beginning instead.
-        box->deselect();
-        box->setCursorPosition(0);
+    const auto announce = [this, box] {
         const QString label = m_spokenLabels.value(box);
         if (!label.isEmpty())
             Announce::field(m_speech, label, box->text());
     };
+    box->handlers.gotFocus = [box, announce](Qt::FocusReason) {
+        // Qt selects the whole text on Tab; the user expects to start
+        // reading and typing from the beginning instead.
+        box->deselect();
+        box->setCursorPosition(0);
+        announce();
+    };
+    box->handlers.regainedFocus = announce;
     return box;
 }
 

@@ -1,6 +1,7 @@
 #include "dialogs/frmAbout.h"
 
 #include "dialogs/DialogPlacement.h"
+#include "dialogs/LabelFit.h"
 #include "platform/ModulePresence.h"
 #include "speech/Announce.h"
 #include "speech/SpeechChannel.h"
@@ -130,17 +131,6 @@ void frmAbout::buildControls()
     Label2 = addLabel(Frame1, "Label2", QStringLiteral("現在の起動状態　:"), QRect(360, 600, 2835, 255));
 }
 
-// The layout's widths were made for another font: a status line cut short
-// would hide what the dialog is there to tell, so a label may grow to the
-// edge of its container.
-void frmAbout::widenToText(QLabel* label)
-{
-    const int room = label->parentWidget()->width() - label->x() - 4;
-    const int wanted = std::min(label->sizeHint().width(), room);
-    if (wanted > label->width())
-        label->resize(wanted, label->height());
-}
-
 // Nothing is spoken here: the first thing heard is cmdOK gaining the focus.
 void frmAbout::Form_Load()
 {
@@ -150,6 +140,8 @@ void frmAbout::Form_Load()
                                             : QStringLiteral("このパソコンにはインストールされていません"));
     Label2->setText(GetVobrLoad() ? QStringLiteral("Voxbridgeは起動中です")
                                   : QStringLiteral("Voxbridgeは起動していません"));
-    for (QLabel* label : {lblDescription, Label1, Label2})
-        widenToText(label);
+    // The status lines are set here, after the layout: they are the ones the
+    // dialog is there to tell.
+    for (QLabel* label : findChildren<QLabel*>())
+        showLabelWhole(label);
 }

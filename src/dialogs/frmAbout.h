@@ -32,7 +32,6 @@ public:
 private:
     void buildControls();
     void Form_Load();
-    static void widenToText(QLabel* label);
 
     SpeechChannel& m_speech;
     ModulePresence& m_modules;

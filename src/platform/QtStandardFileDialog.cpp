@@ -43,7 +43,9 @@ void QtStandardFileDialog::show(QWidget* owner, bool save)
     // the old file intact until the new one is complete.
     dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-    dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    // Any name goes through, one that is not there too: reading it fails with
+    // the program's own message, not with a question of Qt's.
+    dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setWindowModality(Qt::ApplicationModal);
 
     const QStringList filters = qtNameFilters(Filter);

@@ -16,7 +16,9 @@ public:
     // Stops this program's own speech so that the next text is heard at once.
     virtual int Interrupt() = 0;
     virtual int Configure(int value) = 0;
-    // Returns when everything given to Speak so far has been spoken.
+    // Returns when everything given to Speak so far has been spoken (0), or,
+    // with speech still going on, after a bound that keeps the window from
+    // hanging (a positive value: not a failure).
     virtual int WaitDone() = 0;
 };
 

@@ -6,9 +6,12 @@ const std::array<Provider, ProviderCount>& providerTable()
         {QStringLiteral("@nifty(富士通)"), QStringLiteral("アットニフティ"), DomainMatch::Exact, QStringLiteral("@"),
          QStringLiteral("nifty.com"), QStringLiteral("pop.nifty.com"), QStringLiteral("smtp.nifty.com"),
          QStringLiteral("http://www.nifty.com"), QString()},
+        // The guide's test mailbox is under example.jp, reserved for
+        // examples: one made up at the provider's own domain would send the
+        // user's test mail to a stranger.
         {QStringLiteral("biglobe(NEC)"), QStringLiteral("ビッグローブ"), DomainMatch::Contains, QString(),
          QStringLiteral("biglobe.ne.jp"), QStringLiteral("mail.biglobe.ne.jp"), QStringLiteral("mail.biglobe.ne.jp"),
-         QStringLiteral("http://www.biglobe.ne.jp"), QStringLiteral("test@biglobe.ne.jp")},
+         QStringLiteral("http://www.biglobe.ne.jp"), QStringLiteral("test@example.jp")},
         {QStringLiteral("OCN(NTT)"), QStringLiteral("OCN"), DomainMatch::Contains, QStringLiteral("."),
          QStringLiteral("ocn.ne.jp"), QString(), QString(), QStringLiteral("http://www.ocn.ne.jp"), QString()},
         {QStringLiteral("DION(KDDI)"), QStringLiteral("ディオン"), DomainMatch::Contains, QStringLiteral("."),

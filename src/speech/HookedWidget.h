@@ -1,13 +1,22 @@
 #pragma once
 
+#include <QAbstractButton>
 #include <QFocusEvent>
 #include <QKeyEvent>
+#include <QShortcutEvent>
+#include <QVariant>
+#include <QWidget>
 #include <functional>
+#include <type_traits>
 
 // Handlers a window attaches to one of its controls, named after the events
 // they stand for (GotFocus, LostFocus, KeyPress, KeyUp).
 struct ControlHandlers {
     std::function<void(Qt::FocusReason)> gotFocus;
+    // The window became active again with the focus still here (the user came
+    // back from another window, a dialog or box closed): nothing moved, so the
+    // control only says itself again. Unset: gotFocus runs.
+    std::function<void()> regainedFocus;
     std::function<void(Qt::FocusReason)> lostFocus;
     // Answer true to swallow the key.
     std::function<bool(QKeyEvent*)> keyPress;
@@ -32,17 +41,47 @@ public:
     ControlHandlers handlers;
 
 protected:
+    bool event(QEvent* e) override
+    {
+        // Qt clicks a button by its access key and leaves the focus where it
+        // was. The user hears where they are from the focus, and the window
+        // tracks the field last left, so the key first moves the focus to the
+        // button, with its announcement as on Tab, then clicks it.
+        if constexpr (std::is_base_of_v<QAbstractButton, Base>) {
+            if (e->type() == QEvent::Shortcut && !static_cast<QShortcutEvent*>(e)->isAmbiguous()
+                && this->isEnabled()) {
+                if (this->focusPolicy() != Qt::NoFocus)
+                    this->setFocus(Qt::ShortcutFocusReason);
+                this->click();
+                return true;
+            }
+        }
+        return Base::event(e);
+    }
+
     void focusInEvent(QFocusEvent* e) override
     {
         Base::focusInEvent(e);
-        if (handlers.gotFocus && isFocusMove(e->reason()))
+        if (!isFocusMove(e->reason()))
+            return;
+        // The focus may also have been moved while the window was inactive (a
+        // file read puts it into the first field): then it lands here anew.
+        const bool regained = e->reason() == Qt::ActiveWindowFocusReason && focusHolder() == asKey();
+        setFocusHolder(this);
+        if (regained && handlers.regainedFocus)
+            handlers.regainedFocus();
+        else if (handlers.gotFocus)
             handlers.gotFocus(e->reason());
     }
 
     void focusOutEvent(QFocusEvent* e) override
     {
         Base::focusOutEvent(e);
-        if (handlers.lostFocus && isFocusMove(e->reason()))
+        if (!isFocusMove(e->reason()))
+            return;
+        if (e->reason() != Qt::ActiveWindowFocusReason && focusHolder() == asKey())
+            setFocusHolder(nullptr);
+        if (handlers.lostFocus)
             handlers.lostFocus(e->reason());
     }
 
@@ -62,6 +101,22 @@ protected:
             return;
         }
         Base::keyReleaseEvent(e);
+    }
+
+private:
+    // The control of this window that last gained the focus and has not lost
+    // it to another control since; kept on the window, as the window keeps
+    // its focus while inactive. Compared, never followed.
+    static constexpr const char* FocusHolderProperty = "vxFocusHolder";
+    const void* asKey() const { return static_cast<const QObject*>(this); }
+    const void* focusHolder() const
+    {
+        return this->window()->property(FocusHolderProperty).template value<void*>();
+    }
+    void setFocusHolder(const QObject* holder)
+    {
+        void* key = const_cast<QObject*>(holder);
+        this->window()->setProperty(FocusHolderProperty, QVariant::fromValue(key));
     }
 };
 

@@ -79,20 +79,26 @@ struct Harness {
             otherLibrary ? *otherLibrary : library, standard, drives, owner, programFolder,
             [this] { loaded.append(commands->state().AcdLoadPath); },
             [this] { saved.append(commands->state().AcdSavePath); }, probe);
+        // A removable disk is there unless a test lists the drives itself.
+        drives.driveList = {QStringLiteral("/media/fd")};
+        drives.types.insert(QStringLiteral("/media/fd"), DriveTypes::Removable);
+        drives.roots.insert(QStringLiteral("/media/fd"), QStringLiteral("/media/fd"));
     }
 
-    void run(const QString& command)
+    // False: a floppy command found no removable disk.
+    bool run(const QString& command)
     {
         if (command == QLatin1String("open"))
             commands->mnu_file_open_Click();
         else if (command == QLatin1String("save"))
             commands->mnu_file_save_Click();
         else if (command == QLatin1String("fdopen"))
-            commands->mnu_file_fdopen_Click();
+            return commands->mnu_file_fdopen_Click();
         else if (command == QLatin1String("fdsave"))
-            commands->mnu_file_fdsave_Click();
+            return commands->mnu_file_fdsave_Click();
         else
             qFatal("unknown command");
+        return true;
     }
 
     // The next dialog, whichever appears, chooses path.
@@ -138,6 +144,7 @@ private slots:
     void getFD_data();
     void getFD();
     void floppyCommandsScanTwice();
+    void floppyCommandsWithoutRemovableDisk();
     void programFolderSubstitute_data();
     void programFolderSubstitute();
     void unwritableProgramFolderOpensHome();
@@ -443,10 +450,10 @@ void tst_FileCommands::fallbackDialog_data()
     QTest::newRow("save") << "save"
                           << "ShowSave" << Save << Prog << "acd";
     QTest::newRow("floppy read") << "fdopen"
-                                 << "ShowOpen" << Read << "A:"
+                                 << "ShowOpen" << Read << "E:\\"
                                  << "acd";
     QTest::newRow("floppy write") << "fdsave"
-                                  << "ShowSave" << Save << "A:"
+                                  << "ShowSave" << Save << "E:\\"
                                   << "acd";
 }
 
@@ -460,6 +467,7 @@ void tst_FileCommands::fallbackDialog()
 
     Harness h;
     h.drives.driveList = FakeDriveTypes::letters();
+    h.drives.types.insert("E:", DriveTypes::Removable);
     h.library.failingEntry = "Create";
     h.standard.CancelError = true;
     h.standard.answers = {QStringLiteral("/picked/it.acd")};
@@ -671,6 +679,26 @@ void tst_FileCommands::floppyCommandsScanTwice()
         QCOMPARE(h.drives.asked, (QStringList{"A:", "B:", "C:", "A:", "B:", "C:"}));
         QCOMPARE(h.library.calls.at(0).strings[2], std::optional<QByteArray>("C:\\"));
         QCOMPARE(h.standard.InitDir, QStringLiteral("C:\\"));
+    }
+}
+
+// Without a removable disk there is no floppy folder to offer: no dialog
+// opens, nothing is read or written, nothing is remembered.
+void tst_FileCommands::floppyCommandsWithoutRemovableDisk()
+{
+    for (const char* command : {"fdopen", "fdsave"}) {
+        Harness h;
+        h.drives.driveList = FakeDriveTypes::letters();
+        h.choose("/media/fd/x.acd");
+        QVERIFY(!h.run(command));
+        QVERIFY(h.library.calls.isEmpty());
+        QVERIFY(h.standard.shown.isEmpty());
+        QVERIFY(h.loaded.isEmpty() && h.saved.isEmpty());
+        QCOMPARE(h.state().FdSaveFile, QString());
+
+        h.drives.types.insert("F:", DriveTypes::Removable);
+        QVERIFY(h.run(command));
+        QCOMPARE(h.library.calls.size(), 5);
     }
 }
 

@@ -29,6 +29,7 @@ const QString ReadErrorTitle = u"読み込みエラー"_s;
 
 // 山田 in CP932.
 const QByteArray Yamada("\x8E\x52\x93\x63");
+const QByteArray Sato("\x8D\xB2\x93\xA1"); // 佐藤
 
 const QByteArray IntegerLines =
     "ReplyUser=0\r\nSmtpPort=25\r\nPopPort=110\r\nPopStock=0\r\nPopStockDays=3\r\n"
@@ -83,6 +84,7 @@ private slots:
 
     void menuCommandsReachTheirDialogs_data();
     void menuCommandsReachTheirDialogs();
+    void floppyWithoutRemovableDiskSaysSo();
     void readShowsAccount();
     void readMissingFileChangesNothing();
     void readOutOfRangeKeepsWindow();
@@ -239,9 +241,10 @@ void tst_AccountFiles::saveFailuresKeepPreviousFile()
     QCOMPARE(readAll(target), previous);
     QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden), QStringList({u"prev.acd"_s}));
     QCOMPARE(m_app->fileSystem->openHandles(), 0);
-    // The record holds the fields and the title it was being saved with.
+    // The record holds the fields, and the title it was being saved with once
+    // the file had been created; a file never created leaves the title blank.
     QCOMPARE(m_app->program().acd().FromName, u"佐藤"_s);
-    QCOMPARE(m_app->program().acd().Title, u"佐藤"_s);
+    QCOMPARE(m_app->program().acd().Title, step == int(FaultyFileSystem::Step::Create) ? QString() : u"佐藤"_s);
     QCOMPARE(m_app->program().acd().PopUser, u"ABC12345"_s);
     // The path chosen is remembered all the same.
     QCOMPARE(f->fileCommands()->state().LastAcdFile, target);
@@ -258,7 +261,14 @@ void tst_AccountFiles::saveIntoVanishedFolder()
     QCOMPARE(m_app->messageBox->shown[0].text, WriteError);
     QCOMPARE(m_app->messageBox->shown[0].title, WriteErrorTitle);
     QVERIFY(!QFile::exists(folder));
-    QCOMPARE(m_app->program().acd().Title, u"山田"_s);
+    // No file was created: the title is still blank, and the next save takes
+    // the sender name as it is by then.
+    QCOMPARE(m_app->program().acd().Title, QString());
+    f->txtName->setText(u"佐藤"_s);
+    save(path(u"x.acd"_s));
+    QCOMPARE(m_app->messageBox->shown.size(), 1);
+    QVERIFY(readAll(path(u"x.acd"_s)).startsWith("[AccountSection]\r\nTitle=" + Sato + "\r\n"));
+    QCOMPARE(m_app->program().acd().Title, u"佐藤"_s);
 }
 
 void tst_AccountFiles::characterWithoutCp932IsWriteError()
@@ -313,6 +323,21 @@ void tst_AccountFiles::menuCommandsReachTheirDialogs()
         QCOMPARE(f->txtName->text(), u"fd"_s);
     else
         QVERIFY(readAll(file).contains("\r\nFromName=fd\r\n"));
+}
+
+void tst_AccountFiles::floppyWithoutRemovableDiskSaysSo()
+{
+    f->txtName->setText(u"fd"_s);
+    for (const char* action : {"mnu_file_fdopen", "mnu_file_fdsave"}) {
+        m_app->messageBox->shown.clear();
+        f->findChild<QAction*>(QString::fromLatin1(action))->trigger();
+        QCOMPARE(m_app->messageBox->shown.size(), 1);
+        QCOMPARE(m_app->messageBox->shown[0].kind, u"error"_s);
+        QCOMPARE(m_app->messageBox->shown[0].text, u"フロッピーディスクなどのリムーバブルディスクが見つかりません"_s);
+        QCOMPARE(m_app->messageBox->shown[0].title, u"ディスクエラー"_s);
+    }
+    QVERIFY(m_app->standardDialog->shown.isEmpty());
+    QCOMPARE(m_app->program().acd().FromName, QString());
 }
 
 void tst_AccountFiles::readShowsAccount()

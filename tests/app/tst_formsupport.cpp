@@ -306,6 +306,14 @@ void tst_FormSupport::geometry()
     const QWidget* w = f->findChild<QWidget*>(name);
     QVERIFY(w);
     QCOMPARE(w->parentWidget()->objectName(), container);
+    const auto* label = qobject_cast<const QLabel*>(w);
+    if (label && w->width() > pixels.width()) {
+        // Only a caption the designed width would cut grows, to the right.
+        QCOMPARE(w->pos(), pixels.topLeft());
+        QCOMPARE(w->height(), pixels.height());
+        QVERIFY(label->fontMetrics().horizontalAdvance(label->text()) > pixels.width() - 2 * label->margin());
+        return;
+    }
     QCOMPARE(w->geometry(), pixels);
 }
 

@@ -58,6 +58,8 @@ private slots:
     void escInPaneCloses();
     void closeButton_data();
     void closeButton();
+    void closeKeyLeavesTheFieldFirst_data();
+    void closeKeyLeavesTheFieldFirst();
     void escElsewhereKeepsPaneOpen_data();
     void escElsewhereKeepsPaneOpen();
     void reenteringPaneAnnouncesIt();
@@ -259,6 +261,27 @@ void tst_HelpPane::closeButton()
         AppFixture::key(how == u"Enter"_s ? Qt::Key_Return : Qt::Key_Space);
     }
     verifyClosedOn(u"txtID"_s, QStringList({u"Speak:パス"_s, u"WaitDone"_s}) + fieldSaid(u"メールIDまたは、ポップアカウントは"_s));
+}
+
+// Alt+C goes through the close button as Tab would: the field the user is in
+// is left (and so is the one to return to), then the button is pressed.
+void tst_HelpPane::closeKeyLeavesTheFieldFirst_data()
+{
+    QTest::addColumn<QString>("helpOn");
+    QTest::newRow("help on another field") << u"txtName"_s;
+    QTest::newRow("help on the same field") << u"txtPOP"_s;
+}
+
+void tst_HelpPane::closeKeyLeavesTheFieldFirst()
+{
+    QFETCH(QString, helpOn);
+    openWithF1(helpOn.toLatin1().constData());
+    AppFixture::key(Qt::Key_S, Qt::AltModifier);
+    QTRY_COMPARE(AppFixture::focusName(), u"txtPOP"_s);
+    QCOMPARE(f->helpText(), txtPOPHelpText());
+    m_app->clearCalls();
+    AppFixture::key(Qt::Key_C, Qt::AltModifier);
+    verifyClosedOn(u"txtPOP"_s, QStringList({u"Speak:パス"_s, u"WaitDone"_s}) + fieldSaid(u"ポップ受信サーバーは"_s));
 }
 
 void tst_HelpPane::escElsewhereKeepsPaneOpen_data()

@@ -67,7 +67,7 @@ const Expected& expectedSample(int provider)
          u"biglobeのPOPサーバーとSMTPサーバーの設定は\r\n"
          u"mail.biglobe.ne.jp です。詳しくは「会員証」を参照してください\r\n"
          u"実際にテストメールを送ろう\uFF01(下のアドレスでテストしてみましょう\uFF01)\r\n"
-         u"ここにメールを送ると、数分後に自分のアドレスに返事がくる仕組みになっています。(test@biglobe.ne.jp)"_s,
+         u"ここにメールを送ると、数分後に自分のアドレスに返事がくる仕組みになっています。(test@example.jp)"_s,
          u"ビッグローブ"_s},
         {{u"オーシーエヌ○太郎"_s, u"○○○@△△△.ocn.ne.jp "_s, u"△△△.ocn.ne.jp "_s, u"△△△.ocn.ne.jp "_s, u"○○○"_s,
           Password},

@@ -2,6 +2,7 @@
 
 #include "AppFixture.h"
 #include "ModalHelper.h"
+#include "app/ClickableLabel.h"
 #include "app/FormSupport.h"
 
 #include <QAbstractItemView>
@@ -10,6 +11,7 @@
 #include <QMenuBar>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTextCursor>
 
 using namespace Qt::StringLiterals;
 
@@ -93,10 +95,13 @@ private slots:
     void lastFieldFollowsFields();
     void popupsAreNotMoves();
     void reactivationAnnounces();
+    void reactivationKeepsCaretAndHelp();
+    void focusMovedWhileAwayIsAMove();
     void selectionFromCodeSaysNothing();
 
 private:
     void focus(QWidget* w);
+    void leaveAndComeBack();
     std::unique_ptr<AppFixture> m_app;
     FormSupport* f = nullptr;
 };
@@ -393,6 +398,68 @@ void tst_VoiceNavigation::reactivationAnnounces()
     QTRY_COMPARE(m_app->calls(), said(u"SMTP送信サーバーは"_s + Sep + u"smtp.example.jp"_s));
     // Leaving for another window is not leaving the field.
     QCOMPARE(f->LastField(), f->txtName);
+}
+
+// Another window takes over, then this one becomes active again.
+void tst_VoiceNavigation::leaveAndComeBack()
+{
+    {
+        QWidget other;
+        other.show();
+        other.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&other));
+    }
+    f->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(f));
+}
+
+// Coming back announces the control again and leaves everything else as the
+// user left it: the caret, and the help pane with what it shows.
+void tst_VoiceNavigation::reactivationKeepsCaretAndHelp()
+{
+    f->txtSMTP->setText(u"smtp.example.jp"_s);
+    focus(f->txtSMTP);
+    f->txtSMTP->setCursorPosition(4);
+    leaveAndComeBack();
+    QTRY_COMPARE(m_app->calls(), said(u"SMTP送信サーバーは"_s + Sep + u"smtp.example.jp"_s));
+    QCOMPARE(f->txtSMTP->cursorPosition(), 4);
+
+    focus(f->txtGuide);
+    QTextCursor cursor = f->txtGuide->textCursor();
+    cursor.setPosition(10);
+    f->txtGuide->setTextCursor(cursor);
+    leaveAndComeBack();
+    QTRY_COMPARE(m_app->calls(), announcementOf(u"txtGuide"_s));
+    QCOMPARE(f->txtGuide->textCursor().position(), 10);
+
+    QTest::mouseClick(f->lblPOP0, Qt::LeftButton);
+    QTRY_VERIFY(!f->txtHelp->isHidden());
+    QCOMPARE(AppFixture::focusName(), u"txtPOP"_s);
+    f->txtHelp->setPlainText(u"what the user made of it"_s);
+    m_app->clearCalls();
+    leaveAndComeBack();
+    QTRY_COMPARE(m_app->calls(), announcementOf(u"txtPOP"_s));
+    QCOMPARE(f->helpText(), u"what the user made of it"_s);
+}
+
+// A field given the focus while the window was inactive (as after reading a
+// file) is arrived at: caret to the start, as on any move.
+void tst_VoiceNavigation::focusMovedWhileAwayIsAMove()
+{
+    f->txtName->setText(u"山田太郎"_s);
+    focus(f->txtSMTP);
+    {
+        QWidget other;
+        other.show();
+        other.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&other));
+        f->txtName->setFocus(Qt::OtherFocusReason);
+        f->txtName->setCursorPosition(4);
+    }
+    f->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(f));
+    QTRY_COMPARE(m_app->calls(), said(u"差出人の名前は"_s + Sep + u"山田太郎"_s));
+    QCOMPARE(f->txtName->cursorPosition(), 0);
 }
 
 void tst_VoiceNavigation::selectionFromCodeSaysNothing()

@@ -132,5 +132,19 @@ class NavigationTest(harness.AppTestCase):
         self.press("shift+Tab", "shift+Tab", expect=HELP_PANE)
         self.press("shift+Tab", expect=COMMAND2)
 
+    def test_close_key_returns_to_the_field_the_user_was_in(self):
+        self.start_app()
+        self.press("F1", expect=HELP_PANE)
+        # The frame's access key puts the focus into the POP field; the help
+        # follows it there.
+        self.press("alt+s", expect=field(POP))
+        # Alt+C goes through the close button: the POP field is left, so it is
+        # the field the closing returns to, and it says itself again.
+        mark = self.proxy.mark()
+        self.app.key("alt+c")
+        self.proxy.wait_speak(field(POP), since=mark)
+        self.assertEqual(self.proxy.spoken(mark), ["パス", field(POP)])
+        self.press("Tab", expect=field(SMTP))
+
 if __name__ == "__main__":
     harness.main()

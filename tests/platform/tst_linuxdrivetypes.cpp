@@ -18,6 +18,9 @@ private slots:
     void typeOfDevice();
     void drivesInNameOrder();
     void driveTypeByMountPoint();
+    void systemAndNetworkMountsAreNoDrives_data();
+    void systemAndNetworkMountsAreNoDrives();
+    void parseMountInfo();
     void runningSystem();
 
 private:
@@ -105,14 +108,14 @@ void tst_LinuxDriveTypes::typeOfDevice()
 
 void tst_LinuxDriveTypes::drivesInNameOrder()
 {
-    const QList<LinuxDriveTypes::Volume> volumes = {{"/media/usb", dev("sdb1")},
-                                                    {"/", dev("sda2")},
-                                                    {"/boot", dev("sda2")},
-                                                    {"/media/cdrom", dev("sr0")},
-                                                    {"/media/usb", dev("sdc")}};
+    const QList<LinuxDriveTypes::Volume> volumes = {{"/media/usb", dev("sdb1"), "vfat"},
+                                                    {"/", dev("sda2"), "ext4"},
+                                                    {"/boot", dev("sda2"), "ext4"},
+                                                    {"/media/cdrom", dev("sr0"), "iso9660"},
+                                                    {"/media/usb", dev("sdc"), "vfat"}};
     LinuxDriveTypes drives(sys(), [&] { return volumes; });
 
-    QCOMPARE(drives.drives(), (QStringList{"/", "/boot", "/media/cdrom", "/media/usb"}));
+    QCOMPARE(drives.drives(), (QStringList{"/media/cdrom", "/media/usb"}));
     QCOMPARE(drives.rootOf("/media/usb"), QStringLiteral("/media/usb"));
 
     // What the floppy finder does with them: the first removable in that order.
@@ -128,29 +131,92 @@ void tst_LinuxDriveTypes::drivesInNameOrder()
 
 void tst_LinuxDriveTypes::driveTypeByMountPoint()
 {
-    QList<LinuxDriveTypes::Volume> volumes = {{"/", dev("sda2")}, {"/media/usb", dev("sdb1")}};
-    LinuxDriveTypes drives(sys(), [&] { return volumes; });
+    QList<LinuxDriveTypes::Volume> volumes = {{"/", dev("sda2"), "ext4"}, {"/media/usb", dev("sdb1"), "vfat"}};
+    int listings = 0;
+    LinuxDriveTypes drives(sys(), [&] {
+        ++listings;
+        return volumes;
+    });
 
+    // One reading of the mounts per search, however many drives it asks about.
+    QCOMPARE(drives.drives(), QStringList{"/media/usb"});
     QCOMPARE(drives.driveType("/"), 3);
     QCOMPARE(drives.driveType("/media/usb"), 2);
     QCOMPARE(drives.driveType("/media/none"), 1);
+    QCOMPARE(listings, 1);
 
-    // Each question looks at the mounts anew: a stick pulled out is gone.
+    // The next search reads them anew: a stick pulled out is gone.
     volumes.removeLast();
+    QCOMPARE(drives.drives(), QStringList{});
     QCOMPARE(drives.driveType("/media/usb"), 1);
-    QCOMPARE(drives.drives(), QStringList{"/"});
+    QCOMPARE(listings, 2);
 
     // Mounted over: the later mount is what is seen there.
-    volumes.append({"/mnt", dev("sda2")});
-    volumes.append({"/mnt", dev("sdc")});
+    volumes.append({"/mnt", dev("sda2"), "ext4"});
+    volumes.append({"/mnt", dev("sdc"), "vfat"});
+    QCOMPARE(drives.drives(), QStringList{"/mnt"});
     QCOMPARE(drives.driveType("/mnt"), 2);
+}
+
+void tst_LinuxDriveTypes::systemAndNetworkMountsAreNoDrives_data()
+{
+    QTest::addColumn<QString>("mountPoint");
+    QTest::addColumn<QString>("fileSystem");
+    QTest::addColumn<bool>("drive");
+
+    // A system started from a stick: its own mounts sit on a removable disk.
+    QTest::newRow("root") << "/" << "ext4" << false;
+    QTest::newRow("boot") << "/boot" << "ext4" << false;
+    QTest::newRow("EFI") << "/boot/efi" << "vfat" << false;
+    QTest::newRow("usr") << "/usr" << "ext4" << false;
+    QTest::newRow("var") << "/var" << "ext4" << false;
+    QTest::newRow("home") << "/home" << "ext4" << false;
+    QTest::newRow("run") << "/run/live/medium" << "vfat" << false;
+    QTest::newRow("desktop stick") << "/run/media/taro/STICK" << "vfat" << true;
+    QTest::newRow("media") << "/media/taro/STICK" << "vfat" << true;
+    QTest::newRow("mnt") << "/mnt" << "vfat" << true;
+    QTest::newRow("NTFS stick") << "/media/ntfs" << "fuseblk" << true;
+    // Never asked anything: a server that went away would hang the question.
+    QTest::newRow("nfs") << "/media/nfs" << "nfs4" << false;
+    QTest::newRow("cifs") << "/mnt/share" << "cifs" << false;
+    QTest::newRow("sshfs") << "/media/ssh" << "fuse.sshfs" << false;
+}
+
+void tst_LinuxDriveTypes::systemAndNetworkMountsAreNoDrives()
+{
+    QFETCH(QString, mountPoint);
+    QFETCH(QString, fileSystem);
+    QFETCH(bool, drive);
+    const QList<LinuxDriveTypes::Volume> volumes = {{mountPoint, dev("sdb1"), fileSystem}};
+    LinuxDriveTypes drives(sys(), [&] { return volumes; });
+    QCOMPARE(drives.drives(), drive ? QStringList{mountPoint} : QStringList{});
+}
+
+void tst_LinuxDriveTypes::parseMountInfo()
+{
+    const QByteArray info =
+        "22 1 8:2 / / rw,relatime shared:1 - ext4 /dev/sda2 rw\n"
+        "40 22 8:17 / /media/taro/MY\\040STICK rw,nosuid shared:30 - vfat /dev/sdb1 rw,uid=1000\n"
+        "41 22 0:50 / /mnt/nas rw master:2 - nfs4 nas:/export rw\n"
+        "bad line\n";
+    const QList<LinuxDriveTypes::Volume> volumes = LinuxDriveTypes::parseMountInfo(info);
+    QCOMPARE(volumes.size(), 3);
+    QCOMPARE(volumes.at(0).mountPoint, QStringLiteral("/"));
+    QCOMPARE(volumes.at(0).device, QStringLiteral("/dev/sda2"));
+    QCOMPARE(volumes.at(0).fileSystem, QStringLiteral("ext4"));
+    QCOMPARE(volumes.at(1).mountPoint, QStringLiteral("/media/taro/MY STICK"));
+    QCOMPARE(volumes.at(1).device, QStringLiteral("/dev/sdb1"));
+    QCOMPARE(volumes.at(2).device, QStringLiteral("nas:/export"));
+    QCOMPARE(volumes.at(2).fileSystem, QStringLiteral("nfs4"));
 }
 
 void tst_LinuxDriveTypes::runningSystem()
 {
+    // The running system's mounts are read, though none of them is offered.
+    QVERIFY(!LinuxDriveTypes::mountedVolumes().isEmpty());
     LinuxDriveTypes drives;
     const QStringList list = drives.drives();
-    QVERIFY(list.contains("/"));
+    QVERIFY(!list.contains("/"));
     QStringList sorted = list;
     sorted.sort();
     QCOMPARE(list, sorted);

@@ -1,3 +1,4 @@
+#include "providers/ProviderTable.h"
 #include "providers/SampleSettings.h"
 
 #include <QTest>
@@ -12,6 +13,7 @@ private slots:
     void samples_data();
     void samples();
     void outsideTableWritesNothing();
+    void guidesSendMailToNoOne();
     void question();
     void overwritesInput_data();
     void overwritesInput();
@@ -68,7 +70,7 @@ Row biglobeRow()
                 QStringLiteral("mail.biglobe.ne.jp です。詳しくは「会員証」を参照してください"),
                 QStringLiteral("実際にテストメールを送ろう！(下のアドレスでテストしてみましょう！)"),
                 QStringLiteral("ここにメールを送ると、数分後に自分のアドレスに返事がくる仕組みになっています"
-                               "。(test@biglobe.ne.jp)")})},
+                               "。(test@example.jp)")})},
     };
 }
 
@@ -199,6 +201,23 @@ void tst_SampleSettings::samples()
     QCOMPARE(guide.split(QStringLiteral("\r\n")).size(), guideLines);
     QVERIFY(!guide.endsWith(QLatin1Char('\n')));
     QCOMPARE(guide.count(QLatin1Char('\n')), guide.count(QStringLiteral("\r\n")));
+}
+
+// A guide that tells the user to send a test mail names a mailbox under a
+// domain reserved for examples: one made up at a real provider's domain would
+// reach a stranger.
+void tst_SampleSettings::guidesSendMailToNoOne()
+{
+    int found = 0;
+    for (int provider = 0; provider < ProviderCount; ++provider) {
+        const QString mailbox = providerTable()[provider].TestAddress;
+        if (mailbox.isEmpty())
+            continue;
+        ++found;
+        QVERIFY2(mailbox.endsWith(QLatin1String("@example.jp")), qPrintable(mailbox));
+        QVERIFY(sampleSettings(provider).assignments.last().value.contains(mailbox));
+    }
+    QCOMPARE(found, 1);
 }
 
 void tst_SampleSettings::outsideTableWritesNothing()

@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QLocalSocket>
 #include <QProcessEnvironment>
+#include <QRegularExpression>
 #include <QThread>
 
 #include <csignal>
@@ -239,12 +240,17 @@ void SpeechDaemon::resume()
         m_paused = false;
 }
 
+QString SpeechDaemon::log() const
+{
+    QFile file(logPath());
+    if (!file.open(QIODevice::ReadOnly))
+        return QString();
+    return QString::fromUtf8(file.readAll());
+}
+
 QStringList SpeechDaemon::queuedMessages() const
 {
-    QFile log(logPath());
-    if (!log.open(QIODevice::ReadOnly))
-        return {};
-    const QString text = QString::fromUtf8(log.readAll());
+    const QString text = log();
     const QString begin = QStringLiteral("Queueing message |");
     const QString end = QStringLiteral("| with priority ");
     QStringList messages;
@@ -258,4 +264,26 @@ QStringList SpeechDaemon::queuedMessages() const
         at = stop + end.size();
     }
     return messages;
+}
+
+// The log shows each text as it is queued, then the answer that gives the
+// client its message id ("225-<id>"), and later the event the client is sent
+// for that id ("702-<id>" END, "703-<id>" CANCEL). The daemon logs a reply
+// before it writes it, so a client that has seen an event finds it here.
+QString SpeechDaemon::endingOf(const QString& text) const
+{
+    const QString all = log();
+    const QString queued = QStringLiteral("Queueing message |") + text + QStringLiteral("| with priority ");
+    const qsizetype at = all.lastIndexOf(queued);
+    if (at < 0)
+        return QString();
+    static const QRegularExpression answer(QStringLiteral("REPLY:\\|225-(\\d+)\\r?\\n"));
+    const QRegularExpressionMatch id = answer.match(all, at);
+    if (!id.hasMatch())
+        return QString();
+    const QRegularExpression event(QStringLiteral("REPLY:\\|(702|703)-%1\\r?\\n").arg(id.captured(1)));
+    const QRegularExpressionMatch ended = event.match(all, id.capturedEnd());
+    if (!ended.hasMatch())
+        return QString();
+    return ended.captured(1) == QLatin1String("702") ? QStringLiteral("END") : QStringLiteral("CANCEL");
 }

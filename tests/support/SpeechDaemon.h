@@ -44,8 +44,13 @@ public:
     // Every text the daemon accepted for speaking, in order, as it received
     // it (after libspeechd's escaping was undone), read from its log.
     QStringList queuedMessages() const;
+    // How the daemon reported the end of the last message queued with this
+    // text to its client: "END" (spoken out), "CANCEL" (cut short), or empty
+    // while it is still queued or being spoken.
+    QString endingOf(const QString& text) const;
 
 private:
+    QString log() const;
     bool writeConfiguration(QString* whyNot);
     bool waitUntilAnswering(int timeoutMs);
     QString path(const QString& name) const;

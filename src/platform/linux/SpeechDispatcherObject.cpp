@@ -23,6 +23,8 @@
 namespace {
 
 constexpr int Failed = -1;
+// WaitDone gave up waiting while the daemon was still speaking.
+constexpr int StillSpeaking = 1;
 
 // The announcement separator of the speech channel (platform code knows
 // nothing of the channel, so the character is spelled out here).
@@ -398,14 +400,18 @@ int SpeechDispatcherObject::Configure(int /*value*/)
 
 int SpeechDispatcherObject::WaitDone()
 {
-    std::unique_lock lock(m_core->mutex);
-    if (m_core->failed)
-        return Failed;
-    if (!m_core->changed.wait_for(lock, m_bounds.wait, [&] { return m_core->pending.empty(); })) {
-        m_core->failed = true;
-        return Failed;
+    {
+        std::unique_lock lock(m_core->mutex);
+        if (m_core->failed)
+            return Failed;
+        if (m_core->changed.wait_for(lock, m_bounds.wait, [&] { return m_core->pending.empty(); }))
+            return 0;
     }
-    return 0;
+    // Still speaking after the bound: a dead daemon never sends END, a live
+    // one answers a question at once.
+    const int alive = call([](Core& core) { return queryClientId(core.connection) >= 0 ? 0 : Failed; },
+                           m_bounds.call);
+    return alive < 0 ? Failed : StillSpeaking;
 }
 
 bool SpeechDispatcherObject::hasFailed() const

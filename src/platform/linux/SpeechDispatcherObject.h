@@ -15,9 +15,11 @@
 // libspeechd blocks for ever when the daemon stops answering (and opening can
 // block for ever against a server that accepts but never replies), so every
 // libspeechd call runs on a thread of this object and the caller waits for it
-// only a bounded time. Running into a bound counts as a failure; after the
-// first failure every call fails at once, so a dead daemon costs the window one
-// bound at most, never a hang.
+// only a bounded time. A call running into its bound counts as a failure;
+// after the first failure every call fails at once, so a dead daemon costs the
+// window one bound at most, never a hang. Waiting for speech to end is another
+// matter: a long text or a slow voice is no fault, so a wait that runs past its
+// bound only asks whether the daemon still answers.
 class SpeechDispatcherObject : public SpeechObject
 {
 public:
@@ -26,7 +28,9 @@ public:
         std::chrono::milliseconds open{3000};
         // One request and its answer; a live daemon answers in milliseconds.
         std::chrono::milliseconds call{3000};
-        // WaitDone follows a short word; it is heard long before this.
+        // How long WaitDone holds the window for speech still going on (a long
+        // field value may be ahead of the short word it waits for); then the
+        // next announcement may cut in.
         std::chrono::milliseconds wait{5000};
     };
 
@@ -44,6 +48,8 @@ public:
     int Speak(const QString& text, int flags) override;
     int Interrupt() override;
     int Configure(int value) override;
+    // 0 once everything is spoken; 1 when the bound passed while the daemon,
+    // still answering, was speaking; negative when the connection is dead.
     int WaitDone() override;
 
     // The bytes handed to libspeechd for a text: the announcement separator

@@ -1,0 +1,146 @@
+// Every caption of the three windows is shown whole at the layout's sizes,
+// with the fonts the program asks for: a caption cut short hides part of what
+// a sighted helper reads off the screen.
+
+#include "AppFixture.h"
+#include "FakeModulePresence.h"
+#include "RecordingSpeechObject.h"
+#include "account/Acd.h"
+#include "app/AppSetup.h"
+#include "app/FormSupport.h"
+#include "app/FrameBox.h"
+#include "dialogs/Kodo.h"
+#include "dialogs/frmAbout.h"
+#include "speech/SpeechChannel.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStyle>
+#include <QStyleOptionButton>
+#include <QStyleOptionGroupBox>
+#include <QTest>
+
+namespace {
+
+struct Fit {
+    QString text;
+    int needed = 0;
+    int room = 0;
+};
+
+// The width a caption needs and the width its control gives the text; an
+// empty text for a control that shows none.
+Fit fitOf(QWidget* w)
+{
+    const QFontMetrics metrics = w->fontMetrics();
+    Fit fit;
+    if (auto* label = qobject_cast<QLabel*>(w)) {
+        fit.text = label->text();
+        if (label->wordWrap()) {
+            // Wrapped: every line must fit in the height.
+            fit.needed = label->heightForWidth(label->contentsRect().width());
+            fit.room = label->contentsRect().height();
+            return fit;
+        }
+        fit.needed = metrics.horizontalAdvance(fit.text);
+        fit.room = label->contentsRect().width() - 2 * label->margin();
+    } else if (auto* button = qobject_cast<QAbstractButton*>(w)) {
+        fit.text = withoutAccessKeyMarker(button->text());
+        fit.needed = metrics.horizontalAdvance(fit.text);
+        QStyleOptionButton option;
+        option.initFrom(button);
+        option.text = button->text();
+        const QStyle::SubElement contents = qobject_cast<QCheckBox*>(w)       ? QStyle::SE_CheckBoxContents
+                                            : qobject_cast<QRadioButton*>(w) ? QStyle::SE_RadioButtonContents
+                                                                             : QStyle::SE_PushButtonContents;
+        fit.room = w->style()->subElementRect(contents, &option, w).width();
+    } else if (auto* group = qobject_cast<QGroupBox*>(w)) {
+        fit.text = withoutAccessKeyMarker(group->title());
+        QStyleOptionGroupBox option;
+        option.initFrom(group);
+        option.text = group->title();
+        option.subControls = QStyle::SC_GroupBoxLabel | QStyle::SC_GroupBoxFrame;
+        const QRect label = w->style()->subControlRect(QStyle::CC_GroupBox, &option, QStyle::SC_GroupBoxLabel, w);
+        fit.needed = label.left() + metrics.horizontalAdvance(fit.text);
+        fit.room = group->width();
+    }
+    return fit;
+}
+
+QStringList cutShort(QWidget* window)
+{
+    QStringList faults;
+    for (QWidget* w : window->findChildren<QWidget*>()) {
+        if (!w->isVisibleTo(window))
+            continue;
+        const Fit fit = fitOf(w);
+        if (!fit.text.isEmpty() && fit.needed > fit.room)
+            faults << QStringLiteral("%1 \"%2\": needs %3, has %4")
+                          .arg(w->objectName(), fit.text)
+                          .arg(fit.needed)
+                          .arg(fit.room);
+    }
+    return faults;
+}
+
+} // namespace
+
+class tst_CaptionsFit : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void mainWindow();
+    void advancedDialog();
+    void versionDialog();
+};
+
+void tst_CaptionsFit::initTestCase()
+{
+    installFontSubstitutions();
+    QApplication::setFont(applicationFont());
+}
+
+void tst_CaptionsFit::mainWindow()
+{
+    AppFixture app;
+    QVERIFY(app.start());
+    FormSupport& f = app.form();
+    // With the help pane showing, its close button is there too.
+    f.txtNameHelp();
+    QTRY_VERIFY(f.Command6->isVisible());
+    const QStringList faults = cutShort(&f);
+    QVERIFY2(faults.isEmpty(), qPrintable(faults.join(u'\n')));
+}
+
+void tst_CaptionsFit::advancedDialog()
+{
+    Acd acd;
+    defaultAcd(acd);
+    SpeechChannel speech;
+    Kodo dialog(acd, speech, QString());
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    const QStringList faults = cutShort(&dialog);
+    QVERIFY2(faults.isEmpty(), qPrintable(faults.join(u'\n')));
+}
+
+void tst_CaptionsFit::versionDialog()
+{
+    // No speech and no screen reader: the longer of each status line.
+    SpeechChannel speech;
+    FakeModulePresence modules;
+    frmAbout dialog(speech, modules);
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    const QStringList faults = cutShort(&dialog);
+    QVERIFY2(faults.isEmpty(), qPrintable(faults.join(u'\n')));
+}
+
+QTEST_MAIN(tst_CaptionsFit)
+#include "tst_captionsfit.moc"
