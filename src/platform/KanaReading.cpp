@@ -329,6 +329,18 @@ KanaReading::~KanaReading() = default;
 
 QString KanaReading::read(const QString& text)
 {
+    const auto recent = m_recent.constFind(text);
+    if (recent != m_recent.constEnd())
+        return *recent;
+    if (m_recent.size() >= 256)
+        m_recent.clear();
+    QString out = readUncached(text);
+    m_recent.insert(text, out);
+    return out;
+}
+
+QString KanaReading::readUncached(const QString& text)
+{
     QString out;
     out.reserve(text.size() * 3);
     qsizetype start = 0;

@@ -33,10 +33,14 @@ public:
     bool hasDictionary() const { return m_words != nullptr; }
 
 private:
+    QString readUncached(const QString& text);
     QString readPhrase(const QString& phrase);
     void readUnknown(QStringView text, QString& out);
     QString readCharacter(char32_t c);
 
     std::unique_ptr<WordReadings> m_words;
     QHash<char32_t, QString> m_characters;
+    // The same announcements come again and again (a field visited twice,
+    // the guide pane); a few hundred recent texts are read once.
+    QHash<QString, QString> m_recent;
 };

@@ -54,6 +54,7 @@ struct SpeechDispatcherObject::Core : std::enable_shared_from_this<Core> {
     // END or CANCEL can overtake the answer that tells us a message's id.
     std::set<std::size_t> finishedUnclaimed;
 
+    // Set by the worker in Configure; the worker reads it without the lock.
     bool readAsKana = false;
 
     // Worker thread only.
