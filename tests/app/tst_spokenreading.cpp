@@ -16,6 +16,7 @@
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QProcess>
+#include <QRandomGenerator>
 #include <QPushButton>
 #include <QStandardPaths>
 #include <QTest>
@@ -85,8 +86,10 @@ private slots:
     void mainWindowReadsAsWrittenByHand_data();
     void mainWindowReadsAsWrittenByHand();
     void everyCp932CharacterIsRead();
+    void anyTextReadsAsKanaOnly();
 
 private:
+    static QStringList cp932Characters();
     QStringList walkTheWindows();
     static QStringList typicalValues();
 
@@ -282,9 +285,9 @@ void tst_SpokenReading::mainWindowReadsAsWrittenByHand()
     QCOMPARE(soundKey(asSpoken(m_reading->read(text))), soundKey(reading));
 }
 
-void tst_SpokenReading::everyCp932CharacterIsRead()
+// Every character the account file can hold.
+QStringList tst_SpokenReading::cp932Characters()
 {
-    // Every character the account file can hold, each as a text of its own.
     QStringList characters;
     for (int lead = 0x21; lead <= 0xFC; ++lead) {
         const bool doubleByte = (lead >= 0x81 && lead <= 0x9F) || lead >= 0xE0;
@@ -304,6 +307,13 @@ void tst_SpokenReading::everyCp932CharacterIsRead()
         }
     }
     characters.removeDuplicates();
+    return characters;
+}
+
+void tst_SpokenReading::everyCp932CharacterIsRead()
+{
+    // Each as a text of its own.
+    const QStringList characters = cp932Characters();
     QVERIFY(characters.size() > 7000);
 
     QStringList readings;
@@ -321,6 +331,66 @@ void tst_SpokenReading::everyCp932CharacterIsRead()
                 faults << characters.at(i) + u" -> "_s + readings.at(i);
         }
         QVERIFY2(faults.isEmpty(), qPrintable(faults.join(u'\n')));
+    }
+}
+
+namespace
+{
+
+bool endsPhrase(QChar c)
+{
+    return c == Sep || c.unicode() < 0x20 || (c.unicode() >= 0x7F && c.unicode() <= 0x9F);
+}
+
+QString phraseEnds(const QString& text)
+{
+    QString ends;
+    for (const QChar c : text) {
+        if (endsPhrase(c))
+            ends += c;
+    }
+    return ends;
+}
+
+// What may reach the voice: kana it says, the long mark, pauses, blanks.
+bool speakable(QChar c)
+{
+    static const QString unsaid = u"ヴヷヸヹヺヮヵヶヰヱヲヽヾ"_s;
+    const char16_t u = c.unicode();
+    return endsPhrase(c) || u == u' ' || u == u'ー' || u == u'、' || u == u'。'
+        || (u >= u'ァ' && u <= u'ヺ' && !unsaid.contains(c));
+}
+
+} // namespace
+
+void tst_SpokenReading::anyTextReadsAsKanaOnly()
+{
+    // Random texts of what a user can type and paste, and what no one
+    // should: every CP932 character, ASCII, control characters, the
+    // separator, lone surrogates and characters beyond CP932.
+    QStringList alphabet = cp932Characters();
+    for (char16_t c = 0x20; c < 0x7F; ++c)
+        alphabet << QString(QChar(c));
+    alphabet << u"\r\n"_s << u"\n"_s << u"\t"_s << QString(Sep) << QString(QChar(0xD800)) << QString(QChar(0xDC00))
+             << u"\U0001F600"_s << u"\U00020B9F"_s << u"é"_s << u"\u3099"_s;
+    QRandomGenerator random(12);
+    for (int round = 0; round < 20000; ++round) {
+        QString text;
+        const int length = random.bounded(1, 24);
+        // Runs from one small part of the alphabet too, so kana meet kana
+        // and letters meet letters.
+        const qsizetype from = random.bounded(alphabet.size());
+        const qsizetype span = random.bounded(2) ? alphabet.size() : 60;
+        for (int i = 0; i < length; ++i)
+            text += alphabet.at((from + random.bounded(span)) % alphabet.size());
+        const QString reading = m_reading->read(text);
+        QVERIFY2(reading.trimmed().isEmpty() == text.trimmed().isEmpty() || !phraseEnds(text).isEmpty(),
+                 qPrintable(text));
+        QCOMPARE(phraseEnds(reading), phraseEnds(text));
+        if (reading == text && text.trimmed().isEmpty())
+            continue;
+        for (const QChar c : reading)
+            QVERIFY2(speakable(c), qPrintable(text + u" -> "_s + reading));
     }
 }
 
