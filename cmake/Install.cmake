@@ -33,10 +33,16 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # The shared libraries the binary links (Qt, libspeechd, ...) become Depends
 # through dpkg-shlibdeps, so they always match what the build used.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# Without these the tool still runs: silently without the speech daemon, with
-# Qt's English dialog texts without the translations, with boxes for glyphs
-# without a Japanese font, and without opening web pages without xdg-open.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "speech-dispatcher, fonts-noto-cjk, xdg-utils, qt6-translations-l10n")
-set(CPACK_DEBIAN_PACKAGE_SUGGESTS "speech-dispatcher-espeak-ng, fonts-ipafont-gothic")
+# The dictionary the kana reading for espeak-ng opens at run time (libmecab2
+# itself comes through dpkg-shlibdeps).
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "mecab-ipadic-utf8")
+# Without these the tool still runs: silently without the speech daemon or
+# a voice for it, with Qt's English dialog texts without the translations,
+# with boxes for glyphs without a Japanese font, without opening web pages
+# without xdg-open, and without KANJIDIC a kanji the dictionary knows only
+# inside longer words is said as "カンジ" when it stands alone.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS
+    "speech-dispatcher, speech-dispatcher-espeak-ng, fonts-noto-cjk, xdg-utils, qt6-translations-l10n, kanjidic")
+set(CPACK_DEBIAN_PACKAGE_SUGGESTS "fonts-ipafont-gothic")
 
 include(CPack)

@@ -560,6 +560,9 @@ class App:
         for d in (self.home, self.runtime, self.tmp):
             os.makedirs(d, mode=0o700, exist_ok=True)
         self.speech_socket = speech_socket
+        # The tests follow the texts as the program writes them; None leaves
+        # the choice of the kana reading to the program (espeak-ng: kana).
+        self.speech_reading = "off"
         self.stderr_path = os.path.join(workdir, name + ".stderr")
         self.proc = None
         self.window = None
@@ -581,6 +584,8 @@ class App:
         }
         if self.speech_socket:
             env["SPEECHD_ADDRESS"] = "unix_socket:" + self.speech_socket
+        if self.speech_reading is not None:
+            env["VORNIX_SPEECH_READING"] = self.speech_reading
         for key in ("ASAN_OPTIONS", "UBSAN_OPTIONS", "LSAN_OPTIONS"):
             if key in os.environ:
                 env[key] = os.environ[key]

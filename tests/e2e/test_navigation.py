@@ -16,6 +16,16 @@ class NavigationTest(harness.AppTestCase):
         self.assertEqual(self.proxy.spoken(mark)[0], field(NAME))
         self.assertEqual(len(self.app.visible_windows()), 1)
 
+    def test_first_announcement_reaches_espeak_as_kana(self):
+        # The private daemon speaks Japanese with espeak-ng, as a stock Debian
+        # does: left to itself, the program hands it kana it can pronounce.
+        mark = self.proxy.mark()
+        self.app = self.session.new_app()
+        self.app.speech_reading = None
+        self.app.start()
+        self.proxy.wait_speak("サシダシニンノナマエワ、ミトーロク", since=mark, timeout=20)
+        self.assertEqual(self.proxy.spoken(mark)[0], "サシダシニンノナマエワ、ミトーロク")
+
     def test_exit_ends_at_once_without_a_question(self):
         self.start_app()
         self.app.type("未保存")

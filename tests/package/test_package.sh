@@ -71,7 +71,7 @@ echo "package: $(basename "$deb")"
 field() { dpkg-deb -f "$deb" "$1"; }
 [ "$(field Package)" = vornix-support ] || fail "package name is '$(field Package)'"
 depends=$(field Depends)
-for lib in libqt6widgets6 libqt6gui6 libqt6core6 libspeechd2 libc6; do
+for lib in libqt6widgets6 libqt6gui6 libqt6core6 libspeechd2 libmecab2 mecab-ipadic-utf8 libc6; do
     grep -q "\b$lib\b" <<<"$depends" || fail "Depends lacks $lib (dpkg-shlibdeps not run?): $depends"
 done
 recommends=$(field Recommends)

@@ -273,11 +273,15 @@ private slots:
     void otherClientsEventsAreIgnored();
     void peerThatStopsReadingDoesNotEndTheProgram();
 
+    void readingFollowsTheOutputModule_data();
+    void readingFollowsTheOutputModule();
+
 private:
     std::unique_ptr<SpeechObject> connect();
 
     SpeechDaemon m_daemon;
     SpeechDaemon m_stoppable;
+    SpeechDaemon m_otherEngine{SpeechDaemon::Module::Other};
     std::unique_ptr<AddressScope> m_address;
 };
 
@@ -286,10 +290,15 @@ void TestSpeechDispatcher::initTestCase()
     QString whyNot;
     QVERIFY2(m_daemon.start(&whyNot), qPrintable(whyNot));
     m_address = std::make_unique<AddressScope>(m_daemon.address());
+    // These cases follow texts as the program wrote them; the kana reading
+    // has cases of its own (readingFollowsTheOutputModule).
+    qputenv(SpeechReadingVariable, "off");
 }
 
 void TestSpeechDispatcher::cleanupTestCase()
 {
+    qunsetenv(SpeechReadingVariable);
+    m_otherEngine.stop();
     m_address.reset();
     m_stoppable.stop();
     m_daemon.stop();
@@ -687,6 +696,40 @@ void TestSpeechDispatcher::peerThatStopsReadingDoesNotEndTheProgram()
     QVERIFY(speech->Speak(QStringLiteral("い"), 0) < 0);
     QVERIFY2(timer.elapsed() < ms(QuickBounds.call) + HangGuardMs, qPrintable(QString::number(timer.elapsed())));
     QVERIFY(speech->WaitDone() < 0);
+}
+
+void TestSpeechDispatcher::readingFollowsTheOutputModule_data()
+{
+    QTest::addColumn<bool>("espeak");
+    QTest::addColumn<SpeechReadingMode>("mode");
+    QTest::addColumn<QString>("received");
+
+    const QString asWritten = QStringLiteral("差出人の名前は、未登録");
+    const QString kana = QStringLiteral("サシダシニンノナマエワ、ミトーロク");
+    QTest::newRow("espeak-ng, auto") << true << SpeechReadingMode::Auto << kana;
+    QTest::newRow("espeak-ng, off") << true << SpeechReadingMode::Off << asWritten;
+    QTest::newRow("other engine, auto") << false << SpeechReadingMode::Auto << asWritten;
+    QTest::newRow("other engine, kana") << false << SpeechReadingMode::Kana << kana;
+}
+
+void TestSpeechDispatcher::readingFollowsTheOutputModule()
+{
+    QFETCH(bool, espeak);
+    QFETCH(SpeechReadingMode, mode);
+    QFETCH(QString, received);
+    SpeechDaemon& daemon = espeak ? m_daemon : m_otherEngine;
+    QString whyNot;
+    QVERIFY2(daemon.start(&whyNot), qPrintable(whyNot));
+    AddressScope scope(daemon.address());
+
+    std::unique_ptr<SpeechObject> speech = SpeechDispatcherObject::createWithBounds(Bounds{}, mode);
+    QVERIFY(speech);
+    QCOMPARE(speech->Configure(33), 0);
+    QCOMPARE(static_cast<SpeechDispatcherObject&>(*speech).readsAsKana(), received != QStringLiteral("差出人の名前は、未登録"));
+    // The first announcement of the program, as the speech channel hands it over.
+    QCOMPARE(speech->Speak(QStringLiteral("差出人の名前は\uF8F2未登録"), 0), 0);
+    QCOMPARE(speech->WaitDone(), 0);
+    QCOMPARE(daemon.queuedMessages().last(), received);
 }
 
 QTEST_GUILESS_MAIN(TestSpeechDispatcher)

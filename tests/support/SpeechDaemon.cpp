@@ -21,8 +21,9 @@ const QString SystemConfiguration = QStringLiteral("/etc/speech-dispatcher");
 
 // Settings of speechd.conf that the private copy sets itself.
 const QStringList OwnKeys = {
-    QStringLiteral("AddModule"),     QStringLiteral("DefaultModule"), QStringLiteral("DefaultLanguage"),
-    QStringLiteral("AudioOutputMethod"), QStringLiteral("LogLevel"), QStringLiteral("LogDir"),
+    QStringLiteral("AddModule"),         QStringLiteral("DefaultModule"), QStringLiteral("DefaultLanguage"),
+    QStringLiteral("AudioOutputMethod"), QStringLiteral("LogLevel"),      QStringLiteral("LogDir"),
+    QStringLiteral("LanguageDefaultModule"),
 };
 
 // Level 5 writes every queued text to the log, which is how tests see what
@@ -33,6 +34,15 @@ const QByteArray OwnSettings = "\n"
                                "DefaultModule espeak-ng\n"
                                "DefaultLanguage \"ja\"\n"
                                "AudioOutputMethod \"libao\"\n";
+
+// A Japanese engine of the user's own stands behind the language, the way
+// speech-dispatcher picks one per language. It runs "true": heard nothing,
+// but every message still ends.
+const QByteArray OtherModuleSettings = "AddModule \"japanese\" \"sd_generic\" \"japanese.conf\"\n"
+                                       "LanguageDefaultModule \"ja\" \"japanese\"\n";
+const QByteArray OtherModuleConf = "GenericExecuteSynth \"true\"\n"
+                                   "GenericLanguage \"ja\" \"ja\" \"utf-8\"\n"
+                                   "AddVoice \"ja\" \"MALE1\" \"ja\"\n";
 
 bool copyTree(const QString& from, const QString& to)
 {
@@ -60,7 +70,10 @@ bool writeFile(const QString& fileName, const QByteArray& content)
 
 } // namespace
 
-SpeechDaemon::SpeechDaemon() : m_dir(QDir::tempPath() + QStringLiteral("/vx-speechd-XXXXXX")) {}
+SpeechDaemon::SpeechDaemon(Module module)
+    : m_module(module), m_dir(QDir::tempPath() + QStringLiteral("/vx-speechd-XXXXXX"))
+{
+}
 
 SpeechDaemon::~SpeechDaemon()
 {
@@ -110,7 +123,9 @@ bool SpeechDaemon::writeConfiguration(QString* whyNot)
     }
     original.close();
     const QString home = path(QStringLiteral("home"));
-    if (!writeFile(conf + QStringLiteral("/speechd.conf"), rewritten + OwnSettings) || !QDir().mkpath(home)
+    const bool other = m_module == Module::Other;
+    if (!writeFile(conf + QStringLiteral("/speechd.conf"), rewritten + OwnSettings + (other ? OtherModuleSettings : ""))
+        || (other && !writeFile(conf + QStringLiteral("/modules/japanese.conf"), OtherModuleConf)) || !QDir().mkpath(home)
         || !writeFile(home + QStringLiteral("/.libao"), "default_driver=null\n")
         || !QDir().mkpath(path(QStringLiteral("log"))) || !QDir().mkpath(path(QStringLiteral("run")))) {
         *whyNot = QStringLiteral("cannot write the private configuration in %1").arg(m_dir.path());

@@ -17,7 +17,13 @@
 class SpeechDaemon
 {
 public:
-    SpeechDaemon();
+    // The output module the daemon speaks Japanese with: espeak-ng, as on a
+    // stock Debian, or another engine (speech-dispatcher's generic module
+    // running a command that says nothing), as when the user has installed a
+    // Japanese engine of their own.
+    enum class Module { EspeakNg, Other };
+
+    explicit SpeechDaemon(Module module = Module::EspeakNg);
     ~SpeechDaemon();
     SpeechDaemon(const SpeechDaemon&) = delete;
     SpeechDaemon& operator=(const SpeechDaemon&) = delete;
@@ -55,6 +61,7 @@ private:
     bool waitUntilAnswering(int timeoutMs);
     QString path(const QString& name) const;
 
+    Module m_module;
     QTemporaryDir m_dir;
     std::unique_ptr<QProcess> m_process;
     qint64 m_pid = 0;

@@ -1,5 +1,7 @@
 #include "platform/linux/SpeechDispatcherObject.h"
 
+#include "platform/KanaReading.h"
+
 #include <libspeechd.h>
 
 #include <array>
@@ -54,9 +56,14 @@ struct SpeechDispatcherObject::Core : std::enable_shared_from_this<Core> {
     // END or CANCEL can overtake the answer that tells us a message's id.
     std::set<std::size_t> finishedUnclaimed;
 
+    // Set by the worker in Configure; the worker reads it without the lock.
+    bool readAsKana = false;
+
     // Worker thread only.
     SPDConnection* connection = nullptr;
     std::size_t slot = NoSlot;
+    SpeechReadingMode readingMode = SpeechReadingMode::Off;
+    std::unique_ptr<KanaReading> reading;
 
     void messageSent(std::size_t id)
     {
@@ -182,6 +189,41 @@ int queryClientId(SPDConnection* connection)
     return id;
 }
 
+// The output module the daemon speaks this connection's texts with, empty
+// when it does not say. Asked here for the same reason as the client id.
+QString queryOutputModule(SPDConnection* connection)
+{
+    char* reply = nullptr;
+    pthread_mutex_lock(&connection->ssip_mutex);
+    const int rc = spd_execute_command_with_reply(connection, "GET OUTPUT_MODULE", &reply);
+    pthread_mutex_unlock(&connection->ssip_mutex);
+    QString module;
+    // "251-espeak-ng\r\n251 OK GET RETURNED\r\n"
+    if (rc == 0 && reply && std::strlen(reply) > 4 && reply[3] == '-') {
+        const char* name = reply + 4;
+        module = QString::fromUtf8(name, static_cast<qsizetype>(std::strcspn(name, "\r\n")));
+    }
+    std::free(reply);
+    return module;
+}
+
+// Called after the language is set: the daemon may pick another module per
+// language.
+void decideReading(Core& core)
+{
+    bool kana = false;
+    if (core.readingMode == SpeechReadingMode::Kana)
+        kana = true;
+    else if (core.readingMode == SpeechReadingMode::Auto)
+        kana = isEspeakModule(queryOutputModule(core.connection));
+    if (!kana)
+        core.reading.reset();
+    else if (!core.reading)
+        core.reading = std::make_unique<KanaReading>(openSystemWordReadings());
+    std::lock_guard lock(core.mutex);
+    core.readAsKana = kana;
+}
+
 // libspeechd loses a little memory every time it cannot connect; a daemon
 // that plainly is not there is found out here instead, before it is asked.
 bool nothingListensAtAddress()
@@ -297,6 +339,12 @@ std::unique_ptr<SpeechObject> SpeechDispatcherObject::create()
 
 std::unique_ptr<SpeechObject> SpeechDispatcherObject::createWithBounds(const Bounds& bounds)
 {
+    return createWithBounds(bounds, speechReadingModeFromEnvironment());
+}
+
+std::unique_ptr<SpeechObject> SpeechDispatcherObject::createWithBounds(const Bounds& bounds,
+                                                                       SpeechReadingMode reading)
+{
     // A daemon named by the user's environment is the one to use: starting
     // another one in its place is not ours to do.
     const bool autospawn = !qEnvironmentVariableIsSet("SPEECHD_ADDRESS");
@@ -308,6 +356,14 @@ std::unique_ptr<SpeechObject> SpeechDispatcherObject::createWithBounds(const Bou
     }
     if (object->call([autospawn](Core& core) { return openConnection(core, autospawn); }, bounds.open) < 0)
         return nullptr;
+    if (reading != SpeechReadingMode::Off) {
+        // Opening the dictionary takes a few milliseconds (more from a cold
+        // disk); it overlaps whatever the caller does before the first text.
+        object->post([reading](Core& core) {
+            core.readingMode = reading;
+            core.reading = std::make_unique<KanaReading>(openSystemWordReadings());
+        });
+    }
     return object;
 }
 
@@ -359,14 +415,23 @@ int SpeechDispatcherObject::call(std::function<int(Core&)> job, std::chrono::mil
     return **result;
 }
 
+void SpeechDispatcherObject::post(std::function<void(Core&)> job)
+{
+    Core& core = *m_core;
+    std::lock_guard lock(core.mutex);
+    core.jobs.push_back([&core, job = std::move(job)] { job(core); });
+    core.changed.notify_all();
+}
+
 int SpeechDispatcherObject::Speak(const QString& text, int /*flags*/)
 {
     // libspeechd refuses an empty text; nothing to say is not a failure.
     if (text.isEmpty())
         return hasFailed() ? Failed : 0;
-    const QByteArray wire = wireText(text);
     return call(
-        [wire](Core& core) {
+        [text](Core& core) {
+            // The reading runs here, next to the dictionary it uses.
+            const QByteArray wire = wireText(core.reading && core.readAsKana ? core.reading->read(text) : text);
             // SPD_MESSAGE queues behind what is being said: a list announces
             // itself in two texts and both must be heard (SPD_TEXT would drop
             // the first).
@@ -393,7 +458,10 @@ int SpeechDispatcherObject::Configure(int /*value*/)
             // Plain text, so that "<" in a password is spoken, not parsed.
             if (spd_set_data_mode(core.connection, SPD_DATA_TEXT) != 0)
                 return Failed;
-            return spd_set_language(core.connection, "ja") == 0 ? 0 : Failed;
+            if (spd_set_language(core.connection, "ja") != 0)
+                return Failed;
+            decideReading(core);
+            return 0;
         },
         m_bounds.call);
 }
@@ -418,6 +486,12 @@ bool SpeechDispatcherObject::hasFailed() const
 {
     std::lock_guard lock(m_core->mutex);
     return m_core->failed;
+}
+
+bool SpeechDispatcherObject::readsAsKana() const
+{
+    std::lock_guard lock(m_core->mutex);
+    return m_core->readAsKana;
 }
 
 QByteArray SpeechDispatcherObject::wireText(const QString& text)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/SpeechObject.h"
+#include "platform/SpeechReadingMode.h"
 
 #include <QByteArray>
 #include <QString>
@@ -36,10 +37,18 @@ public:
 
     // Connects to the daemon named by SPEECHD_ADDRESS, or to the user's own
     // daemon (started if it is not running). Empty when no daemon answers
-    // within the bound.
+    // within the bound. Texts are read as kana as the environment asks
+    // (SpeechReadingVariable).
     static std::unique_ptr<SpeechObject> create();
     // The same with other bounds (tests use short ones to stay quick).
     static std::unique_ptr<SpeechObject> createWithBounds(const Bounds& bounds);
+    // The same with the kana reading chosen by the caller. Unless it is Off,
+    // the dictionary is opened on this object's thread right after the
+    // connection, while the caller goes on; Configure then decides, from the
+    // daemon's output module for this connection, whether texts go out as
+    // kana (espeak family) or as they are (any other engine, or a module
+    // the daemon does not name).
+    static std::unique_ptr<SpeechObject> createWithBounds(const Bounds& bounds, SpeechReadingMode reading);
 
     ~SpeechDispatcherObject() override;
     SpeechDispatcherObject(const SpeechDispatcherObject&) = delete;
@@ -61,12 +70,16 @@ public:
 
     // True once a call has failed or run into its bound.
     bool hasFailed() const;
+    // True when Configure found that texts are to go out as kana.
+    bool readsAsKana() const;
 
     struct Core;
 
 private:
     SpeechDispatcherObject(std::shared_ptr<Core> core, const Bounds& bounds);
     int call(std::function<int(Core&)> job, std::chrono::milliseconds bound);
+    // Runs the job on the worker without waiting for it.
+    void post(std::function<void(Core&)> job);
 
     std::shared_ptr<Core> m_core;
     std::thread m_worker;

@@ -1,0 +1,46 @@
+#pragma once
+
+#include "platform/WordReadings.h"
+
+#include <QHash>
+#include <QString>
+#include <QStringView>
+#include <memory>
+
+// Turns any text the program speaks into kana that eSpeak NG's Japanese
+// voice pronounces: every word as the dictionary says it is pronounced, a
+// word it lacks kana by kana and kanji by kanji, Latin letters, digits and
+// symbols in Japanese (AsciiReading), and the result made safe for the voice
+// (kanaForEspeak).
+//
+// The announcement separator, line breaks and other control characters stay
+// where they were, so the pauses the texts were written with are kept. A
+// text that is not empty never reads as nothing.
+//
+// Not thread-safe: one thread at a time (the dictionary keeps state).
+class KanaReading
+{
+public:
+    // words may be empty: kana, letters and symbols are still read, and a
+    // kanji is then said as "カンジ".
+    explicit KanaReading(std::unique_ptr<WordReadings> words);
+    ~KanaReading();
+    KanaReading(const KanaReading&) = delete;
+    KanaReading& operator=(const KanaReading&) = delete;
+
+    QString read(const QString& text);
+
+    bool hasDictionary() const { return m_words != nullptr; }
+
+private:
+    QString readUncached(const QString& text);
+    QString readPhrase(const QString& phrase);
+    void readUnknown(QStringView text, QString& out);
+    QString readCharacter(char32_t c);
+
+    std::unique_ptr<WordReadings> m_words;
+    QHash<char32_t, QString> m_characters;
+    // The same announcements come again and again (a field visited twice,
+    // the guide pane); a few hundred recent texts are read once.
+    QHash<QString, QString> m_recent;
+};

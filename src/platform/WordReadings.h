@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <memory>
+
+// What a Japanese dictionary says about a text: where its words are and how
+// each is pronounced. Pronunciation, not reading: the particle は is "ワ",
+// 登録 is "トーロク".
+class WordReadings
+{
+public:
+    struct Word {
+        // In UTF-16 code units of the text given to words().
+        qsizetype start = 0;
+        qsizetype length = 0;
+        // Katakana as spoken; empty when the dictionary does not know the word.
+        QString pronunciation;
+    };
+
+    virtual ~WordReadings() = default;
+
+    // The words of the text in order. Blanks between words may be left out.
+    virtual QList<Word> words(const QString& text) = 0;
+    // How one character is read on its own, for a kanji of a word the
+    // dictionary lacks; empty when nothing is known about it.
+    virtual QString characterReading(char32_t c) = 0;
+};
+
+// The system's dictionary; empty when it is not installed.
+std::unique_ptr<WordReadings> openSystemWordReadings();

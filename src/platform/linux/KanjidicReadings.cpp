@@ -1,0 +1,114 @@
+#include "platform/linux/KanjidicReadings.h"
+
+#include <QFile>
+#include <QStringList>
+
+#include <iconv.h>
+
+namespace
+{
+
+QString toKatakana(QString text)
+{
+    for (QChar& c : text) {
+        if (c.unicode() >= u'ぁ' && c.unicode() <= u'ゖ')
+            c = QChar(char16_t(c.unicode() + (u'ァ' - u'ぁ')));
+    }
+    return text;
+}
+
+bool isKanaOnly(const QString& text)
+{
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        if (!((u >= u'ぁ' && u <= u'ゖ') || (u >= u'ァ' && u <= u'ヺ') || u == u'ー'))
+            return false;
+    }
+    return !text.isEmpty();
+}
+
+// The file is EUC-JP; Qt has no codec for it without ICU, glibc has.
+QString decodeEucJp(const QByteArray& bytes)
+{
+    iconv_t cd = iconv_open("UTF-8", "EUC-JP");
+    if (cd == reinterpret_cast<iconv_t>(-1))
+        return QString();
+    QByteArray out(bytes.size() * 2 + 16, Qt::Uninitialized);
+    char* in = const_cast<char*>(bytes.constData());
+    std::size_t inLeft = static_cast<std::size_t>(bytes.size());
+    char* to = out.data();
+    std::size_t toLeft = static_cast<std::size_t>(out.size());
+    while (inLeft > 0) {
+        if (iconv(cd, &in, &inLeft, &to, &toLeft) != static_cast<std::size_t>(-1))
+            break;
+        if (errno == E2BIG)
+            break;
+        // A byte the table does not know: skip it rather than lose the rest.
+        ++in;
+        --inLeft;
+    }
+    iconv_close(cd);
+    out.truncate(to - out.data());
+    return QString::fromUtf8(out);
+}
+
+} // namespace
+
+QString KanjidicReadings::defaultPath()
+{
+    return QStringLiteral("/usr/share/edict/kanjidic");
+}
+
+KanjidicReadings::KanjidicReadings(QString path) : m_path(std::move(path)) {}
+
+QString KanjidicReadings::reading(char32_t kanji)
+{
+    if (!m_loaded)
+        load();
+    return m_readings.value(kanji);
+}
+
+std::pair<char32_t, QString> KanjidicReadings::parseLine(const QString& line)
+{
+    if (line.isEmpty() || line.startsWith(u'#'))
+        return {0, QString()};
+    const QStringList fields = line.split(u' ', Qt::SkipEmptyParts);
+    if (fields.size() < 2)
+        return {0, QString()};
+    const QList<uint> kanji = fields.front().toUcs4();
+    if (kanji.size() != 1)
+        return {0, QString()};
+    QString on;
+    QString kun;
+    for (qsizetype i = 1; i < fields.size(); ++i) {
+        const QString& f = fields.at(i);
+        // Readings used only in names follow "T1"/"T2"; meanings follow in braces.
+        if (f.startsWith(u'{') || f == QLatin1String("T1") || f == QLatin1String("T2"))
+            break;
+        QString word = f;
+        word.remove(u'-');
+        word = word.section(u'.', 0, 0);
+        if (!isKanaOnly(word))
+            continue;
+        const bool katakana = word.front().unicode() >= u'ァ';
+        if (katakana && on.isEmpty())
+            on = word;
+        else if (!katakana && kun.isEmpty())
+            kun = toKatakana(word);
+    }
+    return {kanji.front(), on.isEmpty() ? kun : on};
+}
+
+void KanjidicReadings::load()
+{
+    m_loaded = true;
+    QFile file(m_path);
+    if (!file.open(QIODevice::ReadOnly))
+        return;
+    const QString text = decodeEucJp(file.readAll());
+    for (const QStringView line : QStringView(text).split(u'\n')) {
+        const auto [kanji, reading] = parseLine(line.toString());
+        if (kanji != 0 && !reading.isEmpty())
+            m_readings.insert(kanji, reading);
+    }
+}

@@ -1,0 +1,31 @@
+#pragma once
+
+#include "platform/WordReadings.h"
+#include "platform/linux/KanjidicReadings.h"
+
+#include <QString>
+#include <memory>
+
+struct mecab_t;
+
+// Word pronunciations from MeCab with the IPA dictionary (Debian packages
+// libmecab2 and mecab-ipadic-utf8); single kanji it lacks from KANJIDIC.
+class MecabWordReadings : public WordReadings
+{
+public:
+    static QString defaultDictionary();
+
+    // Empty when the dictionary cannot be opened.
+    static std::unique_ptr<MecabWordReadings> open(const QString& dictionary = defaultDictionary(),
+                                                   const QString& kanjidic = KanjidicReadings::defaultPath());
+    ~MecabWordReadings() override;
+
+    QList<Word> words(const QString& text) override;
+    QString characterReading(char32_t c) override;
+
+private:
+    MecabWordReadings(mecab_t* tagger, const QString& kanjidic);
+
+    mecab_t* m_tagger;
+    KanjidicReadings m_kanjidic;
+};

@@ -1,0 +1,398 @@
+// Everything the program says, read into kana and then through eSpeak NG's
+// Japanese voice (the voice a stock Debian installs): not one word may fall
+// back to English or to "Japanese letter". The texts are collected by walking
+// the real windows, so a text added later is checked too.
+
+#include "AppFixture.h"
+#include "ModalHelper.h"
+#include "app/FormSupport.h"
+#include "providers/ProviderTable.h"
+#include "providers/ServerDerivation.h"
+#include "account/Cp932Codec.h"
+#include "platform/KanaReading.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QPushButton>
+#include <QStandardPaths>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+namespace
+{
+
+const QChar Sep(0xF8F2);
+
+// What eSpeak NG makes of a text, as phonemes. A fallback shows as a switch
+// to English "(en)"; its letter names as "l'et@".
+QString phonemes(const QString& text)
+{
+    QProcess espeak;
+    espeak.start(u"espeak-ng"_s, {u"-q"_s, u"-v"_s, u"ja"_s, u"-x"_s, u"--stdin"_s});
+    if (!espeak.waitForStarted(10000))
+        return u"<espeak-ng does not start>"_s;
+    espeak.write(text.toUtf8());
+    espeak.closeWriteChannel();
+    if (!espeak.waitForFinished(60000))
+        return u"<espeak-ng does not finish>"_s;
+    return QString::fromUtf8(espeak.readAllStandardOutput());
+}
+
+int fallbacks(const QString& phonemeText)
+{
+    return int(phonemeText.count(u"(en)"_s) + phonemeText.count(u"l'et@"_s));
+}
+
+// As the speech back end puts it on the wire: the separator is a Japanese comma.
+QString asSpoken(QString text)
+{
+    return text.replace(Sep, u'、');
+}
+
+// Two spellings of one sound count as one: a blank is no sound, and オウ/エイ
+// are said as オー/エー.
+QString soundKey(const QString& kana)
+{
+    static const QString oRow = u"オコゴソゾトドノホボポモヨロョォ"_s;
+    static const QString eRow = u"エケゲセゼテデネヘベペメレェ"_s;
+    QString out;
+    for (const QChar c : kana) {
+        if (c == u' ')
+            continue;
+        if (!out.isEmpty() && ((c == u'ウ' && oRow.contains(out.back())) || (c == u'イ' && eRow.contains(out.back()))))
+            out += u'ー';
+        else
+            out += c;
+    }
+    return out;
+}
+
+} // namespace
+
+class tst_SpokenReading : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+
+    void everyTextIsSaidInJapanese();
+    void mainWindowReadsAsWrittenByHand_data();
+    void mainWindowReadsAsWrittenByHand();
+    void everyCp932CharacterIsRead();
+    void anyTextReadsAsKanaOnly();
+
+private:
+    static QStringList cp932Characters();
+    QStringList walkTheWindows();
+    static QStringList typicalValues();
+
+    std::unique_ptr<KanaReading> m_reading;
+    QStringList m_spoken;
+};
+
+void tst_SpokenReading::initTestCase()
+{
+    QVERIFY2(!QStandardPaths::findExecutable(u"espeak-ng"_s).isEmpty(), "espeak-ng is not installed");
+    m_reading = std::make_unique<KanaReading>(openSystemWordReadings());
+    QVERIFY2(m_reading->hasDictionary(), "the MeCab IPA dictionary is not installed");
+    m_spoken = walkTheWindows();
+    m_spoken.removeDuplicates();
+    if (qEnvironmentVariableIsSet("VX_SHOW_SPOKEN"))
+        for (const QString& text : std::as_const(m_spoken))
+            qInfo("%s => %s", qPrintable(text), qPrintable(m_reading->read(text)));
+}
+
+void tst_SpokenReading::cleanupTestCase()
+{
+    m_reading.reset();
+}
+
+// Every control of every window gets the focus; each provider's sample is
+// loaded and its fields and guide text are announced.
+QStringList tst_SpokenReading::walkTheWindows()
+{
+    AppFixture app;
+    if (!app.start())
+        return {};
+    FormSupport& f = app.form();
+    const auto tabRound = [] {
+        for (int i = 0; i < 14; ++i)
+            AppFixture::key(Qt::Key_Tab);
+        AppFixture::settle();
+    };
+    tabRound();
+
+    f.txtName->setFocus(Qt::OtherFocusReason);
+    AppFixture::settle();
+    AppFixture::key(Qt::Key_F1);
+    AppFixture::settle();
+    AppFixture::key(Qt::Key_Escape);
+    AppFixture::settle();
+
+    app.messageBox->nextAnswer = MessageBox::Answer::Yes;
+    for (int provider = 0; provider < ProviderCount; ++provider) {
+        f.Combo1->setCurrentIndex(provider);
+        f.Sanko();
+        f.txtName->setFocus(Qt::OtherFocusReason);
+        AppFixture::settle();
+        tabRound();
+    }
+
+    // The advanced dialog: every control, then an OK it refuses, so that the
+    // refusal is said too.
+    ModalHelper kodo([](QWidget* dialog) {
+        // Fields behind a check box take the focus only while it is on.
+        for (const QString& name : {u"zPopStock"_s, u"zPopWarning"_s, u"zReplyUser"_s}) {
+            if (auto* box = dialog->findChild<QCheckBox*>(name))
+                box->setChecked(true);
+        }
+        for (int i = 0; i < 22; ++i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            QCoreApplication::processEvents();
+        }
+        auto* warning = dialog->findChild<QCheckBox*>(u"zPopWarning"_s);
+        auto* size = dialog->findChild<QLineEdit*>(u"zPopWarningSize"_s);
+        if (warning && size) {
+            warning->setChecked(false);
+            size->setText(u"99999999999"_s);
+        }
+        if (auto* ok = dialog->findChild<QPushButton*>(u"Command1"_s))
+            ok->click();
+        QCoreApplication::processEvents();
+        static_cast<QDialog*>(dialog)->reject();
+    });
+    f.Command2_Click();
+
+    ModalHelper about([](QWidget* dialog) { static_cast<QDialog*>(dialog)->accept(); });
+    f.mnu_help_ver_Click();
+    AppFixture::settle();
+
+    QStringList spoken;
+    for (const QString& call : app.calls()) {
+        if (call.startsWith(u"Speak:"_s))
+            spoken << call.mid(6);
+    }
+    return spoken;
+}
+
+// Values a supporter types or loads: names in kanji and kana, each
+// provider's address with the servers and ID derived from it, IDs, ports and
+// passwords with symbols.
+QStringList tst_SpokenReading::typicalValues()
+{
+    QStringList values = {u"山田太郎"_s, u"やまだ たろう"_s, u"ヤマダ　タロウ"_s, u"髙橋 一郎"_s,
+                          u"佐々木ｹﾝｲﾁ"_s, u"John Smith"_s, u"abc12345"_s, u"ABC12345"_s, u"taro_01"_s,
+                          u"110"_s, u"25"_s, u"995"_s, u"587"_s, u"76"_s, u"pa$$w0rd!"_s,
+                          u"P@ss-word_99"_s, u"<tag>&amp;"_s, u"~tilde~"_s, u"a(b)c"_s, u"①②③"_s,
+                          u"～ー－"_s, u"\"quoted\" 'x'"_s, u"#%^*+=|\\/:;?,`{}[]"_s, u"ＡＢＣ１２３"_s,
+                          dionAccountNotice()};
+    const QStringList labels = {u""_s, u"xy."_s, u"abc."_s, u"da."_s, u"pb."_s, u"od."_s};
+    for (int p = 0; p < ProviderCount; ++p) {
+        const QString address = u"taro@"_s + labels.at(p) + providerTable()[p].MailDomain;
+        const ServerDerivation d = deriveServers(address);
+        values << address << d.pop << d.smtp << d.id;
+    }
+    values.removeAll(QString());
+    return values;
+}
+
+void tst_SpokenReading::everyTextIsSaidInJapanese()
+{
+    // At least every announcement of the main window, the guide and help
+    // panes, six samples, the advanced dialog and the version dialog.
+    QVERIFY2(m_spoken.size() >= 40, qPrintable(QString::number(m_spoken.size())));
+    QStringList texts = m_spoken;
+    for (const QString& value : typicalValues())
+        texts << u"メールパスワードは"_s + Sep + value;
+
+    int before = 0;
+    int textsBefore = 0;
+    int switchesBefore = 0;
+    int after = 0;
+    QStringList faults;
+    for (const QString& text : std::as_const(texts)) {
+        const QString written = phonemes(asSpoken(text));
+        before += fallbacks(written);
+        textsBefore += fallbacks(written) > 0;
+        switchesBefore += int(written.count(u"(en)"_s));
+        const QString reading = m_reading->read(text);
+        const QString heard = phonemes(asSpoken(reading));
+        const int n = fallbacks(heard);
+        after += n;
+        if (n > 0)
+            faults << text + u" -> "_s + reading + u" -> "_s + heard;
+    }
+    qInfo("%lld texts, %lld characters; as written: %d texts with fallbacks, %d switches to English, %d fallback "
+          "marks; after the kana reading: %d",
+          static_cast<long long>(texts.size()), static_cast<long long>(texts.join(QString()).size()), textsBefore,
+          switchesBefore, before, after);
+    QVERIFY2(faults.isEmpty(), qPrintable(faults.join(u'\n')));
+    QCOMPARE(after, 0);
+}
+
+void tst_SpokenReading::mainWindowReadsAsWrittenByHand_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("reading");
+    // Written by ear, not taken from the program.
+    const struct {
+        const char16_t* text;
+        const char16_t* reading;
+    } rows[] = {
+        {u"差出人の名前は\uF8F2未登録", u"サシダシニンノナマエワ、ミトーロク"},
+        {u"メールアドレスは\uF8F2未登録", u"メールアドレスワ、ミトーロク"},
+        {u"ポップ受信サーバーは\uF8F2未登録", u"ポップジュシンサーバーワ、ミトーロク"},
+        {u"SMTP送信サーバーは\uF8F2未登録", u"エスエムティーピーソーシンサーバーワ、ミトーロク"},
+        {u"メールIDまたは、ポップアカウントは\uF8F2未登録", u"メールアイディーマタワ、ポップアカウントワ、ミトーロク"},
+        {u"メールパスワードは\uF8F2未登録", u"メールパスワードワ、ミトーロク"},
+        {u"アドレスから自動的にサーバー情報を取り込む\uF8F2Enterは取り込み Tabは次へ",
+         u"アドレスカラジドーテキニサーバージョーホーオトリコム、エンターワトリコミ タブワツギエ"},
+        {u"すべてクリアのプッシュボタン\uF8F2Enterはクリア Tabは次へ",
+         u"スベテクリアノプッシュボタン、エンターワクリア タブワツギエ"},
+        {u"高度な設定のプッシュボタン\uF8F2Enterは高度な設定 Tabは次へ",
+         u"コードナセッテーノプッシュボタン、エンターワコードナセッテー タブワツギエ"},
+        {u"参考に読み込むのプッシュボタン\uF8F2Enterは参照 Tabは次へ",
+         u"サンコーニヨミコムノプッシュボタン、エンターワサンショー タブワツギエ"},
+        {u"IEで閲覧するのプッシュボタン\uF8F2Enterは閲覧 Tabは次へ",
+         u"アイイーデエツランスルノプッシュボタン、エンターワエツラン タブワツギエ"},
+        {u"参照用プロバイダの選択", u"サンショーヨープロバイダノセンタク"},
+        {u"閲覧用プロバイダの選択", u"エツランヨープロバイダノセンタク"},
+        {u"説明ウインド", u"セツメーウインド"},
+        {u"詳細ヘルプウインド", u"ショーサイヘルプウインド"},
+        {u"パス", u"パス"},
+    };
+    for (const auto& row : rows)
+        QTest::newRow(qPrintable(QString::fromUtf16(row.text).section(Sep, 0, 0)))
+            << QString::fromUtf16(row.text) << QString::fromUtf16(row.reading);
+}
+
+void tst_SpokenReading::mainWindowReadsAsWrittenByHand()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, reading);
+    // The row is a text the program really says (the guide announcement
+    // begins with its title).
+    const bool said = std::any_of(m_spoken.cbegin(), m_spoken.cend(),
+                                  [&](const QString& s) { return s == text || s.startsWith(text + Sep); });
+    QVERIFY2(said, qPrintable(text));
+    QCOMPARE(soundKey(asSpoken(m_reading->read(text))), soundKey(reading));
+}
+
+// Every character the account file can hold.
+QStringList tst_SpokenReading::cp932Characters()
+{
+    QStringList characters;
+    for (int lead = 0x21; lead <= 0xFC; ++lead) {
+        const bool doubleByte = (lead >= 0x81 && lead <= 0x9F) || lead >= 0xE0;
+        if (!doubleByte) {
+            if (lead == 0x7F || (lead >= 0x80 && lead <= 0xA0))
+                continue;
+            const QString c = Cp932Codec::decode(QByteArray(1, char(lead)));
+            if (c.size() == 1 && !c.at(0).isSpace() && c != u"\uFFFD"_s)
+                characters << c;
+            continue;
+        }
+        for (int trail = 0x40; trail <= 0xFC; ++trail) {
+            const char pair[2] = {char(lead), char(trail)};
+            const QString c = Cp932Codec::decode(QByteArray(pair, 2));
+            if (c.size() == 1 && c != u"\uFFFD"_s)
+                characters << c;
+        }
+    }
+    characters.removeDuplicates();
+    return characters;
+}
+
+void tst_SpokenReading::everyCp932CharacterIsRead()
+{
+    // Each as a text of its own.
+    const QStringList characters = cp932Characters();
+    QVERIFY(characters.size() > 7000);
+
+    QStringList readings;
+    for (const QString& c : std::as_const(characters)) {
+        const QString reading = m_reading->read(c);
+        QVERIFY2(!reading.trimmed().isEmpty() || c.trimmed().isEmpty(), qPrintable(c));
+        readings << reading;
+    }
+    // One run of the voice over all of them; only a fault is looked at
+    // character by character.
+    if (fallbacks(phonemes(readings.join(u'\n'))) > 0) {
+        QStringList faults;
+        for (qsizetype i = 0; i < characters.size(); ++i) {
+            if (fallbacks(phonemes(readings.at(i))) > 0)
+                faults << characters.at(i) + u" -> "_s + readings.at(i);
+        }
+        QVERIFY2(faults.isEmpty(), qPrintable(faults.join(u'\n')));
+    }
+}
+
+namespace
+{
+
+bool endsPhrase(QChar c)
+{
+    return c == Sep || c.unicode() < 0x20 || (c.unicode() >= 0x7F && c.unicode() <= 0x9F);
+}
+
+QString phraseEnds(const QString& text)
+{
+    QString ends;
+    for (const QChar c : text) {
+        if (endsPhrase(c))
+            ends += c;
+    }
+    return ends;
+}
+
+// What may reach the voice: kana it says, the long mark, pauses, blanks.
+bool speakable(QChar c)
+{
+    static const QString unsaid = u"ヴヷヸヹヺヮヵヶヰヱヲヽヾ"_s;
+    const char16_t u = c.unicode();
+    return endsPhrase(c) || u == u' ' || u == u'ー' || u == u'、' || u == u'。'
+        || (u >= u'ァ' && u <= u'ヺ' && !unsaid.contains(c));
+}
+
+} // namespace
+
+void tst_SpokenReading::anyTextReadsAsKanaOnly()
+{
+    // Random texts of what a user can type and paste, and what no one
+    // should: every CP932 character, ASCII, control characters, the
+    // separator, lone surrogates and characters beyond CP932.
+    QStringList alphabet = cp932Characters();
+    for (char16_t c = 0x20; c < 0x7F; ++c)
+        alphabet << QString(QChar(c));
+    alphabet << u"\r\n"_s << u"\n"_s << u"\t"_s << QString(Sep) << QString(QChar(0xD800)) << QString(QChar(0xDC00))
+             << u"\U0001F600"_s << u"\U00020B9F"_s << u"é"_s << u"\u3099"_s;
+    QRandomGenerator random(12);
+    for (int round = 0; round < 20000; ++round) {
+        QString text;
+        const int length = random.bounded(1, 24);
+        // Runs from one small part of the alphabet too, so kana meet kana
+        // and letters meet letters.
+        const qsizetype from = random.bounded(alphabet.size());
+        const qsizetype span = random.bounded(2) ? alphabet.size() : 60;
+        for (int i = 0; i < length; ++i)
+            text += alphabet.at((from + random.bounded(span)) % alphabet.size());
+        const QString reading = m_reading->read(text);
+        QVERIFY2(reading.trimmed().isEmpty() == text.trimmed().isEmpty() || !phraseEnds(text).isEmpty(),
+                 qPrintable(text));
+        QCOMPARE(phraseEnds(reading), phraseEnds(text));
+        if (reading == text && text.trimmed().isEmpty())
+            continue;
+        for (const QChar c : reading)
+            QVERIFY2(speakable(c), qPrintable(text + u" -> "_s + reading));
+    }
+}
+
+QTEST_MAIN(tst_SpokenReading)
+#include "tst_spokenreading.moc"

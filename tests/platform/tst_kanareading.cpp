@@ -1,0 +1,185 @@
+// The kana reading without the system dictionary: Latin letters, digits and
+// symbols, the spellings eSpeak NG needs, punctuation against characters of
+// a value, and what a word the dictionary lacks becomes.
+
+#include "platform/AsciiReading.h"
+#include "platform/KanaForEspeak.h"
+#include "platform/KanaReading.h"
+#include "platform/SpeechReadingMode.h"
+#include "platform/linux/KanjidicReadings.h"
+
+#include <QHash>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+namespace
+{
+
+// A dictionary that knows a handful of words and single kanji.
+class FakeWordReadings : public WordReadings
+{
+public:
+    QHash<QString, QString> known{{u"名前"_s, u"ナマエ"_s}, {u"未登録"_s, u"ミトーロク"_s},
+                                  {u"受信"_s, u"ジュシン"_s}, {u"は"_s, u"ワ"_s}};
+    QHash<char32_t, QString> characters{{U'橋', u"ハシ"_s}, {U'高', u"タカ"_s}};
+
+    // Longest known word first, one character at a time otherwise.
+    QList<Word> words(const QString& text) override
+    {
+        QList<Word> out;
+        qsizetype i = 0;
+        while (i < text.size()) {
+            qsizetype n = text.size() - i;
+            for (; n > 0; --n) {
+                if (known.contains(text.mid(i, n)))
+                    break;
+            }
+            if (n > 0) {
+                out << Word{i, n, known.value(text.mid(i, n))};
+                i += n;
+            } else {
+                out << Word{i, 1, QString()};
+                ++i;
+            }
+        }
+        return out;
+    }
+    QString characterReading(char32_t c) override { return characters.value(c); }
+};
+
+} // namespace
+
+class tst_KanaReading : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void ascii_data();
+    void ascii();
+    void kanaForEspeak_data();
+    void kanaForEspeak();
+    void reading_data();
+    void reading();
+    void noTextReadsAsNothing();
+    void modes();
+    void kanjidicLines();
+};
+
+void tst_KanaReading::ascii_data()
+{
+    QTest::addColumn<QString>("run");
+    QTest::addColumn<QString>("reading");
+    QTest::newRow("host spelled, table word inside too") << u"pop.nifty.com"_s
+        << u"ピー オー ピー ドット エヌ アイ エフ ティー ワイ ドット シー オー エム"_s;
+    QTest::newRow("address with symbols") << u"ta_1@so-net.jp"_s
+        << u"ティー エー アンダーバー イチ アットマーク エス オー ハイフン エヌ イー ティー ドット ジェー ピー"_s;
+    QTest::newRow("table word alone") << u"nifty"_s << u"ニフティ"_s;
+    QTest::newRow("table words at a capital") << u"@niftyID"_s << u"アットニフティ アイディー"_s;
+    QTest::newRow("table word with its hyphen") << u"So-net"_s << u"ソーネット"_s;
+    QTest::newRow("no table word inside a word") << u"mailpop"_s << u"エム エー アイ エル ピー オー ピー"_s;
+    QTest::newRow("ID digit by digit") << u"ABC12345"_s << u"エー ビー シー イチ ニ サン ヨン ゴ"_s;
+    QTest::newRow("port as a number") << u"110"_s << u"ヒャクジュー"_s;
+    QTest::newRow("sound changes") << u"3800"_s << u"サンゼンハッピャク"_s;
+    QTest::newRow("leading zero spelled") << u"0110"_s << u"ゼロ イチ イチ ゼロ"_s;
+    QTest::newRow("five digits spelled") << u"12345"_s << u"イチ ニ サン ヨン ゴ"_s;
+    QTest::newRow("version") << u"1.0.10"_s << u"イチ テン ゼロ テン ジュー"_s;
+    QTest::newRow("password symbols") << u"p$~!"_s << u"ピー ドル チルダ ビックリマーク"_s;
+}
+
+void tst_KanaReading::ascii()
+{
+    QFETCH(QString, run);
+    QFETCH(QString, reading);
+    QCOMPARE(AsciiReading::read(run), reading);
+}
+
+void tst_KanaReading::kanaForEspeak_data()
+{
+    QTest::addColumn<QString>("kana");
+    QTest::addColumn<QString>("spoken");
+    QTest::newRow("ヴ") << u"ヴォルニクス ヴ"_s << u"ボルニクス ブ"_s;
+    QTest::newRow("small kana it cannot join") << u"キェ スィ ァ"_s << u"キエ スイ ア"_s;
+    QTest::newRow("small kana it joins") << u"ファ ティ デュ キョ"_s << u"ファ ティ デュ キョ"_s;
+    QTest::newRow("ー after ン, ッ or nothing") << u"カンー アッー ーア"_s << u"カン アッ ア"_s;
+    QTest::newRow("ー after a vowel that lengthens") << u"イイー カアー"_s << u"イ イー カ アー"_s;
+    QTest::newRow("ウェ after an u") << u"スウェ"_s << u"ス ウェ"_s;
+    QTest::newRow("ッ before a vowel") << u"アッア"_s << u"アア"_s;
+    QTest::newRow("dropping ッ brings a vowel to ー") << u"アッアー"_s << u"ア アー"_s;
+    QTest::newRow("ッ before a dropped ー") << u"ムッーョ"_s << u"ムヨ"_s;
+    QTest::newRow("old and rare kana") << u"ヲヰヱヶヵヮ"_s << u"オイエケカワ"_s;
+    QTest::newRow("hiragana") << u"ひらがなゞ"_s << u"ヒラガナナ"_s;
+}
+
+void tst_KanaReading::kanaForEspeak()
+{
+    QFETCH(QString, kana);
+    QFETCH(QString, spoken);
+    QCOMPARE(::kanaForEspeak(kana), spoken);
+}
+
+void tst_KanaReading::reading_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("reading");
+    QTest::newRow("separator and line breaks stay")
+        << u"名前は\uF8F2未登録\r\nA\n"_s << u"ナマエワ\uF8F2ミトーロク\r\nエー\n"_s;
+    QTest::newRow("brackets around words are a pause") << u"サーバー(受信)"_s << u"サーバー ジュシン"_s;
+    QTest::newRow("brackets after a name") << u"biglobe(NEC)"_s << u"ビッグローブ エヌ イー シー"_s;
+    QTest::newRow("brackets in a value are said") << u"は\uF8F2a(b)"_s
+        << u"ワ\uF8F2エー カッコ ビー トジカッコ"_s;
+    QTest::newRow("ruled line") << u"－－－－"_s << u"、"_s;
+    QTest::newRow("range") << u"は(30～300)"_s << u"ワ サンジューカラサンビャク"_s;
+    QTest::newRow("full-width and half-width forms") << u"ＩＤ ｶﾞｲﾄﾞ"_s << u"アイディー ガイド"_s;
+    QTest::newRow("circled number") << u"①受信"_s << u"マルイチジュシン"_s;
+    QTest::newRow("kanji one by one, variant to common") << u"髙橋"_s << u"タカハシ"_s;
+    QTest::newRow("kanji nobody knows") << u"丼"_s << u"カンジ"_s;
+    QTest::newRow("symbols by name") << u"○△"_s << u"マルサンカク"_s;
+    QTest::newRow("marks alone") << u"ー゛"_s << u"チョーオンダクテン"_s;
+}
+
+void tst_KanaReading::reading()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, reading);
+    KanaReading kana(std::make_unique<FakeWordReadings>());
+    QCOMPARE(kana.read(text), reading);
+}
+
+void tst_KanaReading::noTextReadsAsNothing()
+{
+    KanaReading kana(std::make_unique<FakeWordReadings>());
+    QCOMPARE(kana.read(QString()), QString());
+    QCOMPARE(kana.read(u"\u3000 "_s), u"\u3000 "_s);
+    // Anything else is heard, even a lone surrogate or a control character
+    // between marks; without a dictionary too.
+    for (const QString& text : {QString(QChar(0xD800)), u"゜\x01゛"_s, u"\U0001F600"_s, u"ッ"_s}) {
+        QVERIFY2(!kana.read(text).remove(u'\x01').trimmed().isEmpty(), qPrintable(text));
+    }
+    KanaReading bare(nullptr);
+    QCOMPARE(bare.read(u"山はA"_s), u"カンジハエー"_s);
+}
+
+void tst_KanaReading::modes()
+{
+    QCOMPARE(parseSpeechReadingMode(u"kana"_s), SpeechReadingMode::Kana);
+    QCOMPARE(parseSpeechReadingMode(u" OFF "_s), SpeechReadingMode::Off);
+    QCOMPARE(parseSpeechReadingMode(u"auto"_s), SpeechReadingMode::Auto);
+    QCOMPARE(parseSpeechReadingMode(u"yes"_s), SpeechReadingMode::Auto);
+    QVERIFY(isEspeakModule(u"espeak-ng"_s));
+    QVERIFY(isEspeakModule(u"espeak-ng-mbrola"_s));
+    QVERIFY(!isEspeakModule(u"openjtalk"_s));
+    QVERIFY(!isEspeakModule(QString()));
+}
+
+void tst_KanaReading::kanjidicLines()
+{
+    QCOMPARE(KanjidicReadings::parseLine(u"亜 3021 U4e9c B1 G8 ア つ.ぐ T1 や {Asia}"_s),
+             std::make_pair(char32_t(U'亜'), u"ア"_s));
+    QCOMPARE(KanjidicReadings::parseLine(u"峠 463D U5ce0 B46 G9 とうげ {mountain peak}"_s),
+             std::make_pair(char32_t(U'峠'), u"トウゲ"_s));
+    QCOMPARE(KanjidicReadings::parseLine(u"# comment"_s).first, char32_t(0));
+}
+
+QTEST_GUILESS_MAIN(tst_KanaReading)
+#include "tst_kanareading.moc"
