@@ -4,16 +4,13 @@
 #include "account/AcdFile.h"
 #include "account/AcdFormat.h"
 #include "account/FileCommands.h"
-#include "app/AppSetup.h"
 #include "app/ClickableLabel.h"
 #include "app/FrameBox.h"
 #include "app/GuideText.h"
 #include "app/HelpTexts.h"
 #include "app/WebPages.h"
 #include "dialogs/Kodo.h"
-#include "dialogs/LabelFit.h"
 #include "dialogs/frmAbout.h"
-#include "platform/KeySender.h"
 #include "platform/Platform.h"
 #include "providers/AddressTypingAid.h"
 #include "providers/ProviderTable.h"
@@ -21,6 +18,13 @@
 #include "providers/ServerDerivation.h"
 #include "speech/Announce.h"
 #include "speech/SpeechChannel.h"
+#include "ui/DesignFonts.h"
+#include "ui/EnterMovesOn.h"
+#include "ui/FixedWindow.h"
+#include "ui/KeySender.h"
+#include "ui/LabelFit.h"
+#include "ui/TextColour.h"
+#include "ui/Twips.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -34,26 +38,8 @@
 
 namespace {
 
-// The layout is measured in twips, 15 to a pixel at 96 dots per inch.
-constexpr int TwipsPerPixel = 15;
 constexpr int ClientWidthTwips = 7545;
 constexpr int ClientHeightTwips = 7590;
-
-QRect twips(int left, int top, int width, int height)
-{
-    return QRect(left / TwipsPerPixel, top / TwipsPerPixel, width / TwipsPerPixel, height / TwipsPerPixel);
-}
-
-const QColor HintRed(0xC0, 0x00, 0x00);
-const QColor DarkBlue(0x00, 0x00, 0x80);
-
-QFont designFont(const QString& family, qreal points, bool bold = false)
-{
-    QFont font(family);
-    font.setPointSizeF(points);
-    font.setBold(bold);
-    return font;
-}
 
 template <typename W> W* place(W* widget, const char* name, const QRect& geometry)
 {
@@ -68,13 +54,6 @@ template <typename L> L* makeLabel(QWidget* parent, const char* name, const QStr
     label->setTextFormat(Qt::PlainText);
     label->setText(text);
     return label;
-}
-
-void setTextColour(QWidget* widget, const QColor& colour)
-{
-    QPalette palette = widget->palette();
-    palette.setColor(QPalette::WindowText, colour);
-    widget->setPalette(palette);
 }
 
 // Qt's text boxes hand back LF whatever line ends they were given.
@@ -134,8 +113,7 @@ FormSupport::FormSupport(Platform& platform, SpeechChannel& speech, Acd& acd, QW
     setObjectName(QStringLiteral("FormSupport"));
     setWindowTitle(Title);
     // A single fixed border with only the close box.
-    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
-                   | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+    setWindowFlags(fixedWindowFlags(Qt::Window));
     setFont(designFont(PGothicFamily, 9));
 
     createControls();
@@ -149,13 +127,16 @@ FormSupport::FormSupport(Platform& platform, SpeechChannel& speech, Acd& acd, QW
     layout()->setSizeConstraint(QLayout::SetFixedSize);
 }
 
-FormSupport::~FormSupport() = default;
+FormSupport::~FormSupport()
+{
+    HookedControl::releaseAll(this);
+}
 
 void FormSupport::createControls()
 {
     auto* client = new QWidget(this);
     client->setObjectName(QStringLiteral("client"));
-    client->setFixedSize(ClientWidthTwips / TwipsPerPixel, ClientHeightTwips / TwipsPerPixel);
+    client->setFixedSize(fromTwips(ClientWidthTwips), fromTwips(ClientHeightTwips));
     setCentralWidget(client);
 
     const QFont fieldFont = designFont(GothicFamily, 9.75);
@@ -178,7 +159,7 @@ void FormSupport::createControls()
     // the focus into its first field.
     auto hintLabel = [&](QWidget* parent, const char* name, const QString& text, const QRect& geometry) {
         QLabel* label = makeLabel<ClickableLabel>(parent, name, text, geometry);
-        setTextColour(label, HintRed);
+        setTextColour(label, DarkRed);
         return label;
     };
     auto button = [&](QWidget* parent, const char* name, const QString& caption, const QRect& geometry) {
@@ -196,47 +177,47 @@ void FormSupport::createControls()
     };
 
     // The band and the box go first so that what lies on them is drawn above.
-    Label2 = makeLabel<QLabel>(client, "Label2", QString(), twips(0, 4890, 7620, 300));
+    Label2 = makeLabel<QLabel>(client, "Label2", QString(), twipsRect(0, 4890, 7620, 300));
     {
         QPalette palette = Label2->palette();
         palette.setColor(QPalette::Window, palette.color(QPalette::Disabled, QPalette::Text));
         Label2->setPalette(palette);
         Label2->setAutoFillBackground(true);
     }
-    Label17 = makeLabel<QLabel>(client, "Label17", QString(), twips(90, 6120, 7335, 1395));
+    Label17 = makeLabel<QLabel>(client, "Label17", QString(), twipsRect(90, 6120, 7335, 1395));
     Label17->setFrameStyle(QFrame::Box | QFrame::Plain);
     Label17->setLineWidth(1);
 
-    Frame1 = place(new FrameBox(QStringLiteral("差出人情報(&F)"), false, client), "Frame1", twips(180, 120, 7215, 1455));
-    lblName0 = captionLabel(Frame1, "lblName0", QStringLiteral("差出人の名前"), twips(360, 465, 1170, 195));
-    txtName = entryField(Frame1, "txtName", twips(2340, 420, 4455, 285));
+    Frame1 = place(new FrameBox(QStringLiteral("差出人情報(&F)"), false, client), "Frame1", twipsRect(180, 120, 7215, 1455));
+    lblName0 = captionLabel(Frame1, "lblName0", QStringLiteral("差出人の名前"), twipsRect(360, 465, 1170, 195));
+    txtName = entryField(Frame1, "txtName", twipsRect(2340, 420, 4455, 285));
     lblName = hintLabel(Frame1, "lblName", QStringLiteral("メールを受け取る人に、この名前を通知します"),
-                        twips(2340, 240, 3465, 180));
-    lblAddress0 = captionLabel(Frame1, "lblAddress0", QStringLiteral("メールアドレス"), twips(360, 1005, 1170, 195));
-    txtAddress = entryField(Frame1, "txtAddress", twips(2340, 960, 3675, 285));
+                        twipsRect(2340, 240, 3465, 180));
+    lblAddress0 = captionLabel(Frame1, "lblAddress0", QStringLiteral("メールアドレス"), twipsRect(360, 1005, 1170, 195));
+    txtAddress = entryField(Frame1, "txtAddress", twipsRect(2340, 960, 3675, 285));
     lblAddress = hintLabel(Frame1, "lblAddress", QStringLiteral("完全なメールアドレスを記述します"),
-                           twips(2340, 780, 2610, 180));
-    Command4 = button(Frame1, "Command4", QStringLiteral("↓自動"), twips(6060, 945, 735, 315));
+                           twipsRect(2340, 780, 2610, 180));
+    Command4 = button(Frame1, "Command4", QStringLiteral("↓自動"), twipsRect(6060, 945, 735, 315));
 
-    Frame2 = place(new FrameBox(QStringLiteral("サーバー情報(&S)"), true, client), "Frame2", twips(180, 1680, 7215, 2535));
-    lblPOP0 = captionLabel(Frame2, "lblPOP0", QStringLiteral("POPサーバー(受信)"), twips(360, 465, 1635, 195));
-    txtPOP = entryField(Frame2, "txtPOP", twips(2340, 420, 4455, 285));
+    Frame2 = place(new FrameBox(QStringLiteral("サーバー情報(&S)"), true, client), "Frame2", twipsRect(180, 1680, 7215, 2535));
+    lblPOP0 = captionLabel(Frame2, "lblPOP0", QStringLiteral("POPサーバー(受信)"), twipsRect(360, 465, 1635, 195));
+    txtPOP = entryField(Frame2, "txtPOP", twipsRect(2340, 420, 4455, 285));
     lblPOP = hintLabel(Frame2, "lblPOP", QStringLiteral("メールを受信するときに接続するアドレス"),
-                       twips(2340, 240, 3075, 180));
-    lblSMTP0 = captionLabel(Frame2, "lblSMTP0", QStringLiteral("SMTPサーバー(送信)"), twips(360, 1005, 1770, 195));
+                       twipsRect(2340, 240, 3075, 180));
+    lblSMTP0 = captionLabel(Frame2, "lblSMTP0", QStringLiteral("SMTPサーバー(送信)"), twipsRect(360, 1005, 1770, 195));
     lblSMTP = hintLabel(Frame2, "lblSMTP", QStringLiteral("メールを送信するときに接続するアドレス"),
-                        twips(2340, 780, 3075, 180));
-    txtSMTP = entryField(Frame2, "txtSMTP", twips(2340, 960, 4455, 285));
-    lblID0 = captionLabel(Frame2, "lblID0", QStringLiteral("メールID(アカウント)"), twips(360, 1545, 1590, 195));
-    txtID = entryField(Frame2, "txtID", twips(2340, 1500, 4455, 285));
+                        twipsRect(2340, 780, 3075, 180));
+    txtSMTP = entryField(Frame2, "txtSMTP", twipsRect(2340, 960, 4455, 285));
+    lblID0 = captionLabel(Frame2, "lblID0", QStringLiteral("メールID(アカウント)"), twipsRect(360, 1545, 1590, 195));
+    txtID = entryField(Frame2, "txtID", twipsRect(2340, 1500, 4455, 285));
     lblID = hintLabel(Frame2, "lblID", QStringLiteral("受信時(POPサーバ)のログインユーザ名 [アカウント名]"),
-                      twips(2340, 1320, 4155, 180));
-    lblPW0 = captionLabel(Frame2, "lblPW0", QStringLiteral("メールパスワード"), twips(360, 2085, 1380, 195));
+                      twipsRect(2340, 1320, 4155, 180));
+    lblPW0 = captionLabel(Frame2, "lblPW0", QStringLiteral("メールパスワード"), twipsRect(360, 2085, 1380, 195));
     // In clear: whoever sets the account up for someone else must see what they typed.
-    txtPW = entryField(Frame2, "txtPW", twips(2340, 2040, 4455, 285));
+    txtPW = entryField(Frame2, "txtPW", twipsRect(2340, 2040, 4455, 285));
     txtPW->setEchoMode(QLineEdit::Normal);
     lblPW = hintLabel(Frame2, "lblPW", QStringLiteral("受信時(POPサーバ)のログインパスワード"),
-                      twips(2340, 1860, 3135, 180));
+                      twipsRect(2340, 1860, 3135, 180));
 
     Frame1->setFocusTarget(txtName);
     Frame2->setFocusTarget(txtPOP);
@@ -246,33 +227,33 @@ void FormSupport::createControls()
     txtName->setAttribute(Qt::WA_InputMethodEnabled, true);
     txtName->setInputMethodHints(Qt::ImhNone);
 
-    Command5 = button(client, "Command5", QStringLiteral("すべてクリア"), twips(3360, 4320, 1935, 375));
-    Command2 = button(client, "Command2", QStringLiteral("高度な設定"), twips(5460, 4320, 1935, 375));
+    Command5 = button(client, "Command5", QStringLiteral("すべてクリア"), twipsRect(3360, 4320, 1935, 375));
+    Command2 = button(client, "Command2", QStringLiteral("高度な設定"), twipsRect(5460, 4320, 1935, 375));
     Label3 = makeLabel<ClickableLabel>(client, "Label3", QStringLiteral("[Ｆ１]キー : 各項目の詳細ヘルプ"),
-                                       twips(420, 4440, 2460, 180));
+                                       twipsRect(420, 4440, 2460, 180));
     setTextColour(Label3, DarkBlue);
 
-    Label1 = makeLabel<QLabel>(client, "Label1", QStringLiteral("VORNIX Support Tool "), twips(225, 4920, 2475, 225));
+    Label1 = makeLabel<QLabel>(client, "Label1", QStringLiteral("VORNIX Support Tool "), twipsRect(225, 4920, 2475, 225));
     Label1->setFont(designFont(PGothicFamily, 11.25, true));
     setTextColour(Label1, Label1->palette().color(QPalette::Highlight));
 
-    Label18 = makeLabel<QLabel>(client, "Label18", QStringLiteral("設定例を知りたいときは→"), twips(240, 5340, 2175, 180));
+    Label18 = makeLabel<QLabel>(client, "Label18", QStringLiteral("設定例を知りたいときは→"), twipsRect(240, 5340, 2175, 180));
     Label18->setFont(designFont(PGothicFamily, 9, true));
-    Combo1 = providerList("Combo1", twips(2580, 5280, 2115, 315));
-    Label8 = makeLabel<QLabel>(client, "Label8", QStringLiteral("の設定を"), twips(4800, 5340, 735, 195));
+    Combo1 = providerList("Combo1", twipsRect(2580, 5280, 2115, 315));
+    Label8 = makeLabel<QLabel>(client, "Label8", QStringLiteral("の設定を"), twipsRect(4800, 5340, 735, 195));
     Label8->setFont(captionFont);
-    Command1 = button(client, "Command1", QStringLiteral("参考に読み込む"), twips(5640, 5280, 1695, 315));
+    Command1 = button(client, "Command1", QStringLiteral("参考に読み込む"), twipsRect(5640, 5280, 1695, 315));
     Command1->setFont(captionFont);
 
-    Label15 = makeLabel<QLabel>(client, "Label15", QStringLiteral("プロバイダのホームページ"), twips(240, 5760, 2220, 180));
+    Label15 = makeLabel<QLabel>(client, "Label15", QStringLiteral("プロバイダのホームページ"), twipsRect(240, 5760, 2220, 180));
     Label15->setFont(designFont(PGothicFamily, 9, true));
-    Combo2 = providerList("Combo2", twips(2580, 5700, 2115, 315));
-    Label16 = makeLabel<QLabel>(client, "Label16", QStringLiteral("のHPを"), twips(4800, 5760, 585, 195));
+    Combo2 = providerList("Combo2", twipsRect(2580, 5700, 2115, 315));
+    Label16 = makeLabel<QLabel>(client, "Label16", QStringLiteral("のHPを"), twipsRect(4800, 5760, 585, 195));
     Label16->setFont(captionFont);
-    Command3 = button(client, "Command3", QStringLiteral("IEで参照する"), twips(5640, 5700, 1695, 315));
+    Command3 = button(client, "Command3", QStringLiteral("IEで参照する"), twipsRect(5640, 5700, 1695, 315));
     Command3->setFont(captionFont);
 
-    txtGuide = place(new TextPane(client), "txtGuide", twips(150, 6180, 7245, 1275));
+    txtGuide = place(new TextPane(client), "txtGuide", twipsRect(150, 6180, 7245, 1275));
     txtGuide->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     txtGuide->setTabChangesFocus(true);
     {
@@ -282,7 +263,7 @@ void FormSupport::createControls()
     }
     setGuideText(::guideText());
 
-    txtHelp = place(new TextPane(client), "txtHelp", twips(60, 5280, 7395, 2235));
+    txtHelp = place(new TextPane(client), "txtHelp", twipsRect(60, 5280, 7395, 2235));
     txtHelp->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     txtHelp->setTabChangesFocus(true);
     txtHelp->setFont(captionFont);
@@ -296,7 +277,7 @@ void FormSupport::createControls()
     // Shown, the pane covers the provider rows and the guide pane.
     txtHelp->raise();
 
-    Command6 = button(client, "Command6", QStringLiteral("ヘルプを閉じる(&C)"), twips(5160, 4920, 1815, 255));
+    Command6 = button(client, "Command6", QStringLiteral("ヘルプを閉じる(&C)"), twipsRect(5160, 4920, 1815, 255));
     Command6->hide();
 
     m_fields = {{
@@ -390,7 +371,7 @@ void FormSupport::attachHandlers()
             if (reason != Qt::ActiveWindowFocusReason)
                 field_LostFocus(*f);
         };
-        f->edit->handlers.keyPress = [this](QKeyEvent* e) { return field_KeyPress(e); };
+        f->edit->handlers.keyPress = enterMovesOn;
         f->edit->handlers.keyRelease = [this, f](QKeyEvent* e) { return field_KeyUp(*f, e); };
     }
     txtAddress->handlers.keyPress = [this](QKeyEvent* e) { return txtAddress_KeyPress(e); };
@@ -421,8 +402,8 @@ void FormSupport::attachHandlers()
 
     Combo1->handlers.gotFocus = [this](Qt::FocusReason) { Combo1_GotFocus(); };
     Combo2->handlers.gotFocus = [this](Qt::FocusReason) { list_GotFocus(Combo2, Combo2Title); };
-    Combo1->handlers.keyPress = [this](QKeyEvent* e) { return list_KeyPress(e); };
-    Combo2->handlers.keyPress = [this](QKeyEvent* e) { return list_KeyPress(e); };
+    Combo1->handlers.keyPress = enterMovesOn;
+    Combo2->handlers.keyPress = enterMovesOn;
 
     txtGuide->handlers.gotFocus = [this](Qt::FocusReason) { txtGuide_GotFocus(); };
     txtGuide->handlers.regainedFocus = [this] { announceGuide(); };
@@ -649,15 +630,6 @@ void FormSupport::field_LostFocus(const Field& field)
     m_lastField = field.edit;
 }
 
-bool FormSupport::field_KeyPress(QKeyEvent* e)
-{
-    // Enter moves on like Tab so a form can be filled without looking.
-    if (!isEnterKey(e))
-        return false;
-    KeySender::sendTab();
-    return true;
-}
-
 bool FormSupport::txtAddress_KeyPress(QKeyEvent* e)
 {
     // Only character keys reach the typing aid; shortcuts keep their meaning.
@@ -723,14 +695,6 @@ void FormSupport::list_GotFocus(QComboBox* list, const QString& title)
     }
     const QString entry = list->currentText();
     Announce::list(m_speech, title, &entry);
-}
-
-bool FormSupport::list_KeyPress(QKeyEvent* e)
-{
-    if (!isEnterKey(e))
-        return false;
-    KeySender::sendTab();
-    return true;
 }
 
 void FormSupport::Combo1_GotFocus()

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "speech/HookedWidget.h"
+#include "ui/HookedWidget.h"
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -187,12 +187,10 @@ private:
     void field_GotFocus(const Field& field);
     void announceField(const Field& field);
     void field_LostFocus(const Field& field);
-    bool field_KeyPress(QKeyEvent* e);
     bool field_KeyUp(const Field& field, QKeyEvent* e);
     bool txtAddress_KeyPress(QKeyEvent* e);
     void button_GotFocus(const QString& spokenLabel, const QString& keyHint);
     void list_GotFocus(QComboBox* list, const QString& title);
-    bool list_KeyPress(QKeyEvent* e);
     void Combo1_GotFocus();
     void txtGuide_GotFocus();
     void announceGuide();
