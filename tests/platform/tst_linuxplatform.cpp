@@ -1,6 +1,6 @@
 #include "platform/Platform.h"
-#include "platform/QtMessageBox.h"
-#include "platform/QtStandardFileDialog.h"
+#include "platform/qt/QtMessageBox.h"
+#include "platform/qt/QtStandardFileDialog.h"
 #include "platform/linux/LinuxDriveTypes.h"
 #include "platform/linux/LocalSingleInstance.h"
 #include "platform/linux/NoFileDialogLibrary.h"

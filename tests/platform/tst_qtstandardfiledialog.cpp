@@ -1,4 +1,4 @@
-#include "platform/QtStandardFileDialog.h"
+#include "platform/qt/QtStandardFileDialog.h"
 
 #include <QApplication>
 #include <QDir>
