@@ -130,6 +130,10 @@ FormSupport::FormSupport(Platform& platform, SpeechChannel& speech, Acd& acd, QW
 FormSupport::~FormSupport()
 {
     HookedControl::releaseAll(this);
+    if (m_fileCommands) {
+        m_platform.fileDialogLibrary->setOwner(nullptr);
+        m_platform.standardFileDialog->setOwner(nullptr);
+    }
 }
 
 void FormSupport::createControls()
@@ -447,10 +451,13 @@ void FormSupport::Form_Load()
     // Without the outside pieces the file commands stand on, they stay inert
     // rather than reach for something that is not there.
     if (m_platform.fileDialogLibrary && m_platform.standardFileDialog && m_platform.driveTypes &&
-        m_platform.fileSystem)
-        m_fileCommands = std::make_unique<FileCommands>(
-            *m_platform.fileDialogLibrary, *m_platform.standardFileDialog, *m_platform.driveTypes, this,
-            m_programFolder, [this] { LoadAcd(); }, [this] { saveAcd(); });
+        m_platform.fileSystem) {
+        // The file dialogs open over this window.
+        m_platform.fileDialogLibrary->setOwner(this);
+        m_platform.standardFileDialog->setOwner(this);
+        m_fileCommands = std::make_unique<FileCommands>(*m_platform.fileDialogLibrary, *m_platform.standardFileDialog,
+                                                        *m_platform.driveTypes, m_programFolder);
+    }
     txtName->setFocus(Qt::OtherFocusReason);
 }
 
@@ -776,15 +783,14 @@ void FormSupport::Label3_Click()
     KeySender::sendF1();
 }
 
-void FormSupport::saveAcd()
+void FormSupport::saveAcd(const QString& path)
 {
     Edit2Acd();
     Acd saved = m_acd;
     applyTitleRule(saved);
     // A character the file cannot hold is a failed save, not a silent substitute.
     const std::optional<QByteArray> bytes = formatAcd(saved);
-    const AcdWriteResult result =
-        bytes ? writeAcdFile(m_fileCommands->state().AcdSavePath, *bytes, *m_platform.fileSystem) : AcdWriteResult{};
+    const AcdWriteResult result = bytes ? writeAcdFile(path, *bytes, *m_platform.fileSystem) : AcdWriteResult{};
     // The blank title takes the sender name once the file has been created,
     // and keeps it even when writing then fails; a save that never got a file
     // leaves it blank, so a later save takes the name as it is then.
@@ -794,9 +800,9 @@ void FormSupport::saveAcd()
         m_platform.messageBox->error(this, WriteFailure, WriteFailureTitle);
 }
 
-void FormSupport::LoadAcd()
+void FormSupport::LoadAcd(const QString& path)
 {
-    const std::optional<QByteArray> bytes = readAcdFileBytes(m_fileCommands->state().AcdLoadPath);
+    const std::optional<QByteArray> bytes = readAcdFileBytes(path);
     if (!bytes) {
         m_platform.messageBox->error(this, ReadFailure, ReadFailureTitle);
         return;
@@ -814,26 +820,40 @@ void FormSupport::LoadAcd()
 
 void FormSupport::mnu_file_open_Click()
 {
-    if (m_fileCommands)
-        m_fileCommands->mnu_file_open_Click();
+    if (!m_fileCommands)
+        return;
+    if (auto path = m_fileCommands->mnu_file_open_Click())
+        LoadAcd(*path);
 }
 
 void FormSupport::mnu_file_save_Click()
 {
-    if (m_fileCommands)
-        m_fileCommands->mnu_file_save_Click();
+    if (!m_fileCommands)
+        return;
+    if (auto path = m_fileCommands->mnu_file_save_Click())
+        saveAcd(*path);
 }
 
 void FormSupport::mnu_file_fdopen_Click()
 {
-    if (m_fileCommands && !m_fileCommands->mnu_file_fdopen_Click())
+    if (!m_fileCommands)
+        return;
+    const FileChoice choice = m_fileCommands->mnu_file_fdopen_Click();
+    if (choice.outcome == FileChoice::Outcome::NoRemovableDisk)
         m_platform.messageBox->error(this, NoRemovableDisk, NoRemovableDiskTitle);
+    else if (choice)
+        LoadAcd(*choice);
 }
 
 void FormSupport::mnu_file_fdsave_Click()
 {
-    if (m_fileCommands && !m_fileCommands->mnu_file_fdsave_Click())
+    if (!m_fileCommands)
+        return;
+    const FileChoice choice = m_fileCommands->mnu_file_fdsave_Click();
+    if (choice.outcome == FileChoice::Outcome::NoRemovableDisk)
         m_platform.messageBox->error(this, NoRemovableDisk, NoRemovableDiskTitle);
+    else if (choice)
+        saveAcd(*choice);
 }
 
 QLabel* FormSupport::hintLabelOf(QLineEdit* edit) const

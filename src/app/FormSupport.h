@@ -61,13 +61,13 @@ public:
     void ComboSet();
 
     // The account data file: saveAcd copies the fields into the record and
-    // writes the path the save commands chose; LoadAcd reads the path the read
-    // commands chose into the record and the window. Only failures show
-    // anything, a message box each.
-    void saveAcd();
-    void LoadAcd();
+    // writes it to path; LoadAcd reads path into the record and the window.
+    // Only failures show anything, a message box each.
+    void saveAcd(const QString& path);
+    void LoadAcd(const QString& path);
 
-    // The File menu's commands; they choose the path and call the two above.
+    // The File menu's commands: the file commands choose the path, the two
+    // above act on it.
     void mnu_file_open_Click();
     void mnu_file_save_Click();
     void mnu_file_fdopen_Click();

@@ -2,7 +2,7 @@
 
 #include "FakeBrowser.h"
 #include "FakeDriveTypes.h"
-#include "FakeFileDialogLibrary.h"
+#include "FakeFileDialogEntryPoints.h"
 #include "FakeMessageBox.h"
 #include "FakeModulePresence.h"
 #include "FakeStandardFileDialog.h"
@@ -51,7 +51,8 @@ public:
 
     std::shared_ptr<RecordingSpeechObject::Log> log;
     std::shared_ptr<FakeMessageBox> messageBox;
-    std::shared_ptr<FakeFileDialogLibrary> fileDialogLibrary;
+    // The accessible library's entry points, behind the real adapter.
+    std::shared_ptr<FakeFileDialogEntryPoints> fileDialogLibrary;
     std::shared_ptr<FakeStandardFileDialog> standardDialog;
     std::shared_ptr<FakeDriveTypes> driveTypes;
     std::shared_ptr<FakeBrowser::Log> browsers;

@@ -4,7 +4,7 @@
 #include "platform/qt/QtStandardFileDialog.h"
 #include "platform/linux/LinuxDriveTypes.h"
 #include "platform/linux/LocalSingleInstance.h"
-#include "platform/linux/NoFileDialogLibrary.h"
+#include "platform/NoFileDialogLibrary.h"
 #include "platform/linux/PosixFileSystem.h"
 #include "platform/linux/ProcessModulePresence.h"
 #include "platform/linux/SpeechDispatcherObject.h"
