@@ -107,7 +107,10 @@ int main(int argc, char* argv[])
     }
 
     auto stamp = std::make_shared<SpeakStamp>();
-    Platform platform;
+    // The system's services, but speech, boxes and the single-instance
+    // hand-over are the bench's own.
+    Platform platform = createSystemPlatform();
+    platform.singleInstance = std::make_shared<NoSingleInstance>();
     platform.speechFactory = [stamp, reading] { return std::make_unique<TimingSpeechObject>(stamp, reading); };
     platform.messageBox = std::make_shared<NoMessageBox>();
 

@@ -102,13 +102,25 @@ const ButtonWords Command1Words{QStringLiteral("参考に読み込むのプッ�
 // The button reads "参照する" but says "閲覧する".
 const ButtonWords Command3Words{QStringLiteral("IEで閲覧するのプッシュボタン"), QStringLiteral("Enterは閲覧 Tabは次へ")};
 
+// A window without the services it stands on could only fail later, at
+// whichever command first reached for one.
+Platform& withRequiredServices(Platform& platform)
+{
+    const QStringList missing = platform.missingServices();
+    if (!missing.isEmpty())
+        qFatal("The platform lacks required services: %s", qPrintable(missing.join(QStringLiteral(", "))));
+    return platform;
+}
+
 } // namespace
 
 FormSupport::FormSupport(Platform& platform, SpeechChannel& speech, Acd& acd, QWidget* parent)
     : QMainWindow(parent)
-    , m_platform(platform)
+    , m_platform(withRequiredServices(platform))
     , m_speech(speech)
     , m_acd(acd)
+    , m_fileCommands(std::make_unique<FileCommands>(*platform.fileDialogLibrary, *platform.standardFileDialog,
+                                                    *platform.driveTypes, QCoreApplication::applicationDirPath()))
 {
     setObjectName(QStringLiteral("FormSupport"));
     setWindowTitle(Title);
@@ -122,6 +134,9 @@ FormSupport::FormSupport(Platform& platform, SpeechChannel& speech, Acd& acd, QW
     createMenus();
     setTabOrderOfControls();
     attachHandlers();
+    // The file dialogs open over this window.
+    m_platform.fileDialogLibrary->setOwner(this);
+    m_platform.standardFileDialog->setOwner(this);
 
     // Menu bar plus the client area, and nothing can resize it.
     layout()->setSizeConstraint(QLayout::SetFixedSize);
@@ -130,10 +145,8 @@ FormSupport::FormSupport(Platform& platform, SpeechChannel& speech, Acd& acd, QW
 FormSupport::~FormSupport()
 {
     HookedControl::releaseAll(this);
-    if (m_fileCommands) {
-        m_platform.fileDialogLibrary->setOwner(nullptr);
-        m_platform.standardFileDialog->setOwner(nullptr);
-    }
+    m_platform.fileDialogLibrary->setOwner(nullptr);
+    m_platform.standardFileDialog->setOwner(nullptr);
 }
 
 void FormSupport::createControls()
@@ -448,16 +461,6 @@ void FormSupport::Form_Load()
     ComboSet();
     defaultAcd();
     m_programFolder = QCoreApplication::applicationDirPath();
-    // Without the outside pieces the file commands stand on, they stay inert
-    // rather than reach for something that is not there.
-    if (m_platform.fileDialogLibrary && m_platform.standardFileDialog && m_platform.driveTypes &&
-        m_platform.fileSystem) {
-        // The file dialogs open over this window.
-        m_platform.fileDialogLibrary->setOwner(this);
-        m_platform.standardFileDialog->setOwner(this);
-        m_fileCommands = std::make_unique<FileCommands>(*m_platform.fileDialogLibrary, *m_platform.standardFileDialog,
-                                                        *m_platform.driveTypes, m_programFolder);
-    }
     txtName->setFocus(Qt::OtherFocusReason);
 }
 
@@ -820,24 +823,18 @@ void FormSupport::LoadAcd(const QString& path)
 
 void FormSupport::mnu_file_open_Click()
 {
-    if (!m_fileCommands)
-        return;
     if (auto path = m_fileCommands->mnu_file_open_Click())
         LoadAcd(*path);
 }
 
 void FormSupport::mnu_file_save_Click()
 {
-    if (!m_fileCommands)
-        return;
     if (auto path = m_fileCommands->mnu_file_save_Click())
         saveAcd(*path);
 }
 
 void FormSupport::mnu_file_fdopen_Click()
 {
-    if (!m_fileCommands)
-        return;
     const FileChoice choice = m_fileCommands->mnu_file_fdopen_Click();
     if (choice.outcome == FileChoice::Outcome::NoRemovableDisk)
         m_platform.messageBox->error(this, NoRemovableDisk, NoRemovableDiskTitle);
@@ -847,8 +844,6 @@ void FormSupport::mnu_file_fdopen_Click()
 
 void FormSupport::mnu_file_fdsave_Click()
 {
-    if (!m_fileCommands)
-        return;
     const FileChoice choice = m_fileCommands->mnu_file_fdsave_Click();
     if (choice.outcome == FileChoice::Outcome::NoRemovableDisk)
         m_platform.messageBox->error(this, NoRemovableDisk, NoRemovableDiskTitle);
@@ -928,8 +923,6 @@ void FormSupport::Command2_Click()
 
 void FormSupport::openPage(std::unique_ptr<Browser>& slot, const QString& url)
 {
-    if (!m_platform.browserFactory)
-        return;
     std::unique_ptr<Browser> browser = m_platform.browserFactory();
     if (!browser)
         return;

@@ -72,7 +72,7 @@ public:
     void mnu_file_save_Click();
     void mnu_file_fdopen_Click();
     void mnu_file_fdsave_Click();
-    // The remembered folders and names; null before Form_Load.
+    // The remembered folders and names.
     const FileCommands* fileCommands() const { return m_fileCommands.get(); }
 
     // Fills the form with the worked example of the provider chosen in
@@ -212,13 +212,13 @@ private:
     Platform& m_platform;
     SpeechChannel& m_speech;
     Acd& m_acd;
+    std::unique_ptr<FileCommands> m_fileCommands;
     std::array<Field, 6> m_fields{};
     QLineEdit* m_lastField = nullptr;
     QString m_programFolder;
     QString m_guideText;
     QString m_helpText;
     bool m_centred = false;
-    std::unique_ptr<FileCommands> m_fileCommands;
     // Each command keeps the browser it opened last, and only that one.
     std::unique_ptr<Browser> m_hpBrowser;
     std::unique_ptr<Browser> m_web1Browser;

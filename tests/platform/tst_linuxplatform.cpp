@@ -20,6 +20,7 @@ class tst_LinuxPlatform : public QObject
 
 private slots:
     void everyServiceIsTheLinuxOne();
+    void emptyPlatformNamesWhatIsMissing();
 };
 
 void tst_LinuxPlatform::everyServiceIsTheLinuxOne()
@@ -29,6 +30,7 @@ void tst_LinuxPlatform::everyServiceIsTheLinuxOne()
     qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
 
     const Platform platform = createSystemPlatform();
+    QCOMPARE(platform.missingServices(), QStringList());
     QVERIFY(platform.speechFactory);
     QVERIFY(platform.browserFactory);
     QVERIFY(dynamic_cast<QtMessageBox*>(platform.messageBox.get()));
@@ -43,6 +45,19 @@ void tst_LinuxPlatform::everyServiceIsTheLinuxOne()
     QVERIFY(instance);
     QCOMPARE(instance->socketPath(), runtime.path() + "/" + LocalSingleInstance::defaultName() + ".socket");
     QVERIFY(LocalSingleInstance::defaultName().endsWith("-" + QString::number(::geteuid())));
+}
+
+// Required services start empty and are named; the ones that may be absent
+// start as the objects that stand for "not there".
+void tst_LinuxPlatform::emptyPlatformNamesWhatIsMissing()
+{
+    const Platform platform;
+    QCOMPARE(platform.missingServices(),
+             QStringList({"messageBox", "standardFileDialog", "driveTypes", "fileSystem", "modulePresence"}));
+    QVERIFY(!platform.speechFactory());
+    QVERIFY(!platform.browserFactory());
+    QCOMPARE(platform.fileDialogLibrary->show(FileDialogRequest{}).outcome, FileDialogResult::Outcome::Failed);
+    QVERIFY(platform.singleInstance->becomePrimary());
 }
 
 QTEST_MAIN(tst_LinuxPlatform)
