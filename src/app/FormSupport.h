@@ -1,45 +1,32 @@
 #pragma once
 
-#include "ui/HookedWidget.h"
+#include "app/FormControls.h"
 
-#include <QComboBox>
-#include <QLineEdit>
 #include <QMainWindow>
-#include <QPlainTextEdit>
-#include <QPushButton>
 #include <QString>
-#include <array>
 #include <memory>
 
 class Browser;
-class ClickableLabel;
 class FileCommands;
-class FrameBox;
-class QAction;
-class QLabel;
-class QMenu;
+class HelpPane;
+class PaneText;
 class SpeechChannel;
 struct Acd;
 struct Platform;
 
-using EntryField = Hooked<QLineEdit>;
-using CommandButton = Hooked<QPushButton>;
-using ProviderList = Hooked<QComboBox>;
-using TextPane = Hooked<QPlainTextEdit>;
-
 // The main and only top-level window: the editor of the one account, the
 // provider assistance, the guide pane and the field help pane. Every control
 // says what it is when it gets the focus, and Enter moves on like Tab, so the
-// form can be filled without looking.
-//
-// Controls carry their design names both as members and as objectName.
-class FormSupport : public QMainWindow
+// form can be filled without looking. The controls themselves and their
+// layout are FormControls'; this class wires them to the program.
+class FormSupport : public QMainWindow, public FormControls
 {
     Q_OBJECT
 
 public:
     static inline const QString Title = QStringLiteral("VORNIXサポートソフト");
 
+    // The window refuses a platform that lacks a required service.
     FormSupport(Platform& platform, SpeechChannel& speech, Acd& acd, QWidget* parent = nullptr);
     ~FormSupport() override;
 
@@ -96,15 +83,15 @@ public:
 
     // Field help: fills the pane with the field's text; a hidden pane is shown
     // and takes the focus.
-    void txtNameHelp();
-    void txtAddressHelp();
-    void txtPOPHelp();
-    void txtSMTPHelp();
-    void txtIDHelp();
-    void txtPWHelp();
+    void txtNameHelp() { fieldHelp(fields[0]); }
+    void txtAddressHelp() { fieldHelp(fields[1]); }
+    void txtPOPHelp() { fieldHelp(fields[2]); }
+    void txtSMTPHelp() { fieldHelp(fields[3]); }
+    void txtIDHelp() { fieldHelp(fields[4]); }
+    void txtPWHelp() { fieldHelp(fields[5]); }
 
     // The entry field that last lost the focus; null until one has.
-    QLineEdit* LastField() const { return m_lastField; }
+    QLineEdit* LastField() const;
 
     // The panes keep CR LF where Qt's text boxes only give LF back: these
     // answer the texts as they were set (or as the user has since edited them).
@@ -112,98 +99,28 @@ public:
     QString guideText() const;
     QString helpText() const;
 
-    // Controls in keyboard order, then the rest.
-    FrameBox* Frame1 = nullptr;
-    ClickableLabel* lblName0 = nullptr;
-    EntryField* txtName = nullptr;
-    QLabel* lblName = nullptr;
-    ClickableLabel* lblAddress0 = nullptr;
-    EntryField* txtAddress = nullptr;
-    QLabel* lblAddress = nullptr;
-    CommandButton* Command4 = nullptr;
-    FrameBox* Frame2 = nullptr;
-    ClickableLabel* lblPOP0 = nullptr;
-    EntryField* txtPOP = nullptr;
-    QLabel* lblPOP = nullptr;
-    ClickableLabel* lblSMTP0 = nullptr;
-    QLabel* lblSMTP = nullptr;
-    EntryField* txtSMTP = nullptr;
-    ClickableLabel* lblID0 = nullptr;
-    EntryField* txtID = nullptr;
-    QLabel* lblID = nullptr;
-    ClickableLabel* lblPW0 = nullptr;
-    EntryField* txtPW = nullptr;
-    CommandButton* Command5 = nullptr;
-    CommandButton* Command2 = nullptr;
-    QLabel* Label1 = nullptr;
-    ProviderList* Combo1 = nullptr;
-    QLabel* Label8 = nullptr;
-    CommandButton* Command1 = nullptr;
-    QLabel* Label15 = nullptr;
-    ProviderList* Combo2 = nullptr;
-    QLabel* Label16 = nullptr;
-    CommandButton* Command3 = nullptr;
-    TextPane* txtGuide = nullptr;
-    QLabel* lblPW = nullptr;
-    QLabel* Label18 = nullptr;
-    QLabel* Label17 = nullptr;
-    QLabel* Label2 = nullptr;
-    ClickableLabel* Label3 = nullptr;
-    TextPane* txtHelp = nullptr;
-    CommandButton* Command6 = nullptr;
-
-    QMenu* mnu_file = nullptr;
-    QAction* mnu_file_open = nullptr;
-    QAction* mnu_file_save = nullptr;
-    QAction* dummy001 = nullptr;
-    QAction* mnu_file_fdopen = nullptr;
-    QAction* mnu_file_fdsave = nullptr;
-    QAction* dummy05 = nullptr;
-    QAction* mnu_file_exit = nullptr;
-    QMenu* mnu_edit = nullptr;
-    QAction* mnu_edit_clear = nullptr;
-    QMenu* mnu_help = nullptr;
-    QAction* mnu_help_web1 = nullptr;
-    QAction* mnu_help_web2 = nullptr;
-    QAction* duumy01 = nullptr;
-    QAction* mnu_help_ver = nullptr;
-
 protected:
     void showEvent(QShowEvent* e) override;
 
 private:
-    // One of the six entry fields with what it says and the help it shows.
-    struct Field {
-        EntryField* edit;
-        QString spokenLabel;
-        void (FormSupport::*help)();
-    };
-
-    void createControls();
-    void createMenus();
-    void setTabOrderOfControls();
     void attachHandlers();
+    void attachFieldHandlers(const Field& field);
+    void attachButtonHandlers();
+    void connectCommands();
 
+    void fieldHelp(const Field& field);
     void field_GotFocus(const Field& field);
     void announceField(const Field& field);
-    void field_LostFocus(const Field& field);
-    bool field_KeyUp(const Field& field, QKeyEvent* e);
     bool txtAddress_KeyPress(QKeyEvent* e);
-    void button_GotFocus(const QString& spokenLabel, const QString& keyHint);
     void list_GotFocus(QComboBox* list, const QString& title);
     void Combo1_GotFocus();
     void txtGuide_GotFocus();
     void announceGuide();
-    void txtHelp_GotFocus();
-    bool txtHelp_KeyUp(QKeyEvent* e);
     bool Command4_KeyDown(QKeyEvent* e);
     bool Command4_KeyUp(QKeyEvent* e);
     void captionLabel_Click(const Field& field);
-    void Label3_Click();
-    void showHelp(const QString& text);
-    void closeHelp();
-    QLabel* hintLabelOf(QLineEdit* edit) const;
     void setHint(QLabel* hint, const QString& text);
+    void showNoRemovableDisk();
     // Creates a browser object into slot (the previous one is let go), sends
     // it to url and shows it; any step that fails ends the command silently.
     void openPage(std::unique_ptr<Browser>& slot, const QString& url);
@@ -213,11 +130,9 @@ private:
     SpeechChannel& m_speech;
     Acd& m_acd;
     std::unique_ptr<FileCommands> m_fileCommands;
-    std::array<Field, 6> m_fields{};
-    QLineEdit* m_lastField = nullptr;
+    std::unique_ptr<HelpPane> m_helpPane;
+    std::unique_ptr<PaneText> m_guide;
     QString m_programFolder;
-    QString m_guideText;
-    QString m_helpText;
     bool m_centred = false;
     // Each command keeps the browser it opened last, and only that one.
     std::unique_ptr<Browser> m_hpBrowser;
