@@ -3,6 +3,7 @@
 #include "app/ClickableLabel.h"
 #include "app/FrameBox.h"
 #include "app/HelpTexts.h"
+#include "providers/ProviderTable.h"
 #include "ui/DesignFonts.h"
 #include "ui/LabelFit.h"
 #include "ui/TextColour.h"
@@ -320,4 +321,26 @@ void FormControls::setKeyboardOrder()
                               Command2, Combo1,     Command1, Combo2,   Command3, txtGuide, txtHelp, Command6};
     for (size_t i = 0; i + 1 < std::size(order); ++i)
         QWidget::setTabOrder(order[i], order[i + 1]);
+}
+
+void FormControls::ComboSet()
+{
+    Combo1->clear();
+    Combo2->clear();
+    for (const Provider& p : providerTable())
+        Combo1->addItem(p.DisplayName);
+    for (const Provider& p : providerTable())
+        Combo2->addItem(p.DisplayName);
+    Combo1->setCurrentIndex(-1);
+    Combo2->setCurrentIndex(-1);
+}
+
+void FormControls::setHint(QLabel* hint, const QString& text)
+{
+    hint->setText(text);
+    showLabelWhole(hint);
+    for (const Field& field : fields) {
+        if (field.hint == hint)
+            field.edit->setAccessibleDescription(text);
+    }
 }

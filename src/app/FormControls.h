@@ -53,6 +53,12 @@ struct FormControls {
     // as designed, fits the captions to their text and sets the tab order.
     void createControls(QMainWindow* window);
 
+    // Fills both provider lists from the provider table, nothing selected.
+    void ComboSet();
+    // A hint label shows text, whole, and the screen reader finds it as its
+    // field's description.
+    void setHint(QLabel* hint, const QString& text);
+
     // The six fields in keyboard order.
     std::array<Field, 6> fields{};
     // Command4, Command5, Command2, Command1, Command3.

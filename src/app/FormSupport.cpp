@@ -2,17 +2,18 @@
 
 #include "account/Acd.h"
 #include "account/AcdFile.h"
-#include "account/AcdFormat.h"
 #include "account/FileCommands.h"
+#include "app/BrowserCommand.h"
 #include "app/ClickableLabel.h"
+#include "app/FieldBehaviour.h"
 #include "app/GuideText.h"
 #include "app/HelpPane.h"
 #include "app/PaneText.h"
+#include "app/TypingAidKeys.h"
 #include "app/WebPages.h"
 #include "dialogs/Kodo.h"
 #include "dialogs/frmAbout.h"
 #include "platform/Platform.h"
-#include "providers/AddressTypingAid.h"
 #include "providers/ProviderTable.h"
 #include "providers/SampleSettings.h"
 #include "providers/ServerDerivation.h"
@@ -62,6 +63,9 @@ FormSupport::FormSupport(Platform& platform, SpeechChannel& speech, Acd& acd, QW
     , m_acd(acd)
     , m_fileCommands(std::make_unique<FileCommands>(*platform.fileDialogLibrary, *platform.standardFileDialog,
                                                     *platform.driveTypes, QCoreApplication::applicationDirPath()))
+    , m_hpPage(platform.browserFactory)
+    , m_web1Page(platform.browserFactory)
+    , m_web2Page(platform.browserFactory)
 {
     setObjectName(QStringLiteral("FormSupport"));
     setWindowTitle(Title);
@@ -70,6 +74,7 @@ FormSupport::FormSupport(Platform& platform, SpeechChannel& speech, Acd& acd, QW
 
     createControls(this);
     m_helpPane = std::make_unique<HelpPane>(txtHelp, Command6, txtName, m_speech);
+    m_fieldBehaviour = std::make_unique<FieldBehaviour>(*m_helpPane, m_speech);
     m_guide = std::make_unique<PaneText>(txtGuide);
     setGuideText(::guideText());
     attachHandlers();
@@ -91,7 +96,7 @@ FormSupport::~FormSupport()
 void FormSupport::attachHandlers()
 {
     for (const Field& field : fields)
-        attachFieldHandlers(field);
+        m_fieldBehaviour->attach(field);
     txtAddress->handlers.keyPress = [this](QKeyEvent* e) { return txtAddress_KeyPress(e); };
     attachButtonHandlers();
 
@@ -103,26 +108,6 @@ void FormSupport::attachHandlers()
     txtGuide->handlers.gotFocus = [this](Qt::FocusReason) { txtGuide_GotFocus(); };
     txtGuide->handlers.regainedFocus = [this] { announceGuide(); };
     connectCommands();
-}
-
-void FormSupport::attachFieldHandlers(const Field& field)
-{
-    const Field* f = &field;
-    f->edit->handlers.gotFocus = [this, f](Qt::FocusReason) { field_GotFocus(*f); };
-    f->edit->handlers.regainedFocus = [this, f] { announceField(*f); };
-    f->edit->handlers.lostFocus = [this, f](Qt::FocusReason reason) {
-        // Another window taking over is no move within this one.
-        if (reason != Qt::ActiveWindowFocusReason)
-            m_helpPane->fieldLeft(f->edit);
-    };
-    f->edit->handlers.keyPress = enterMovesOn;
-    f->edit->handlers.keyRelease = [this, f](QKeyEvent* e) {
-        if (e->key() != Qt::Key_F1)
-            return false;
-        fieldHelp(*f);
-        return true;
-    };
-    connect(f->caption, &ClickableLabel::clicked, this, [this, f] { captionLabel_Click(*f); });
 }
 
 void FormSupport::attachButtonHandlers()
@@ -242,18 +227,6 @@ void FormSupport::ComboDisp()
     Combo2->setCurrentIndex(*provider);
 }
 
-void FormSupport::ComboSet()
-{
-    Combo1->clear();
-    Combo2->clear();
-    for (const Provider& p : providerTable())
-        Combo1->addItem(p.DisplayName);
-    for (const Provider& p : providerTable())
-        Combo2->addItem(p.DisplayName);
-    Combo1->setCurrentIndex(-1);
-    Combo2->setCurrentIndex(-1);
-}
-
 void FormSupport::Command5_Click()
 {
     if (m_platform.messageBox->question(this, ClearQuestion, ClearTitle) != MessageBox::Answer::Yes)
@@ -293,59 +266,15 @@ void FormSupport::fieldHelp(const Field& field)
     m_helpPane->show(field.helpText());
 }
 
-void FormSupport::field_GotFocus(const Field& field)
-{
-    if (m_helpPane->isShown())
-        fieldHelp(field);
-    field.edit->setCursorPosition(0);
-    field.edit->deselect();
-    announceField(field);
-}
-
-void FormSupport::announceField(const Field& field)
-{
-    Announce::field(m_speech, field.spokenLabel, field.edit->text());
-}
-
 bool FormSupport::txtAddress_KeyPress(QKeyEvent* e)
 {
-    // Only character keys reach the typing aid; shortcuts keep their meaning.
-    if (e->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
-        return false;
-    QChar typed;
-    if (isEnterKey(e))
-        typed = QChar(u'\r');
-    else if (e->text().size() == 1)
-        typed = e->text().front();
-    else
-        return false;
-
-    AddressEdit current;
-    current.text = txtAddress->text();
-    // Qt answers -1 without a selection; the aid wants the caret then.
-    current.selectionStart = txtAddress->hasSelectedText() ? txtAddress->selectionStart() : txtAddress->cursorPosition();
-    current.selectionLength = int(txtAddress->selectedText().size());
-
-    const TypingAidAction action = typingAid(current, typed);
-    switch (action.kind) {
+    switch (applyTypingAid(txtAddress, e)) {
     case TypingAidAction::Kind::TypeNormally:
         return false;
     case TypingAidAction::Kind::MoveToDerivation:
         Command4->setFocus(Qt::OtherFocusReason);
         return true;
     case TypingAidAction::Kind::ReplaceEdit:
-        // A completion is inserted like typing, which keeps the field's undo
-        // history (setting the whole text would wipe it).
-        if (action.edit.text.startsWith(current.text) && current.selectionStart == current.text.size())
-            txtAddress->insert(action.edit.text.mid(current.text.size()));
-        else if (action.edit.text != current.text)
-            txtAddress->setText(action.edit.text);
-        if (action.edit.selectionLength > 0)
-            txtAddress->setSelection(action.edit.selectionStart, action.edit.selectionLength);
-        else {
-            txtAddress->deselect();
-            txtAddress->setCursorPosition(action.edit.selectionStart);
-        }
         return true;
     }
     return false;
@@ -353,12 +282,8 @@ bool FormSupport::txtAddress_KeyPress(QKeyEvent* e)
 
 void FormSupport::list_GotFocus(QComboBox* list, const QString& title)
 {
-    if (list->currentIndex() < 0) {
-        Announce::list(m_speech, title, nullptr);
-        return;
-    }
     const QString entry = list->currentText();
-    Announce::list(m_speech, title, &entry);
+    Announce::list(m_speech, title, list->currentIndex() < 0 ? nullptr : &entry);
 }
 
 void FormSupport::Combo1_GotFocus()
@@ -410,42 +335,18 @@ bool FormSupport::Command4_KeyUp(QKeyEvent* e)
     return true;
 }
 
-void FormSupport::captionLabel_Click(const Field& field)
-{
-    field.edit->setFocus(Qt::OtherFocusReason);
-    QCoreApplication::processEvents();
-    m_helpPane->uncover();
-    // The pane is showing now: the help fills it and the focus stays in the field.
-    fieldHelp(field);
-}
-
 void FormSupport::saveAcd(const QString& path)
 {
     Edit2Acd();
-    Acd saved = m_acd;
-    applyTitleRule(saved);
-    // A character the file cannot hold is a failed save, not a silent substitute.
-    const std::optional<QByteArray> bytes = formatAcd(saved);
-    const AcdWriteResult result = bytes ? writeAcdFile(path, *bytes, *m_platform.fileSystem) : AcdWriteResult{};
-    // The blank title takes the sender name once the file has been created,
-    // and keeps it even when writing then fails; a save that never got a file
-    // leaves it blank, so a later save takes the name as it is then.
-    if (result.created)
-        m_acd.Title = saved.Title;
-    if (!result)
+    if (!saveAcdFile(path, m_acd, *m_platform.fileSystem))
         m_platform.messageBox->error(this, WriteFailure, WriteFailureTitle);
 }
 
 void FormSupport::LoadAcd(const QString& path)
 {
-    const std::optional<QByteArray> bytes = readAcdFileBytes(path);
-    if (!bytes) {
-        m_platform.messageBox->error(this, ReadFailure, ReadFailureTitle);
-        return;
-    }
-    // An out-of-range number leaves the record partly loaded; the window
+    // A file that fails half way leaves the record partly loaded; the window
     // keeps showing the previous account until the next save copies it back.
-    if (!readAcdInto(*bytes, m_acd)) {
+    if (!loadAcdFile(path, m_acd)) {
         m_platform.messageBox->error(this, ReadFailure, ReadFailureTitle);
         return;
     }
@@ -487,17 +388,6 @@ void FormSupport::mnu_file_fdsave_Click()
 void FormSupport::showNoRemovableDisk()
 {
     m_platform.messageBox->error(this, NoRemovableDisk, NoRemovableDiskTitle);
-}
-
-void FormSupport::setHint(QLabel* hint, const QString& text)
-{
-    hint->setText(text);
-    showLabelWhole(hint);
-    // A screen reader reading the field finds the hint it now shows.
-    for (const Field& field : fields) {
-        if (field.hint == hint)
-            field.edit->setAccessibleDescription(text);
-    }
 }
 
 void FormSupport::Sanko()
@@ -542,17 +432,6 @@ void FormSupport::Command2_Click()
     returnFromDialog();
 }
 
-void FormSupport::openPage(std::unique_ptr<Browser>& slot, const QString& url)
-{
-    std::unique_ptr<Browser> browser = m_platform.browserFactory();
-    if (!browser)
-        return;
-    slot = std::move(browser);
-    if (!slot->Navigate2(url))
-        return;
-    slot->setVisible(true);
-}
-
 void FormSupport::HpOpen()
 {
     if (Combo2->currentIndex() < 0)
@@ -560,7 +439,7 @@ void FormSupport::HpOpen()
     const std::optional<int> provider = providerByDisplayName(Combo2->currentText());
     if (!provider)
         return;
-    openPage(m_hpBrowser, providerTable()[*provider].HomePageUrl);
+    m_hpPage.open(providerTable()[*provider].HomePageUrl);
 }
 
 void FormSupport::Command3_Click()
@@ -595,12 +474,12 @@ void FormSupport::Command4_Click()
 
 void FormSupport::mnu_help_web1_Click()
 {
-    openPage(m_web1Browser, WebPages::ProductPageUrl);
+    m_web1Page.open(WebPages::ProductPageUrl);
 }
 
 void FormSupport::mnu_help_web2_Click()
 {
-    openPage(m_web2Browser, WebPages::SupportPageUrl);
+    m_web2Page.open(WebPages::SupportPageUrl);
 }
 
 void FormSupport::mnu_help_ver_Click()

@@ -1,12 +1,13 @@
 #pragma once
 
+#include "app/BrowserCommand.h"
 #include "app/FormControls.h"
 
 #include <QMainWindow>
 #include <QString>
 #include <memory>
 
-class Browser;
+class FieldBehaviour;
 class FileCommands;
 class HelpPane;
 class PaneText;
@@ -45,7 +46,6 @@ public:
     void Acd2Editer();
     void Edit2Acd();
     void ComboDisp();
-    void ComboSet();
 
     // The account data file: saveAcd copies the fields into the record and
     // writes it to path; LoadAcd reads path into the record and the window.
@@ -104,13 +104,10 @@ protected:
 
 private:
     void attachHandlers();
-    void attachFieldHandlers(const Field& field);
     void attachButtonHandlers();
     void connectCommands();
 
     void fieldHelp(const Field& field);
-    void field_GotFocus(const Field& field);
-    void announceField(const Field& field);
     bool txtAddress_KeyPress(QKeyEvent* e);
     void list_GotFocus(QComboBox* list, const QString& title);
     void Combo1_GotFocus();
@@ -118,12 +115,7 @@ private:
     void announceGuide();
     bool Command4_KeyDown(QKeyEvent* e);
     bool Command4_KeyUp(QKeyEvent* e);
-    void captionLabel_Click(const Field& field);
-    void setHint(QLabel* hint, const QString& text);
     void showNoRemovableDisk();
-    // Creates a browser object into slot (the previous one is let go), sends
-    // it to url and shows it; any step that fails ends the command silently.
-    void openPage(std::unique_ptr<Browser>& slot, const QString& url);
     void returnFromDialog();
 
     Platform& m_platform;
@@ -131,11 +123,11 @@ private:
     Acd& m_acd;
     std::unique_ptr<FileCommands> m_fileCommands;
     std::unique_ptr<HelpPane> m_helpPane;
+    std::unique_ptr<FieldBehaviour> m_fieldBehaviour;
     std::unique_ptr<PaneText> m_guide;
     QString m_programFolder;
     bool m_centred = false;
-    // Each command keeps the browser it opened last, and only that one.
-    std::unique_ptr<Browser> m_hpBrowser;
-    std::unique_ptr<Browser> m_web1Browser;
-    std::unique_ptr<Browser> m_web2Browser;
+    BrowserCommand m_hpPage;
+    BrowserCommand m_web1Page;
+    BrowserCommand m_web2Page;
 };
