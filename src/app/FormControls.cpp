@@ -87,6 +87,20 @@ CommandButton* button(QWidget* parent, const char* name, const QString& caption,
     return b;
 }
 
+QLabel* rowLabel(QWidget* parent, const char* name, const QString& text, const QRect& geometry, const QFont& font)
+{
+    auto* label = makeLabel<QLabel>(parent, name, text, geometry);
+    label->setFont(font);
+    return label;
+}
+
+CommandButton* rowButton(QWidget* parent, const char* name, const QString& caption, const QRect& geometry)
+{
+    CommandButton* b = button(parent, name, caption, geometry);
+    b->setFont(captionFont());
+    return b;
+}
+
 ProviderList* providerList(QWidget* parent, const char* name, const QRect& geometry)
 {
     auto* list = place(new ProviderList(parent), name, geometry);
@@ -104,6 +118,31 @@ TextPane* textPane(QWidget* parent, const char* name, const QRect& geometry)
 }
 
 } // namespace
+
+// The six fields in keyboard order, each with its caption, box and hint as
+// the layout places them, and what it says of itself and shows as help.
+const FormControls::FieldDesign FormControls::FieldDesigns[6] = {
+    {"Name", &FormControls::lblName0, &FormControls::txtName, &FormControls::lblName, u"差出人の名前",
+     {360, 465, 1170, 195}, {2340, 420, 4455, 285}, u"メールを受け取る人に、この名前を通知します",
+     {2340, 240, 3465, 180}, u"差出人の名前は", txtNameHelpText},
+    {"Address", &FormControls::lblAddress0, &FormControls::txtAddress, &FormControls::lblAddress, u"メールアドレス",
+     {360, 1005, 1170, 195}, {2340, 960, 3675, 285}, u"完全なメールアドレスを記述します", {2340, 780, 2610, 180},
+     u"メールアドレスは", txtAddressHelpText},
+    {"POP", &FormControls::lblPOP0, &FormControls::txtPOP, &FormControls::lblPOP, u"POPサーバー(受信)",
+     {360, 465, 1635, 195}, {2340, 420, 4455, 285}, u"メールを受信するときに接続するアドレス",
+     {2340, 240, 3075, 180}, u"ポップ受信サーバーは", txtPOPHelpText},
+    // This row was laid out hint first; the order controls are made in is
+    // the order a screen reader walks them.
+    {"SMTP", &FormControls::lblSMTP0, &FormControls::txtSMTP, &FormControls::lblSMTP, u"SMTPサーバー(送信)",
+     {360, 1005, 1770, 195}, {2340, 960, 4455, 285}, u"メールを送信するときに接続するアドレス",
+     {2340, 780, 3075, 180}, u"SMTP送信サーバーは", txtSMTPHelpText, true},
+    {"ID", &FormControls::lblID0, &FormControls::txtID, &FormControls::lblID, u"メールID(アカウント)",
+     {360, 1545, 1590, 195}, {2340, 1500, 4455, 285}, u"受信時(POPサーバ)のログインユーザ名 [アカウント名]",
+     {2340, 1320, 4155, 180}, u"メールIDまたは、ポップアカウントは", txtIDHelpText},
+    {"PW", &FormControls::lblPW0, &FormControls::txtPW, &FormControls::lblPW, u"メールパスワード",
+     {360, 2085, 1380, 195}, {2340, 2040, 4455, 285}, u"受信時(POPサーバ)のログインパスワード",
+     {2340, 1860, 3135, 180}, u"メールパスワードは", txtPWHelpText},
+};
 
 void FormControls::createControls(QMainWindow* window)
 {
@@ -140,15 +179,8 @@ void FormControls::createSenderFrame(QWidget* client)
 {
     Frame1 = place(new FrameBox(QStringLiteral("差出人情報(&F)"), false, client), "Frame1",
                    twipsRect(180, 120, 7215, 1455));
-    lblName0 = captionLabel(Frame1, "lblName0", QStringLiteral("差出人の名前"), twipsRect(360, 465, 1170, 195));
-    txtName = entryField(Frame1, "txtName", twipsRect(2340, 420, 4455, 285));
-    lblName = hintLabel(Frame1, "lblName", QStringLiteral("メールを受け取る人に、この名前を通知します"),
-                        twipsRect(2340, 240, 3465, 180));
-    lblAddress0 =
-        captionLabel(Frame1, "lblAddress0", QStringLiteral("メールアドレス"), twipsRect(360, 1005, 1170, 195));
-    txtAddress = entryField(Frame1, "txtAddress", twipsRect(2340, 960, 3675, 285));
-    lblAddress = hintLabel(Frame1, "lblAddress", QStringLiteral("完全なメールアドレスを記述します"),
-                           twipsRect(2340, 780, 2610, 180));
+    fields[0] = createField(Frame1, FieldDesigns[0]);
+    fields[1] = createField(Frame1, FieldDesigns[1]);
     Command4 = button(Frame1, "Command4", QStringLiteral("↓自動"), twipsRect(6060, 945, 735, 315));
     Frame1->setFocusTarget(txtName);
 
@@ -162,35 +194,40 @@ void FormControls::createServerFrame(QWidget* client)
 {
     Frame2 = place(new FrameBox(QStringLiteral("サーバー情報(&S)"), true, client), "Frame2",
                    twipsRect(180, 1680, 7215, 2535));
-    lblPOP0 = captionLabel(Frame2, "lblPOP0", QStringLiteral("POPサーバー(受信)"), twipsRect(360, 465, 1635, 195));
-    txtPOP = entryField(Frame2, "txtPOP", twipsRect(2340, 420, 4455, 285));
-    lblPOP = hintLabel(Frame2, "lblPOP", QStringLiteral("メールを受信するときに接続するアドレス"),
-                       twipsRect(2340, 240, 3075, 180));
-    lblSMTP0 =
-        captionLabel(Frame2, "lblSMTP0", QStringLiteral("SMTPサーバー(送信)"), twipsRect(360, 1005, 1770, 195));
-    lblSMTP = hintLabel(Frame2, "lblSMTP", QStringLiteral("メールを送信するときに接続するアドレス"),
-                        twipsRect(2340, 780, 3075, 180));
-    txtSMTP = entryField(Frame2, "txtSMTP", twipsRect(2340, 960, 4455, 285));
-    lblID0 = captionLabel(Frame2, "lblID0", QStringLiteral("メールID(アカウント)"), twipsRect(360, 1545, 1590, 195));
-    txtID = entryField(Frame2, "txtID", twipsRect(2340, 1500, 4455, 285));
-    lblID = hintLabel(Frame2, "lblID", QStringLiteral("受信時(POPサーバ)のログインユーザ名 [アカウント名]"),
-                      twipsRect(2340, 1320, 4155, 180));
-    lblPW0 = captionLabel(Frame2, "lblPW0", QStringLiteral("メールパスワード"), twipsRect(360, 2085, 1380, 195));
+    for (std::size_t i = 2; i < fields.size(); ++i)
+        fields[i] = createField(Frame2, FieldDesigns[i]);
     // In clear: whoever sets the account up for someone else must see what they typed.
-    txtPW = entryField(Frame2, "txtPW", twipsRect(2340, 2040, 4455, 285));
     txtPW->setEchoMode(QLineEdit::Normal);
-    lblPW = hintLabel(Frame2, "lblPW", QStringLiteral("受信時(POPサーバ)のログインパスワード"),
-                      twipsRect(2340, 1860, 3135, 180));
     Frame2->setFocusTarget(txtPOP);
+}
 
-    fields = {{
-        {txtName, lblName0, lblName, QStringLiteral("差出人の名前は"), txtNameHelpText},
-        {txtAddress, lblAddress0, lblAddress, QStringLiteral("メールアドレスは"), txtAddressHelpText},
-        {txtPOP, lblPOP0, lblPOP, QStringLiteral("ポップ受信サーバーは"), txtPOPHelpText},
-        {txtSMTP, lblSMTP0, lblSMTP, QStringLiteral("SMTP送信サーバーは"), txtSMTPHelpText},
-        {txtID, lblID0, lblID, QStringLiteral("メールIDまたは、ポップアカウントは"), txtIDHelpText},
-        {txtPW, lblPW0, lblPW, QStringLiteral("メールパスワードは"), txtPWHelpText},
-    }};
+// A field's controls are named after it: lblName0 its caption, txtName its
+// box, lblName its hint.
+FormControls::Field FormControls::createField(QWidget* frame, const FieldDesign& design)
+{
+    const QString name = QString::fromLatin1(design.name);
+    const QByteArray captionName = "lbl" + name.toLatin1() + "0";
+    const QByteArray editName = "txt" + name.toLatin1();
+    const QByteArray hintName = "lbl" + name.toLatin1();
+
+    Field field;
+    field.caption = captionLabel(frame, captionName.constData(), QString::fromUtf16(design.caption),
+                                 fromTwips(design.captionTwips));
+    const auto createHint = [&] {
+        field.hint = hintLabel(frame, hintName.constData(), QString::fromUtf16(design.hint),
+                               fromTwips(design.hintTwips));
+    };
+    if (design.hintFirst)
+        createHint();
+    field.edit = entryField(frame, editName.constData(), fromTwips(design.editTwips));
+    if (!design.hintFirst)
+        createHint();
+    field.spokenLabel = QString::fromUtf16(design.spokenLabel);
+    field.helpText = design.helpText;
+    this->*design.captionMember = field.caption;
+    this->*design.editMember = field.edit;
+    this->*design.hintMember = field.hint;
+    return field;
 }
 
 void FormControls::createProviderRows(QWidget* client)
@@ -206,23 +243,18 @@ void FormControls::createProviderRows(QWidget* client)
     Label1->setFont(designFont(PGothicFamily, 11.25, true));
     setTextColour(Label1, Label1->palette().color(QPalette::Highlight));
 
-    Label18 = makeLabel<QLabel>(client, "Label18", QStringLiteral("設定例を知りたいときは→"),
-                                twipsRect(240, 5340, 2175, 180));
-    Label18->setFont(designFont(PGothicFamily, 9, true));
+    // Each provider row reads as a sentence: "…→ [list] の設定を [button]".
+    Label18 = rowLabel(client, "Label18", QStringLiteral("設定例を知りたいときは→"), twipsRect(240, 5340, 2175, 180),
+                       designFont(PGothicFamily, 9, true));
     Combo1 = providerList(client, "Combo1", twipsRect(2580, 5280, 2115, 315));
-    Label8 = makeLabel<QLabel>(client, "Label8", QStringLiteral("の設定を"), twipsRect(4800, 5340, 735, 195));
-    Label8->setFont(captionFont());
-    Command1 = button(client, "Command1", QStringLiteral("参考に読み込む"), twipsRect(5640, 5280, 1695, 315));
-    Command1->setFont(captionFont());
+    Label8 = rowLabel(client, "Label8", QStringLiteral("の設定を"), twipsRect(4800, 5340, 735, 195), captionFont());
+    Command1 = rowButton(client, "Command1", QStringLiteral("参考に読み込む"), twipsRect(5640, 5280, 1695, 315));
 
-    Label15 = makeLabel<QLabel>(client, "Label15", QStringLiteral("プロバイダのホームページ"),
-                                twipsRect(240, 5760, 2220, 180));
-    Label15->setFont(designFont(PGothicFamily, 9, true));
+    Label15 = rowLabel(client, "Label15", QStringLiteral("プロバイダのホームページ"), twipsRect(240, 5760, 2220, 180),
+                       designFont(PGothicFamily, 9, true));
     Combo2 = providerList(client, "Combo2", twipsRect(2580, 5700, 2115, 315));
-    Label16 = makeLabel<QLabel>(client, "Label16", QStringLiteral("のHPを"), twipsRect(4800, 5760, 585, 195));
-    Label16->setFont(captionFont());
-    Command3 = button(client, "Command3", QStringLiteral("IEで参照する"), twipsRect(5640, 5700, 1695, 315));
-    Command3->setFont(captionFont());
+    Label16 = rowLabel(client, "Label16", QStringLiteral("のHPを"), twipsRect(4800, 5760, 585, 195), captionFont());
+    Command3 = rowButton(client, "Command3", QStringLiteral("IEで参照する"), twipsRect(5640, 5700, 1695, 315));
 
     buttons = {{
         {Command4, QStringLiteral("アドレスから自動的にサーバー情報を取り込む"),

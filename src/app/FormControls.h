@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRect>
 #include <QString>
 #include <array>
 
@@ -121,6 +122,25 @@ struct FormControls {
     QAction* mnu_help_ver = nullptr;
 
 private:
+    // One entry field as the layout gives it: caption, box and hint (their
+    // members, texts and places in twips) and its words.
+    struct FieldDesign {
+        const char* name;
+        ClickableLabel* FormControls::*captionMember;
+        EntryField* FormControls::*editMember;
+        QLabel* FormControls::*hintMember;
+        const char16_t* caption;
+        QRect captionTwips;
+        QRect editTwips;
+        const char16_t* hint;
+        QRect hintTwips;
+        const char16_t* spokenLabel;
+        QString (*helpText)();
+        bool hintFirst = false;
+    };
+    static const FieldDesign FieldDesigns[6];
+
+    Field createField(QWidget* frame, const FieldDesign& design);
     void createSenderFrame(QWidget* client);
     void createServerFrame(QWidget* client);
     void createProviderRows(QWidget* client);
