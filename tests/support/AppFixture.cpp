@@ -87,3 +87,10 @@ void AppFixture::settle()
     for (int i = 0; i < 3; ++i)
         QCoreApplication::processEvents();
 }
+
+void AppFixture::focusAndForget(QWidget* w)
+{
+    w->setFocus(Qt::OtherFocusReason);
+    QTRY_COMPARE(focusName(), w->objectName());
+    clearCalls();
+}

@@ -14,6 +14,7 @@
 #include <memory>
 
 class FormSupport;
+class QWidget;
 class Program;
 
 // The program as start-up builds it, with fakes for everything outside it: a
@@ -48,6 +49,9 @@ public:
     static void type(const QString& text);
     // Lets posted keystrokes and the events they cause run.
     static void settle();
+    // Puts the focus on w without going through the keyboard, waits until it
+    // is there, then forgets what that said.
+    void focusAndForget(QWidget* w);
 
     std::shared_ptr<RecordingSpeechObject::Log> log;
     std::shared_ptr<FakeMessageBox> messageBox;
