@@ -121,7 +121,7 @@ TextPane* textPane(QWidget* parent, const char* name, const QRect& geometry)
 
 // The six fields in keyboard order, each with its caption, box and hint as
 // the layout places them, and what it says of itself and shows as help.
-const FormControls::FieldDesign FormControls::FieldDesigns[6] = {
+const FormControls::FieldLayout FormControls::FieldLayouts[6] = {
     {"Name", &FormControls::lblName0, &FormControls::txtName, &FormControls::lblName, u"差出人の名前",
      {360, 465, 1170, 195}, {2340, 420, 4455, 285}, u"メールを受け取る人に、この名前を通知します",
      {2340, 240, 3465, 180}, u"差出人の名前は", txtNameHelpText},
@@ -179,8 +179,8 @@ void FormControls::createSenderFrame(QWidget* client)
 {
     Frame1 = place(new FrameBox(QStringLiteral("差出人情報(&F)"), false, client), "Frame1",
                    twipsRect(180, 120, 7215, 1455));
-    fields[0] = createField(Frame1, FieldDesigns[0]);
-    fields[1] = createField(Frame1, FieldDesigns[1]);
+    fields[0] = createField(Frame1, FieldLayouts[0]);
+    fields[1] = createField(Frame1, FieldLayouts[1]);
     Command4 = button(Frame1, "Command4", QStringLiteral("↓自動"), twipsRect(6060, 945, 735, 315));
     Frame1->setFocusTarget(txtName);
 
@@ -195,7 +195,7 @@ void FormControls::createServerFrame(QWidget* client)
     Frame2 = place(new FrameBox(QStringLiteral("サーバー情報(&S)"), true, client), "Frame2",
                    twipsRect(180, 1680, 7215, 2535));
     for (std::size_t i = 2; i < fields.size(); ++i)
-        fields[i] = createField(Frame2, FieldDesigns[i]);
+        fields[i] = createField(Frame2, FieldLayouts[i]);
     // In clear: whoever sets the account up for someone else must see what they typed.
     txtPW->setEchoMode(QLineEdit::Normal);
     Frame2->setFocusTarget(txtPOP);
@@ -203,30 +203,30 @@ void FormControls::createServerFrame(QWidget* client)
 
 // A field's controls are named after it: lblName0 its caption, txtName its
 // box, lblName its hint.
-FormControls::Field FormControls::createField(QWidget* frame, const FieldDesign& design)
+FormControls::Field FormControls::createField(QWidget* frame, const FieldLayout& layout)
 {
-    const QString name = QString::fromLatin1(design.name);
+    const QString name = QString::fromLatin1(layout.name);
     const QByteArray captionName = "lbl" + name.toLatin1() + "0";
     const QByteArray editName = "txt" + name.toLatin1();
     const QByteArray hintName = "lbl" + name.toLatin1();
 
     Field field;
-    field.caption = captionLabel(frame, captionName.constData(), QString::fromUtf16(design.caption),
-                                 fromTwips(design.captionTwips));
+    field.caption = captionLabel(frame, captionName.constData(), QString::fromUtf16(layout.caption),
+                                 fromTwips(layout.captionTwips));
     const auto createHint = [&] {
-        field.hint = hintLabel(frame, hintName.constData(), QString::fromUtf16(design.hint),
-                               fromTwips(design.hintTwips));
+        field.hint = hintLabel(frame, hintName.constData(), QString::fromUtf16(layout.hint),
+                               fromTwips(layout.hintTwips));
     };
-    if (design.hintFirst)
+    if (layout.hintFirst)
         createHint();
-    field.edit = entryField(frame, editName.constData(), fromTwips(design.editTwips));
-    if (!design.hintFirst)
+    field.edit = entryField(frame, editName.constData(), fromTwips(layout.editTwips));
+    if (!layout.hintFirst)
         createHint();
-    field.spokenLabel = QString::fromUtf16(design.spokenLabel);
-    field.helpText = design.helpText;
-    this->*design.captionMember = field.caption;
-    this->*design.editMember = field.edit;
-    this->*design.hintMember = field.hint;
+    field.spokenLabel = QString::fromUtf16(layout.spokenLabel);
+    field.helpText = layout.helpText;
+    this->*layout.captionMember = field.caption;
+    this->*layout.editMember = field.edit;
+    this->*layout.hintMember = field.hint;
     return field;
 }
 

@@ -124,7 +124,7 @@ struct FormControls {
 private:
     // One entry field as the layout gives it: caption, box and hint (their
     // members, texts and places in twips) and its words.
-    struct FieldDesign {
+    struct FieldLayout {
         const char* name;
         ClickableLabel* FormControls::*captionMember;
         EntryField* FormControls::*editMember;
@@ -138,9 +138,9 @@ private:
         QString (*helpText)();
         bool hintFirst = false;
     };
-    static const FieldDesign FieldDesigns[6];
+    static const FieldLayout FieldLayouts[6];
 
-    Field createField(QWidget* frame, const FieldDesign& design);
+    Field createField(QWidget* frame, const FieldLayout& layout);
     void createSenderFrame(QWidget* client);
     void createServerFrame(QWidget* client);
     void createProviderRows(QWidget* client);
