@@ -111,6 +111,7 @@ private:
 int main(int argc, char* argv[])
 {
     stamp("main_entered");
+    auto fontConfiguration = preloadFontConfiguration();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("vornix-support"));
     keepNoSettings();
@@ -121,6 +122,8 @@ int main(int argc, char* argv[])
     installFontSubstitutions();
     QApplication::setFont(QFont(PGothicFamily, 9));
     stamp("fonts");
+    fontConfiguration.wait();
+    stamp("font_configuration");
 
     Platform platform = createSystemPlatform();
     SpeechObjectFactory real = platform.speechFactory;

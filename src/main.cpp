@@ -7,6 +7,7 @@
 
 int main(int argc, char* argv[])
 {
+    auto fontConfiguration = preloadFontConfiguration();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("vornix-support"));
     keepNoSettings();
@@ -16,6 +17,7 @@ int main(int argc, char* argv[])
     // Every window and dialog of a Japanese desktop starts from this font
     // unless a control asks for another; the dialogs' captions are laid out for it.
     QApplication::setFont(QFont(PGothicFamily, 9));
+    fontConfiguration.wait();
 
     Program program(createSystemPlatform());
     if (!program.start())
