@@ -13,6 +13,13 @@ both see the same machine:
   rss_kb, bare_qt_rss_kb  VmRSS once start-up has settled
   bare_qt_empty_*     the same for one empty main window to its first expose
                       (not judged: the floor of any Qt window, drawing no text)
+  *_without_session_bus  the tool and the bare window once more with no D-Bus
+                      session bus at all (not judged; fewer runs)
+
+Both run inside a D-Bus session bus of their own, as on any desktop: Qt asks
+it whether a global menu bar is wanted. Without one, libdbus starts a bus
+through dbus-launch on every start, a cost no desktop user pays; the second,
+shorter series shows that case.
 and, inside one process each, the key-to-speech latency over 10,000 focus
 moves and the account-file reader at 1 MiB and 10 MiB.
 
@@ -46,8 +53,11 @@ TARGETS = (
 
 ORDER = ("startup_ms", "bare_qt_startup_ms", "startup_ratio", "rss_kb", "bare_qt_rss_kb", "rss_ratio",
          "key_to_speech_p50_us", "key_to_speech_p99_us", "acd_load_1mb_ms", "acd_load_10mb_ms",
-         # Not judged: the floor of a window that draws no text at all.
-         "bare_qt_empty_startup_ms", "bare_qt_empty_rss_kb")
+         # Not judged: the floor of a window that draws no text at all, and
+         # both start-ups with no session bus to talk to.
+         "bare_qt_empty_startup_ms", "bare_qt_empty_rss_kb",
+         "startup_ms_without_session_bus", "bare_qt_startup_ms_without_session_bus",
+         "startup_ratio_without_session_bus")
 
 
 class BenchError(Exception):
@@ -211,6 +221,25 @@ def start_xvfb(workdir):
     return proc, ":" + number.strip().decode()
 
 
+def start_session_bus():
+    """A private D-Bus session bus; answers (pid, address)."""
+    out = subprocess.run(["dbus-daemon", "--session", "--fork", "--nopidfile", "--print-address=1",
+                          "--print-pid=1"], stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
+                         stderr=subprocess.DEVNULL, timeout=15)
+    lines = out.stdout.decode(errors="replace").split()
+    if out.returncode != 0 or len(lines) < 2 or not lines[1].isdigit():
+        raise BenchError("dbus-daemon did not start a session bus")
+    return int(lines[1]), lines[0]
+
+
+def stop_pid(pid):
+    """SIGTERM to a daemon that forked away from us; it is no child to wait for."""
+    try:
+        os.kill(pid, signal.SIGTERM)
+    except ProcessLookupError:
+        pass
+
+
 def start_focus_helper(display, workdir):
     """The window manager's part in start-up: focus on map (focus_on_map.py)."""
     here = os.path.dirname(os.path.abspath(__file__))
@@ -230,7 +259,7 @@ def start_focus_helper(display, workdir):
 
 
 class Runner:
-    def __init__(self, build, workdir, display, daemon, settle):
+    def __init__(self, build, workdir, display, daemon, settle, session_bus):
         self.build = build
         self.workdir = workdir
         self.display = display
@@ -240,8 +269,16 @@ class Runner:
         for name in ("QT_QPA_PLATFORM", "WAYLAND_DISPLAY", "VX_BENCH_EXIT_AFTER_SHOWN", "VX_BENCH_BARE_EMPTY"):
             self.base_env.pop(name, None)
         self.base_env["DISPLAY"] = display
+        self.use_session_bus(session_bus)
         self.run_number = 0
         self.first_text = None
+
+    def use_session_bus(self, address):
+        """Later starts talk to the bus at address; None: no bus at all."""
+        if address:
+            self.base_env["DBUS_SESSION_BUS_ADDRESS"] = address
+        else:
+            self.base_env.pop("DBUS_SESSION_BUS_ADDRESS", None)
 
     def _env(self):
         env = dict(self.base_env)
@@ -336,6 +373,16 @@ class Runner:
             proc.stdout.close()
 
 
+def measure_pair(runner, i):
+    """One start of the tool and one of the bare window; which goes first
+    alternates, so that neither always follows the other's exit."""
+    if i % 2 == 0:
+        tool = runner.tool()
+        return tool, runner.bare()
+    bare = runner.bare()
+    return runner.tool(), bare
+
+
 def run_json(cmd, timeout, workdir):
     runtime = tempfile.mkdtemp(prefix="offscreen-", dir=workdir)
     env = dict(os.environ, QT_QPA_PLATFORM="offscreen", XDG_RUNTIME_DIR=runtime,
@@ -387,6 +434,7 @@ def main():
 
     workdir = tempfile.mkdtemp(prefix="vx-bench-")
     xvfb = daemon = focus = None
+    bus_pid = None
     results = {}
     try:
         xvfb, display = start_xvfb(workdir)
@@ -394,7 +442,8 @@ def main():
         # X server does not, and without it the tool has nothing to announce.
         focus = start_focus_helper(display, workdir)
         daemon = FakeSpeechDaemon(os.path.join(workdir, "speechd.sock"))
-        runner = Runner(build, workdir, display, daemon, args.settle)
+        bus_pid, bus_address = start_session_bus()
+        runner = Runner(build, workdir, display, daemon, args.settle, bus_address)
 
         # One start of each first, not counted: it fills the font and disk caches.
         runner.tool()
@@ -403,18 +452,12 @@ def main():
         MEMORY_DETAIL.clear()
         tool_runs, bare_runs, empty_runs = [], [], []
         for i in range(args.runs):
-            # Which of the pair goes first alternates too, so neither always
-            # follows the other's exit.
-            if i % 2 == 0:
-                tool_runs.append(runner.tool())
-                bare_runs.append(runner.bare())
-            else:
-                bare_runs.append(runner.bare())
-                tool_runs.append(runner.tool())
+            tool, bare = measure_pair(runner, i)
+            tool_runs.append(tool)
+            bare_runs.append(bare)
             empty_runs.append(runner.bare(empty=True))
             print("run %2d/%d: tool %6.1f ms %6d kB   bare %6.1f ms %6d kB   ratio %.2f   empty %6.1f ms %6d kB"
-                  % ((i + 1, args.runs) + tool_runs[-1] + bare_runs[-1] + (tool_runs[-1][0] / bare_runs[-1][0],)
-                     + empty_runs[-1]), flush=True)
+                  % ((i + 1, args.runs) + tool + bare + (tool[0] / bare[0],) + empty_runs[-1]), flush=True)
         stage_runs = [runner.stages() for _ in range(max(3, args.runs // 3))]
         print("first thing the tool said, every run: %r" % runner.first_text)
 
@@ -429,6 +472,21 @@ def main():
         pair_ratios = sorted(t / b for (t, _), (b, _) in zip(tool_runs, bare_runs))
         print("startup ratio of each pair: min %.2f, quartiles %.2f / %.2f / %.2f, max %.2f"
               % (pair_ratios[0], *statistics.quantiles(pair_ratios, n=4), pair_ratios[-1]))
+
+        # The same pairing on a machine with no session bus: libdbus then
+        # starts one through dbus-launch for each program that asks.
+        judged_memory = {name: list(rows) for name, rows in MEMORY_DETAIL.items()}
+        runner.use_session_bus(None)
+        runner.tool()
+        runner.bare()
+        lone = [measure_pair(runner, i) for i in range(max(4, args.runs // 3))]
+        results["startup_ms_without_session_bus"] = statistics.median(t[0] for t, _ in lone)
+        results["bare_qt_startup_ms_without_session_bus"] = statistics.median(b[0] for _, b in lone)
+        results["startup_ratio_without_session_bus"] = (results["startup_ms_without_session_bus"]
+                                                        / results["bare_qt_startup_ms_without_session_bus"])
+        # The memory notes stay those of the judged series.
+        MEMORY_DETAIL.clear()
+        MEMORY_DETAIL.update(judged_memory)
     except BenchError as e:
         print("bench: %s (logs kept in %s)" % (e, workdir), file=sys.stderr)
         return 1
@@ -439,6 +497,8 @@ def main():
         if focus:
             focus.stdout.close()
         stop(xvfb)
+        if bus_pid:
+            stop_pid(bus_pid)
 
     try:
         key = run_json([os.path.join(build, "bench", "key_to_speech_bench"), "10000"], 300, workdir)

@@ -119,11 +119,11 @@ int main(int argc, char* argv[])
     stamp("qapplication");
     installJapaneseTranslation(app);
     stamp("translation");
+    fontConfiguration.wait();
+    stamp("font_configuration");
     installFontSubstitutions();
     QApplication::setFont(QFont(PGothicFamily, 9));
     stamp("fonts");
-    fontConfiguration.wait();
-    stamp("font_configuration");
 
     Platform platform = createSystemPlatform();
     SpeechObjectFactory real = platform.speechFactory;

@@ -13,11 +13,11 @@ int main(int argc, char* argv[])
     keepNoSettings();
     disableCrashDumps();
     installJapaneseTranslation(app);
+    fontConfiguration.wait();
     installFontSubstitutions();
     // Every window and dialog of a Japanese desktop starts from this font
     // unless a control asks for another; the dialogs' captions are laid out for it.
     QApplication::setFont(QFont(PGothicFamily, 9));
-    fontConfiguration.wait();
 
     Program program(createSystemPlatform());
     if (!program.start())

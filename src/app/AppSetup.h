@@ -10,6 +10,7 @@ inline const QString PGothicFamily = QStringLiteral("ＭＳ Ｐゴシック");
 
 // Maps the Windows font names onto installed Japanese fonts: fixed-pitch for
 // the entry fields, proportional for the rest; the first installed one wins.
+// Needs the application object: it reads the installed fonts.
 void installFontSubstitutions();
 
 // Qt's own texts (message-box buttons, file dialogs) in Japanese whatever the
