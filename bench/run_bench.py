@@ -399,16 +399,16 @@ def run_json(cmd, timeout, workdir):
 
 
 def table(results):
-    lines = ["", "%-26s %14s   %-26s %s" % ("figure", "value", "target", "where we stand")]
+    lines = ["", "%-40s %10s   %-26s %s" % ("figure", "value", "target", "where we stand")]
     verdicts = {name: (judge(results), limit) for name, judge, limit in TARGETS}
     for name in ORDER:
         value = results[name]
         text = "%.0f" % value if name.endswith("_kb") else "%.3f" % value if "ratio" in name else "%.2f" % value
         if name in verdicts:
             ok, limit = verdicts[name]
-            lines.append("%-26s %14s   %-26s %s" % (name, text, limit, "met" if ok else "MISSED"))
+            lines.append("%-40s %10s   %-26s %s" % (name, text, limit, "met" if ok else "MISSED"))
         else:
-            lines.append("%-26s %14s" % (name, text))
+            lines.append("%-40s %10s" % (name, text))
     return "\n".join(lines)
 
 
