@@ -53,12 +53,12 @@ bool socketAddress(const QByteArray& path, sockaddr_un* address)
     return true;
 }
 
-// Blocking calls on the descriptor give up after ms (at least one).
-void setTimeouts(int fd, int ms)
+// A blocking connect or send on the descriptor gives up after ms; zero
+// would mean never, so it is at least one.
+void setSendLimit(int fd, int ms)
 {
-    const timeval limit{ms / 1000, suseconds_t((ms % 1000) * 1000 + (ms > 0 ? 0 : 1000))};
+    const timeval limit{ms / 1000, suseconds_t(ms > 0 ? (ms % 1000) * 1000 : 1000)};
     ::setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &limit, sizeof limit);
-    ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit);
 }
 
 // One attempt to hand the activate line to a listening primary. False when
@@ -72,7 +72,7 @@ bool sendActivate(const QByteArray& path, const QDeadlineTimer& deadline)
     if (fd < 0)
         return false;
     // A connect to a full queue waits for room, as long as the send limit allows.
-    setTimeouts(fd, stepMs(deadline));
+    setSendLimit(fd, stepMs(deadline));
     int rc;
     do {
         rc = ::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address);
@@ -84,7 +84,7 @@ bool sendActivate(const QByteArray& path, const QDeadlineTimer& deadline)
     const char* rest = LocalSingleInstance::ActivateMessage;
     size_t left = sizeof(LocalSingleInstance::ActivateMessage) - 1;
     while (left > 0) {
-        setTimeouts(fd, stepMs(deadline));
+        setSendLimit(fd, stepMs(deadline));
         const ssize_t n = ::send(fd, rest, left, MSG_NOSIGNAL);
         if (n < 0 && errno == EINTR)
             continue;
