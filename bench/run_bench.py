@@ -181,21 +181,23 @@ def stop(proc, grace=2.0):
             continue
 
 
-MEMORY_DETAIL = {}  # program -> [(RssAnon, RssFile), ...]; only for the notes
+MEMORY_DETAIL = {}  # program -> [(RssAnon, RssFile, RssShmem), ...]; only for the notes
 
 
 def vm_rss_kb(pid, program):
-    """VmRSS of pid; notes RssAnon and RssFile (file pages: libraries, fonts,
-    shared with other processes and reclaimable) on the side."""
+    """VmRSS of pid; notes RssAnon, RssFile (file pages: libraries, fonts,
+    shared with other processes and reclaimable) and RssShmem (the window's
+    image shared with the X server) on the side."""
     fields = {}
     with open("/proc/%d/status" % pid, encoding="ascii", errors="replace") as f:
         for line in f:
             name, _, value = line.partition(":")
-            if name in ("VmRSS", "RssAnon", "RssFile"):
+            if name in ("VmRSS", "RssAnon", "RssFile", "RssShmem"):
                 fields[name] = int(value.split()[0])
     if "VmRSS" not in fields:
         raise BenchError("no VmRSS for pid %d" % pid)
-    MEMORY_DETAIL.setdefault(program, []).append((fields.get("RssAnon", 0), fields.get("RssFile", 0)))
+    MEMORY_DETAIL.setdefault(program, []).append(
+        (fields.get("RssAnon", 0), fields.get("RssFile", 0), fields.get("RssShmem", 0)))
     return fields["VmRSS"]
 
 
@@ -422,7 +424,7 @@ def main():
     args = parser.parse_args()
     build = os.path.abspath(args.build)
 
-    for tool in ("Xvfb",):
+    for tool in ("Xvfb", "dbus-daemon"):
         if shutil.which(tool) is None:
             print("bench: %s is not installed" % tool, file=sys.stderr)
             return 2
@@ -524,12 +526,13 @@ def main():
         at = statistics.median(run[stage] for run in stage_runs)
         print("  %-22s %8.2f  (+%.2f)" % (stage, at, at - previous))
         previous = at
-    print("\nresident memory, median kB: anonymous + file-backed (libraries, fonts)")
+    print("\nresident memory, median kB: anonymous + file-backed (libraries, fonts)"
+          " + shared with the X server (the window's image)")
     for program in ("tool", "bare", "empty"):
         rows = MEMORY_DETAIL.get(program, [])
         if rows:
-            print("  %-10s %7d + %7d" % (program, statistics.median(a for a, _ in rows),
-                                       statistics.median(f for _, f in rows)))
+            print("  %-10s %7d + %7d + %5d" % ((program,) + tuple(statistics.median(r[i] for r in rows)
+                                                                 for i in range(3))))
     print("\nmedians of %d runs each; written to %s" % (args.runs, out_path))
     shutil.rmtree(workdir, ignore_errors=True)
     return 0
