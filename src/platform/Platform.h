@@ -10,6 +10,7 @@
 #include "platform/SpeechObject.h"
 #include "platform/StandardFileDialog.h"
 
+#include <future>
 #include <memory>
 
 // Everything outside the program, in one place. Start-up fills it with the
@@ -32,3 +33,8 @@ Platform createSystemPlatform();
 // The account's password lives in the process's memory: a crash must not
 // write it into a core file.
 void disableCrashDumps();
+
+// Reads the system's font configuration on a thread of its own, so that the
+// reading overlaps connecting to the display. Wait for the result before the
+// first text is measured: Qt would otherwise read the configuration again.
+std::future<void> preloadFontConfiguration();

@@ -10,6 +10,7 @@
 #include "platform/linux/SpeechDispatcherObject.h"
 #include "platform/linux/XdgOpenBrowser.h"
 
+#include <fontconfig/fontconfig.h>
 #include <sys/resource.h>
 
 Platform createSystemPlatform()
@@ -33,4 +34,11 @@ void disableCrashDumps()
 {
     const rlimit none{0, 0};
     setrlimit(RLIMIT_CORE, &none);
+}
+
+std::future<void> preloadFontConfiguration()
+{
+    // Qt's font database starts with this same call, which then finds the
+    // configuration loaded and returns at once.
+    return std::async(std::launch::async, [] { FcInit(); });
 }
