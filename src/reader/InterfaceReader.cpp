@@ -152,6 +152,8 @@ void InterfaceReader::listIndexChanged(int)
 
 QAbstractItemView* InterfaceReader::viewShowing(const QItemSelectionModel* selection) const
 {
+    if (!selection)
+        return nullptr;
     auto* focused = qobject_cast<QAbstractItemView*>(QApplication::focusWidget());
     if (focused && focused->selectionModel() == selection)
         return focused;
