@@ -6,6 +6,7 @@
 #include "platform/FileSystem.h"
 #include "platform/MessageBox.h"
 #include "platform/ModulePresence.h"
+#include "platform/ScreenReaderPresence.h"
 #include "platform/SingleInstance.h"
 #include "platform/SpeechObject.h"
 #include "platform/StandardFileDialog.h"
@@ -25,6 +26,9 @@ struct Platform {
     std::shared_ptr<ModulePresence> modulePresence;
     std::shared_ptr<FileSystem> fileSystem;
     std::shared_ptr<SingleInstance> singleInstance;
+    // Asked once at start; left empty (as in tests of the window alone), the
+    // program reads nothing beyond its own announcements.
+    std::shared_ptr<ScreenReaderPresence> screenReaderPresence;
 };
 
 // The real implementations of the operating system the program was built for.

@@ -1,6 +1,7 @@
 #include "platform/Platform.h"
 #include "platform/QtMessageBox.h"
 #include "platform/QtStandardFileDialog.h"
+#include "platform/linux/AtSpiScreenReaderPresence.h"
 #include "platform/linux/LinuxDriveTypes.h"
 #include "platform/linux/LocalSingleInstance.h"
 #include "platform/linux/NoFileDialogLibrary.h"
@@ -37,6 +38,7 @@ void tst_LinuxPlatform::everyServiceIsTheLinuxOne()
     QVERIFY(dynamic_cast<LinuxDriveTypes*>(platform.driveTypes.get()));
     QVERIFY(dynamic_cast<ProcessModulePresence*>(platform.modulePresence.get()));
     QVERIFY(dynamic_cast<PosixFileSystem*>(platform.fileSystem.get()));
+    QVERIFY(dynamic_cast<AtSpiScreenReaderPresence*>(platform.screenReaderPresence.get()));
 
     // One instance per user, in the user's own runtime folder.
     auto* instance = dynamic_cast<LocalSingleInstance*>(platform.singleInstance.get());

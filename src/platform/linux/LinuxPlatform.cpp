@@ -2,6 +2,7 @@
 
 #include "platform/QtMessageBox.h"
 #include "platform/QtStandardFileDialog.h"
+#include "platform/linux/AtSpiScreenReaderPresence.h"
 #include "platform/linux/LinuxDriveTypes.h"
 #include "platform/linux/LocalSingleInstance.h"
 #include "platform/linux/NoFileDialogLibrary.h"
@@ -27,6 +28,7 @@ Platform createSystemPlatform()
     platform.modulePresence = std::make_shared<ProcessModulePresence>();
     platform.fileSystem = std::make_shared<PosixFileSystem>();
     platform.singleInstance = std::make_shared<LocalSingleInstance>();
+    platform.screenReaderPresence = std::make_shared<AtSpiScreenReaderPresence>();
     return platform;
 }
 
