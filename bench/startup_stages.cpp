@@ -15,6 +15,7 @@
 #include "speech/SpeechChannel.h"
 
 #include <QApplication>
+#include <QFont>
 #include <QTimer>
 #include <QWindow>
 
@@ -110,13 +111,19 @@ private:
 int main(int argc, char* argv[])
 {
     stamp("main_entered");
+    auto fontConfiguration = preloadFontConfiguration();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("vornix-support"));
-    QApplication::setApplicationDisplayName(FormSupport::Title);
+    keepNoSettings();
+    disableCrashDumps();
     stamp("qapplication");
     installJapaneseTranslation(app);
     stamp("translation");
+    fontConfiguration.wait();
+    stamp("font_configuration");
     installFontSubstitutions();
+    QApplication::setFont(QFont(PGothicFamily, 9));
+    stamp("fonts");
 
     Platform platform = createSystemPlatform();
     SpeechObjectFactory real = platform.speechFactory;
@@ -147,6 +154,7 @@ int main(int argc, char* argv[])
     form.winId();
     form.windowHandle()->installEventFilter(&watcher);
     form.show();
+    form.activateWindow();
     stamp("shown");
     QTimer::singleShot(30000, &app, [] {
         std::fprintf(stderr, "startup_stages: nothing was spoken\n");

@@ -6,11 +6,13 @@
 
 int main(int argc, char* argv[])
 {
+    auto fontConfiguration = preloadFontConfiguration();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("vornix-support"));
     keepNoSettings();
     disableCrashDumps();
     installJapaneseTranslation(app);
+    fontConfiguration.wait();
     installFontSubstitutions();
     QApplication::setFont(applicationFont());
 

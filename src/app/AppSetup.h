@@ -9,6 +9,7 @@ class QCoreApplication;
 
 // Maps the Windows font names onto installed Japanese fonts: fixed-pitch for
 // the entry fields, proportional for the rest; the first installed one wins.
+// Needs the application object: it reads the installed fonts.
 void installFontSubstitutions();
 
 // Every window and dialog of a Japanese desktop starts from this font unless

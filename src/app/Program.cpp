@@ -1,6 +1,7 @@
 #include "app/Program.h"
 
 #include "app/FormSupport.h"
+#include "reader/InterfaceReader.h"
 
 #include <future>
 
@@ -23,6 +24,7 @@ bool Program::start()
         return false;
     }
     openSpeechEarly();
+    startReaderUnlessScreenReaderRuns();
     m_form = std::make_unique<FormSupport>(m_platform, m_speech, m_acd);
     m_form->Form_Load();
     FormSupport* form = m_form.get();
@@ -32,6 +34,15 @@ bool Program::start()
     // manager nothing would, and the first field would never announce itself.
     m_form->activateWindow();
     return true;
+}
+
+// A screen reader reads Qt's message boxes, file dialog and menus by itself;
+// without one nobody would, so the program does. Asked once, while the speech
+// connection opens.
+void Program::startReaderUnlessScreenReaderRuns()
+{
+    if (!m_platform.screenReaderPresence->isRunning())
+        m_reader = std::make_unique<InterfaceReader>(m_speech);
 }
 
 // Connecting to the speech service waits on another process for a few

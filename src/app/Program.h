@@ -7,6 +7,7 @@
 #include <memory>
 
 class FormSupport;
+class InterfaceReader;
 
 // The state that lives for the whole run (the account record, the speech
 // channel, the outside world) and the start-up that creates it in order.
@@ -24,14 +25,19 @@ public:
     bool start();
 
     FormSupport* window() const { return m_form.get(); }
+    // Reading Qt's boxes, dialogs and menus aloud, when no screen reader does.
+    bool readsInterface() const { return m_reader != nullptr; }
     SpeechChannel& speech() { return m_speech; }
     Acd& acd() { return m_acd; }
 
 private:
     void openSpeechEarly();
+    void startReaderUnlessScreenReaderRuns();
 
     Platform m_platform;
     SpeechChannel m_speech;
     Acd m_acd;
     std::unique_ptr<FormSupport> m_form;
+    // Goes before the window, so no event of the window's end reaches it.
+    std::unique_ptr<InterfaceReader> m_reader;
 };

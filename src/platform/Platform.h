@@ -7,12 +7,15 @@
 #include "platform/MessageBox.h"
 #include "platform/ModulePresence.h"
 #include "platform/NoFileDialogLibrary.h"
+#include "platform/NoScreenReaderPresence.h"
 #include "platform/NoSingleInstance.h"
+#include "platform/ScreenReaderPresence.h"
 #include "platform/SingleInstance.h"
 #include "platform/SpeechObject.h"
 #include "platform/StandardFileDialog.h"
 
 #include <QStringList>
+#include <future>
 #include <memory>
 
 // Everything outside the program, in one place. Start-up fills it with the
@@ -26,7 +29,9 @@
 //    and the program uses it like any other, never asking: no speech object
 //    (the program works silently), no accessible file-dialog library (the
 //    standard dialog asks), no browser (the web page commands do nothing),
-//    no single-instance service (every start opens its own window).
+//    no single-instance service (every start opens its own window), nothing
+//    to ask about a screen reader (the program reads nothing beyond its own
+//    announcements).
 struct Platform {
     // Required.
     std::shared_ptr<MessageBox> messageBox;
@@ -41,6 +46,8 @@ struct Platform {
     std::shared_ptr<FileDialogLibrary> fileDialogLibrary = std::make_shared<NoFileDialogLibrary>();
     BrowserFactory browserFactory = [] { return std::unique_ptr<Browser>(); };
     std::shared_ptr<SingleInstance> singleInstance = std::make_shared<NoSingleInstance>();
+    // Asked once at start.
+    std::shared_ptr<ScreenReaderPresence> screenReaderPresence = std::make_shared<NoScreenReaderPresence>();
 
     // The names of the required services that are missing; empty when the
     // platform is complete.
@@ -53,3 +60,8 @@ Platform createSystemPlatform();
 // The account's password lives in the process's memory: a crash must not
 // write it into a core file.
 void disableCrashDumps();
+
+// Reads the system's font configuration on a thread of its own, so that the
+// reading overlaps connecting to the display. Wait for the result before the
+// first text is measured: Qt would otherwise read the configuration again.
+std::future<void> preloadFontConfiguration();

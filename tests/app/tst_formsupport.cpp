@@ -2,6 +2,7 @@
 // access keys and the window's own commands.
 
 #include "AppFixture.h"
+#include "FakeScreenReaderPresence.h"
 #include "app/AppSetup.h"
 #include "app/ClickableLabel.h"
 #include "app/FormSupport.h"
@@ -78,6 +79,7 @@ private slots:
     void startUpState();
     void formLoadOrder();
     void startsSilentWithoutSpeechObject();
+    void readsQtsWindowsOnlyWithoutScreenReader();
     void secondStartHandsOver();
     void activationBringsWindowToFront();
 
@@ -183,6 +185,32 @@ void tst_FormSupport::startsSilentWithoutSpeechObject()
     QTRY_COMPARE(AppFixture::focusName(), u"txtAddress"_s);
     QVERIFY(m_app->calls().isEmpty());
     QVERIFY(!m_app->program().speech().VoiceEnabled());
+}
+
+void tst_FormSupport::readsQtsWindowsOnlyWithoutScreenReader()
+{
+    for (const bool screenReader : {true, false}) {
+        m_app = std::make_unique<AppFixture>();
+        auto presence = std::make_shared<FakeScreenReaderPresence>(screenReader);
+        m_app->platform.screenReaderPresence = presence;
+        QVERIFY(m_app->start());
+        QCOMPARE(presence->asked, 1);
+        QCOMPARE(m_app->program().readsInterface(), !screenReader);
+        // The window's own words are the same either way; a provider the user
+        // chooses is read only by the program's reader.
+        f = &m_app->form();
+        f->Combo1->setFocus(Qt::TabFocusReason);
+        QTRY_COMPARE(AppFixture::focusName(), u"Combo1"_s);
+        m_app->clearCalls();
+        AppFixture::key(Qt::Key_Down);
+        AppFixture::settle();
+        AppFixture::key(Qt::Key_Tab);
+        QTRY_COMPARE(AppFixture::focusName(), u"Command1"_s);
+        QStringList expected{u"Interrupt"_s, u"Speak:参考に読み込むのプッシュボタン"_s + Sep + u"Enterは参照 Tabは次へ"_s};
+        if (!screenReader)
+            expected = QStringList{u"Interrupt"_s, u"Speak:@nifty(富士通)"_s} + expected;
+        QTRY_COMPARE(m_app->calls(), expected);
+    }
 }
 
 void tst_FormSupport::secondStartHandsOver()

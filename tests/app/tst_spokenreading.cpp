@@ -10,10 +10,17 @@
 #include "providers/ServerDerivation.h"
 #include "platform/Cp932Codec.h"
 #include "platform/KanaReading.h"
+#include "reader/ReaderWords.h"
+#include "reader/WidgetWords.h"
+#include "app/AppSetup.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QFileDialog>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QTemporaryDir>
 #include <QLineEdit>
 #include <QProcess>
 #include <QRandomGenerator>
@@ -91,6 +98,7 @@ private slots:
 private:
     static QStringList cp932Characters();
     QStringList walkTheWindows();
+    static QStringList readerTexts(FormSupport& f);
     static QStringList typicalValues();
 
     std::unique_ptr<KanaReading> m_reading;
@@ -174,12 +182,63 @@ QStringList tst_SpokenReading::walkTheWindows()
     f.mnu_help_ver_Click();
     AppFixture::settle();
 
+    // The boxes the program can show: without a screen reader, the program
+    // reads them aloud itself.
+    f.Command5_Click();
+    app.standardDialog->answers = {u"/nonexistent/missing.acd"_s};
+    f.mnu_file_open_Click();
+    app.driveTypes->driveList.clear();
+    f.mnu_file_fdopen_Click();
+    app.fileSystem->failCall(FaultyFileSystem::Step::Create, 1);
+    app.standardDialog->answers = {QDir::temp().filePath(u"vx-spoken-never-written.acd"_s)};
+    f.mnu_file_save_Click();
+
     QStringList spoken;
     for (const QString& call : app.calls()) {
         if (call.startsWith(u"Speak:"_s))
             spoken << call.mid(6);
     }
-    return spoken;
+    for (const FakeMessageBox::Shown& box : std::as_const(app.messageBox->shown))
+        spoken << box.title << box.text;
+    return spoken + readerTexts(f);
+}
+
+// What the program's reader says beyond the windows' own words: the menus,
+// and the words of Qt's boxes and file dialog in Qt's Japanese translation.
+QStringList tst_SpokenReading::readerTexts(FormSupport& f)
+{
+    installJapaneseTranslation(*qApp);
+    QStringList texts;
+    const auto menus = f.menuBar()->actions();
+    for (QAction* menu : menus) {
+        texts << WidgetWords::action(menu);
+        const auto entries = menu->menu()->actions();
+        for (QAction* entry : entries) {
+            if (!entry->isSeparator())
+                texts << WidgetWords::action(entry);
+        }
+    }
+    QMessageBox box(QMessageBox::Warning, u"t"_s, u"t"_s,
+                    QMessageBox::Yes | QMessageBox::No | QMessageBox::Ok | QMessageBox::Cancel);
+    const auto buttons = box.buttons();
+    for (QAbstractButton* button : buttons)
+        texts << WidgetWords::control(button);
+
+    QTemporaryDir folder;
+    for (const auto mode : {QFileDialog::AcceptOpen, QFileDialog::AcceptSave}) {
+        QFileDialog dialog(nullptr, u"t"_s, folder.path());
+        dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+        dialog.setAcceptMode(mode);
+        dialog.setNameFilters({u"VORNIXアカウントデータ (*.acd)"_s});
+        const auto controls = dialog.findChildren<QWidget*>();
+        for (QWidget* control : controls) {
+            if (control->focusPolicy() & Qt::TabFocus)
+                texts << WidgetWords::control(control);
+        }
+    }
+    texts << ReaderWords::entry(u"sub"_s, true);
+    texts.removeAll(QString());
+    return texts;
 }
 
 // Values a supporter types or loads: names in kanji and kana, each

@@ -563,6 +563,9 @@ class App:
         # The tests follow the texts as the program writes them; None leaves
         # the choice of the kana reading to the program (espeak-ng: kana).
         self.speech_reading = "off"
+        # No screen reader, whatever the machine's desktop says: the program
+        # reads its message boxes, file dialog and menus itself.
+        self.screen_reader = "off"
         self.stderr_path = os.path.join(workdir, name + ".stderr")
         self.proc = None
         self.window = None
@@ -582,6 +585,8 @@ class App:
             "DBUS_SESSION_BUS_ADDRESS": "unix:path=" + os.path.join(self.runtime, "no-bus"),
             "QT_LOGGING_RULES": "qt.qpa.*=false",
         }
+        if self.screen_reader is not None:
+            env["VORNIX_SCREEN_READER"] = self.screen_reader
         if self.speech_socket:
             env["SPEECHD_ADDRESS"] = "unix_socket:" + self.speech_socket
         if self.speech_reading is not None:

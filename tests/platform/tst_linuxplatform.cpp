@@ -1,6 +1,7 @@
 #include "platform/Platform.h"
 #include "platform/qt/QtMessageBox.h"
 #include "platform/qt/QtStandardFileDialog.h"
+#include "platform/linux/AtSpiScreenReaderPresence.h"
 #include "platform/linux/LinuxDriveTypes.h"
 #include "platform/linux/LocalSingleInstance.h"
 #include "platform/NoFileDialogLibrary.h"
@@ -39,6 +40,7 @@ void tst_LinuxPlatform::everyServiceIsTheLinuxOne()
     QVERIFY(dynamic_cast<LinuxDriveTypes*>(platform.driveTypes.get()));
     QVERIFY(dynamic_cast<ProcessModulePresence*>(platform.modulePresence.get()));
     QVERIFY(dynamic_cast<PosixFileSystem*>(platform.fileSystem.get()));
+    QVERIFY(dynamic_cast<AtSpiScreenReaderPresence*>(platform.screenReaderPresence.get()));
 
     // One instance per user, in the user's own runtime folder.
     auto* instance = dynamic_cast<LocalSingleInstance*>(platform.singleInstance.get());
@@ -58,6 +60,7 @@ void tst_LinuxPlatform::emptyPlatformNamesWhatIsMissing()
     QVERIFY(!platform.browserFactory());
     QCOMPARE(platform.fileDialogLibrary->show(FileDialogRequest{}).outcome, FileDialogResult::Outcome::Failed);
     QVERIFY(platform.singleInstance->becomePrimary());
+    QVERIFY(platform.screenReaderPresence->isRunning());
 }
 
 QTEST_MAIN(tst_LinuxPlatform)

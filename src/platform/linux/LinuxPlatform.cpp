@@ -1,15 +1,17 @@
 #include "platform/Platform.h"
 
-#include "platform/qt/QtMessageBox.h"
-#include "platform/qt/QtStandardFileDialog.h"
+#include "platform/NoFileDialogLibrary.h"
+#include "platform/linux/AtSpiScreenReaderPresence.h"
 #include "platform/linux/LinuxDriveTypes.h"
 #include "platform/linux/LocalSingleInstance.h"
-#include "platform/NoFileDialogLibrary.h"
 #include "platform/linux/PosixFileSystem.h"
 #include "platform/linux/ProcessModulePresence.h"
 #include "platform/linux/SpeechDispatcherObject.h"
 #include "platform/linux/XdgOpenBrowser.h"
+#include "platform/qt/QtMessageBox.h"
+#include "platform/qt/QtStandardFileDialog.h"
 
+#include <fontconfig/fontconfig.h>
 #include <sys/resource.h>
 
 Platform createSystemPlatform()
@@ -26,6 +28,7 @@ Platform createSystemPlatform()
     platform.modulePresence = std::make_shared<ProcessModulePresence>();
     platform.fileSystem = std::make_shared<PosixFileSystem>();
     platform.singleInstance = std::make_shared<LocalSingleInstance>();
+    platform.screenReaderPresence = std::make_shared<AtSpiScreenReaderPresence>();
     return platform;
 }
 
@@ -33,4 +36,11 @@ void disableCrashDumps()
 {
     const rlimit none{0, 0};
     setrlimit(RLIMIT_CORE, &none);
+}
+
+std::future<void> preloadFontConfiguration()
+{
+    // Qt's font database starts with this same call, which then finds the
+    // configuration loaded and returns at once.
+    return std::async(std::launch::async, [] { FcInit(); });
 }

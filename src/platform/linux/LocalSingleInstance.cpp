@@ -3,16 +3,18 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
-#include <QLocalServer>
-#include <QLocalSocket>
+#include <QSocketNotifier>
 #include <QThread>
 #include <QTimer>
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 namespace {
@@ -23,6 +25,8 @@ constexpr qsizetype MaxMessageLength = 64;
 constexpr int IdleConnectionMs = 3000;
 constexpr int RetryPauseMs = 50;
 constexpr int MaxStepMs = 1000;
+// Starts that arrive while the primary is busy wait in the system's queue.
+constexpr int ListenBacklog = 64;
 
 // A folder another user could reach would let them plant the socket or the
 // lock and either take over or block every start.
@@ -38,6 +42,61 @@ int stepMs(const QDeadlineTimer& deadline)
     return int(std::clamp<qint64>(deadline.remainingTime(), 0, MaxStepMs));
 }
 
+// False when the path does not fit a socket address; nothing can listen there.
+bool socketAddress(const QByteArray& path, sockaddr_un* address)
+{
+    *address = sockaddr_un{};
+    address->sun_family = AF_UNIX;
+    if (path.isEmpty() || size_t(path.size()) >= sizeof(address->sun_path))
+        return false;
+    std::memcpy(address->sun_path, path.constData(), size_t(path.size()));
+    return true;
+}
+
+// A blocking connect or send on the descriptor gives up after ms; zero
+// would mean never, so it is at least one.
+void setSendLimit(int fd, int ms)
+{
+    const timeval limit{ms / 1000, suseconds_t(ms > 0 ? (ms % 1000) * 1000 : 1000)};
+    ::setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &limit, sizeof limit);
+}
+
+// One attempt to hand the activate line to a listening primary. False when
+// nobody accepted the connection in time.
+bool sendActivate(const QByteArray& path, const QDeadlineTimer& deadline)
+{
+    sockaddr_un address;
+    if (!socketAddress(path, &address))
+        return false;
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0)
+        return false;
+    // A connect to a full queue waits for room, as long as the send limit allows.
+    setSendLimit(fd, stepMs(deadline));
+    int rc;
+    do {
+        rc = ::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address);
+    } while (rc != 0 && errno == EINTR);
+    if (rc != 0) {
+        ::close(fd);
+        return false;
+    }
+    const char* rest = LocalSingleInstance::ActivateMessage;
+    size_t left = sizeof(LocalSingleInstance::ActivateMessage) - 1;
+    while (left > 0) {
+        setSendLimit(fd, stepMs(deadline));
+        const ssize_t n = ::send(fd, rest, left, MSG_NOSIGNAL);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        rest += n;
+        left -= size_t(n);
+    }
+    ::close(fd);
+    return true;
+}
+
 } // namespace
 
 LocalSingleInstance::LocalSingleInstance(QString name, QString directory, std::chrono::milliseconds handOverWindow)
@@ -50,9 +109,7 @@ LocalSingleInstance::~LocalSingleInstance()
 {
     // The socket goes before the lock: once the lock is free a new primary may
     // listen at the same path, and our close must not unlink its socket.
-    if (m_server)
-        m_server->close();
-    m_server.reset();
+    stopListening();
     if (m_lockFd >= 0)
         ::close(m_lockFd);
 }
@@ -89,7 +146,7 @@ QString LocalSingleInstance::socketPath() const
 
 bool LocalSingleInstance::isListening() const
 {
-    return m_server && m_server->isListening();
+    return m_listenFd >= 0;
 }
 
 bool LocalSingleInstance::becomePrimary()
@@ -127,53 +184,97 @@ bool LocalSingleInstance::becomePrimary()
 
 void LocalSingleInstance::listen()
 {
+    const QByteArray path = QFile::encodeName(socketPath());
+    sockaddr_un address;
+    if (!socketAddress(path, &address))
+        return;
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    if (fd < 0)
+        return;
     // Holding the lock means no live primary owns a socket here: whatever is
     // at the path was left by one that died.
-    const QString path = socketPath();
-    QLocalServer::removeServer(path);
-    m_server = std::make_unique<QLocalServer>();
-    m_server->setSocketOptions(QLocalServer::UserAccessOption);
-    m_server->setListenBacklogSize(64);
-    QObject::connect(m_server.get(), &QLocalServer::newConnection, m_server.get(), [this] { acceptConnections(); });
-    if (!m_server->listen(path))
-        m_server.reset();
+    ::unlink(path.constData());
+    // Linux gives the socket file the mode of the descriptor, so it is the
+    // owner's alone from the moment it appears; the chmod makes sure of it.
+    ::fchmod(fd, 0600);
+    if (::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
+        ::close(fd);
+        return;
+    }
+    if (::chmod(path.constData(), 0600) != 0 || ::listen(fd, ListenBacklog) != 0) {
+        ::unlink(path.constData());
+        ::close(fd);
+        return;
+    }
+    m_listenFd = fd;
+    m_listener = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Read);
+    QObject::connect(m_listener.get(), &QSocketNotifier::activated, m_listener.get(), [this] { acceptConnections(); });
+}
+
+void LocalSingleInstance::stopListening()
+{
+    if (m_listenFd < 0)
+        return;
+    // The notifiers of connections still being heard go with it, and close theirs.
+    m_listener.reset();
+    ::unlink(QFile::encodeName(socketPath()).constData());
+    ::close(m_listenFd);
+    m_listenFd = -1;
 }
 
 void LocalSingleInstance::acceptConnections()
 {
-    while (QLocalSocket* socket = m_server->nextPendingConnection())
-        serve(socket);
+    for (;;) {
+        const int fd = ::accept4(m_listenFd, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+        if (fd >= 0)
+            serve(fd);
+        else if (errno != EINTR && errno != ECONNABORTED)
+            return; // EAGAIN: every waiting start has been taken
+    }
 }
 
-void LocalSingleInstance::serve(QLocalSocket* socket)
+void LocalSingleInstance::serve(int fd)
 {
+    auto* readable = new QSocketNotifier(fd, QSocketNotifier::Read, m_listener.get());
+    QObject::connect(readable, &QObject::destroyed, [fd] { ::close(fd); });
     auto buffer = std::make_shared<QByteArray>();
     auto done = std::make_shared<bool>(false);
 
     // A later start writes its line and may be gone before we read it, so the
     // line counts whether it ends with a line end or with the connection.
-    auto take = [this, socket, buffer, done](bool atEnd) {
+    auto take = [this, fd, readable, buffer, done](bool atEnd) {
         if (*done)
             return;
-        buffer->append(socket->readAll());
+        char chunk[MaxMessageLength];
+        while (!atEnd && buffer->size() < MaxMessageLength) {
+            const ssize_t n = ::read(fd, chunk, sizeof chunk);
+            if (n > 0)
+                buffer->append(chunk, n);
+            else if (n < 0 && errno == EINTR)
+                continue;
+            else if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
+                break;
+            else
+                atEnd = true; // the start hung up, or the connection broke
+        }
         const qsizetype eol = buffer->indexOf('\n');
         if (eol < 0 && !atEnd && buffer->size() < MaxMessageLength)
             return;
         const QByteArray line = eol < 0 ? *buffer : buffer->left(eol);
         *done = true;
-        socket->abort();
-        socket->deleteLater();
+        // The start learns at once that it has been heard; the descriptor
+        // itself closes with its notifier.
+        ::shutdown(fd, SHUT_RDWR);
+        readable->setEnabled(false);
+        readable->deleteLater();
         if (line == QByteArray(ActivateMessage).chopped(1) && m_handler)
             m_handler();
     };
 
-    QObject::connect(socket, &QLocalSocket::readyRead, socket, [take] { take(false); });
-    QObject::connect(socket, &QLocalSocket::disconnected, socket, [take] { take(true); });
-    QTimer::singleShot(IdleConnectionMs, socket, [take] { take(true); });
-    if (socket->state() != QLocalSocket::ConnectedState)
-        take(true);
-    else if (socket->bytesAvailable() > 0)
-        take(false);
+    QObject::connect(readable, &QSocketNotifier::activated, readable, [take] { take(false); });
+    QTimer::singleShot(IdleConnectionMs, readable, [take] { take(true); });
+    // What arrived before the notifier existed is not announced again.
+    take(false);
 }
 
 void LocalSingleInstance::activatePrimary()
@@ -181,22 +282,10 @@ void LocalSingleInstance::activatePrimary()
     if (m_primary || m_directory.isEmpty())
         return;
     const QDeadlineTimer deadline(m_handOverWindow);
-    const QString path = socketPath();
-    for (;;) {
-        // Refused or missing: the primary is still coming up, or a new one is
-        // replacing a socket left by one that died. Try again until the window closes.
-        QLocalSocket socket;
-        socket.connectToServer(path);
-        if (socket.waitForConnected(stepMs(deadline))) {
-            socket.write(ActivateMessage, qint64(sizeof(ActivateMessage) - 1));
-            while (socket.bytesToWrite() > 0 && socket.waitForBytesWritten(stepMs(deadline))) {
-            }
-            socket.disconnectFromServer();
-            if (socket.state() != QLocalSocket::UnconnectedState)
-                socket.waitForDisconnected(stepMs(deadline));
-            return;
-        }
-        socket.abort();
+    const QByteArray path = QFile::encodeName(socketPath());
+    // Refused or missing: the primary is still coming up, or a new one is
+    // replacing a socket left by one that died. Try again until the window closes.
+    while (!sendActivate(path, deadline)) {
         if (deadline.hasExpired())
             return;
         QThread::msleep(ulong(std::min<qint64>(RetryPauseMs, deadline.remainingTime())));

@@ -7,8 +7,7 @@
 #include <functional>
 #include <memory>
 
-class QLocalServer;
-class QLocalSocket;
+class QSocketNotifier;
 
 // Single instance over a local socket in the user's private runtime folder.
 //
@@ -17,6 +16,10 @@ class QLocalSocket;
 // once, and drops it when that process dies, even by SIGKILL, so a crashed
 // primary never blocks the next start. The lock holder then listens on the
 // socket; later starts connect to it and send one "activate" line.
+//
+// A plain Unix socket watched by the event loop: all it carries is that one
+// line, and Qt's local sockets would bring the whole network library (and
+// the Kerberos and proxy libraries behind it) into every start.
 class LocalSingleInstance : public SingleInstance
 {
 public:
@@ -50,14 +53,17 @@ public:
 
 private:
     void listen();
+    void stopListening();
     void acceptConnections();
-    void serve(QLocalSocket* socket);
+    void serve(int fd);
 
     QString m_name;
     QString m_directory;
     std::chrono::milliseconds m_handOverWindow;
     int m_lockFd = -1;
     bool m_primary = false;
-    std::unique_ptr<QLocalServer> m_server;
+    int m_listenFd = -1;
+    // Also the parent of one notifier per later start still being heard.
+    std::unique_ptr<QSocketNotifier> m_listener;
     std::function<void()> m_handler;
 };

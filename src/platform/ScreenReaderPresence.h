@@ -1,0 +1,22 @@
+#pragma once
+
+#include <optional>
+
+class QString;
+
+// Whether a screen reader is reading this desktop. Without one the program
+// reads Qt's own boxes, dialogs and menus itself; with one, that reader does.
+class ScreenReaderPresence
+{
+public:
+    virtual ~ScreenReaderPresence() = default;
+    virtual bool isRunning() = 0;
+};
+
+// The environment variable that settles the answer without asking the
+// desktop: "on" (a screen reader runs) or "off" (none does).
+inline constexpr char ScreenReaderVariable[] = "VORNIX_SCREEN_READER";
+
+// The answer the variable's value forces; nothing for an empty or unknown
+// value, which leaves the question to the desktop.
+std::optional<bool> forcedScreenReaderAnswer(const QString& value);

@@ -1,0 +1,115 @@
+#include "reader/ReaderWords.h"
+
+#include "speech/Announce.h"
+
+#include <QRegularExpression>
+
+namespace ReaderWords
+{
+
+namespace
+{
+
+const QString ButtonWord = QStringLiteral("のボタン");
+const QString MenuWord = QStringLiteral("のメニュー");
+const QString FolderWord = QStringLiteral("フォルダ");
+const QString NoEntryWord = QStringLiteral("項目なし");
+
+QString joined(const QString& first, const QString& second)
+{
+    if (first.isEmpty())
+        return second;
+    if (second.isEmpty())
+        return first;
+    return first + AnnounceSeparator + second;
+}
+
+QString withoutAmpersands(const QString& caption)
+{
+    QString plain;
+    plain.reserve(caption.size());
+    for (qsizetype i = 0; i < caption.size(); ++i) {
+        if (caption.at(i) == u'&' && i + 1 < caption.size())
+            ++i;
+        plain.append(caption.at(i));
+    }
+    return plain;
+}
+
+} // namespace
+
+Kind kindOf(QAccessible::Role role)
+{
+    switch (role) {
+    case QAccessible::PushButton:
+    case QAccessible::ButtonMenu:
+    case QAccessible::ButtonDropDown:
+        return Kind::Button;
+    case QAccessible::EditableText:
+    case QAccessible::SpinBox:
+        return Kind::Field;
+    case QAccessible::ComboBox:
+        return Kind::Choice;
+    case QAccessible::List:
+    case QAccessible::Tree:
+    case QAccessible::Table:
+        return Kind::List;
+    default:
+        return Kind::Other;
+    }
+}
+
+QString plainCaption(const QString& caption)
+{
+    // Japanese captions put the access key in brackets behind the word; the
+    // accessible name keeps the brackets with the marker gone.
+    static const QRegularExpression markedKey(QStringLiteral(R"([(（]&[^)）][)）])"));
+    static const QRegularExpression bracketedKey(
+        QStringLiteral(R"([(（][A-Za-z0-9][)）](?=(?:\.\.\.|…|[:：]|\s)*$))"));
+    static const QRegularExpression trailer(QStringLiteral(R"((?:\.\.\.|…|[:：]|\s)+$)"));
+    QString text = caption.section(u'\t', 0, 0);
+    text.remove(markedKey);
+    text.remove(bracketedKey);
+    text.remove(trailer);
+    return withoutAmpersands(text).trimmed();
+}
+
+QString button(const QString& caption)
+{
+    const QString plain = plainCaption(caption);
+    return plain.isEmpty() ? QString() : plain + ButtonWord;
+}
+
+QString menu(const QString& title)
+{
+    const QString plain = plainCaption(title);
+    return plain.isEmpty() ? QString() : plain + MenuWord;
+}
+
+QString field(const QString& label, const QString& text)
+{
+    return joined(plainCaption(label), text.isEmpty() ? NotRegistered : text);
+}
+
+QString choice(const QString& label, const QString& entry)
+{
+    return joined(plainCaption(label), entry);
+}
+
+QString list(const QString& label, const QString& entry)
+{
+    return joined(plainCaption(label), entry.isEmpty() ? NoEntryWord : entry);
+}
+
+QString other(const QString& name, const QString& value)
+{
+    const QString plain = plainCaption(name);
+    return joined(plain, value == plain ? QString() : value);
+}
+
+QString entry(const QString& name, bool folder)
+{
+    return folder ? joined(name, FolderWord) : name;
+}
+
+} // namespace ReaderWords
