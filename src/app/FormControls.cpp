@@ -4,6 +4,7 @@
 #include "app/FrameBox.h"
 #include "app/HelpTexts.h"
 #include "providers/ProviderTable.h"
+#include "ui/AccessKey.h"
 #include "ui/DesignFonts.h"
 #include "ui/LabelFit.h"
 #include "ui/TextColour.h"

@@ -35,14 +35,16 @@
 namespace
 {
 
-const QString WriteFailure = QStringLiteral("アカウントデータの書き込みに失敗しました");
-const QString WriteFailureTitle = QStringLiteral("書き込みエラー");
-const QString ReadFailure = QStringLiteral("アカウントデータの読み込みに失敗しました");
-const QString ReadFailureTitle = QStringLiteral("読み込みエラー");
-const QString NoRemovableDisk = QStringLiteral("フロッピーディスクなどのリムーバブルディスクが見つかりません");
-const QString NoRemovableDiskTitle = QStringLiteral("ディスクエラー");
-const QString ClearQuestion = QStringLiteral("現在の設定をクリアします。よろしいですか?");
-const QString ClearTitle = QStringLiteral("すべてクリア");
+// What a message box says, and its title.
+struct BoxWords {
+    QString text;
+    QString title;
+};
+const BoxWords WriteFailed{QStringLiteral("アカウントデータの書き込みに失敗しました"), QStringLiteral("書き込みエラー")};
+const BoxWords ReadFailed{QStringLiteral("アカウントデータの読み込みに失敗しました"), QStringLiteral("読み込みエラー")};
+const BoxWords NoRemovableDisk{QStringLiteral("フロッピーディスクなどのリムーバブルディスクが見つかりません"),
+                               QStringLiteral("ディスクエラー")};
+const BoxWords ClearAll{QStringLiteral("現在の設定をクリアします。よろしいですか?"), QStringLiteral("すべてクリア")};
 
 // A window without the services it stands on could only fail later, at
 // whichever command first reached for one.
@@ -229,7 +231,7 @@ void FormSupport::ComboDisp()
 
 void FormSupport::Command5_Click()
 {
-    if (m_platform.messageBox->question(this, ClearQuestion, ClearTitle) != MessageBox::Answer::Yes)
+    if (m_platform.messageBox->question(this, ClearAll.text, ClearAll.title) != MessageBox::Answer::Yes)
         return;
     ComboSet();
     defaultAcd();
@@ -339,7 +341,7 @@ void FormSupport::saveAcd(const QString& path)
 {
     Edit2Acd();
     if (!saveAcdFile(path, m_acd, *m_platform.fileSystem))
-        m_platform.messageBox->error(this, WriteFailure, WriteFailureTitle);
+        m_platform.messageBox->error(this, WriteFailed.text, WriteFailed.title);
 }
 
 void FormSupport::LoadAcd(const QString& path)
@@ -347,7 +349,7 @@ void FormSupport::LoadAcd(const QString& path)
     // A file that fails half way leaves the record partly loaded; the window
     // keeps showing the previous account until the next save copies it back.
     if (!loadAcdFile(path, m_acd)) {
-        m_platform.messageBox->error(this, ReadFailure, ReadFailureTitle);
+        m_platform.messageBox->error(this, ReadFailed.text, ReadFailed.title);
         return;
     }
     Acd2Editer();
@@ -387,7 +389,7 @@ void FormSupport::mnu_file_fdsave_Click()
 
 void FormSupport::showNoRemovableDisk()
 {
-    m_platform.messageBox->error(this, NoRemovableDisk, NoRemovableDiskTitle);
+    m_platform.messageBox->error(this, NoRemovableDisk.text, NoRemovableDisk.title);
 }
 
 void FormSupport::Sanko()
