@@ -107,10 +107,10 @@ class SessionBus:
         return self
 
     def send(self, dest, path, method, *args, address=None, timeout=5.0):
-        """dbus-send with a reply; returns its output, or None when the call
-        failed (no such name, no such method, time-out)."""
-        target = "--address=" + address if address else "--bus=" + self.address
-        res = subprocess.run(["dbus-send", target, "--print-reply", "--reply-timeout=%d" % int(timeout * 1000),
+        """dbus-send with a reply, on this bus or on the bus at `address`;
+        returns its output, or None when the call failed (no such name, no
+        such method, time-out)."""
+        res = subprocess.run(["dbus-send", "--bus=" + (address or self.address), "--print-reply", "--reply-timeout=%d" % int(timeout * 1000),
                               "--dest=" + dest, path, method] + list(args),
                              stdout=subprocess.PIPE, stderr=subprocess.PIPE, timeout=timeout + 5)
         return res.stdout.decode("utf-8", "replace") if res.returncode == 0 else None
@@ -155,6 +155,15 @@ class AccessibilityBus:
                                   "string:org.a11y.Status", "string:" + prop)
             out[prop] = reply is not None and "boolean true" in reply
         return out
+
+    def set_screen_reader_enabled(self, enabled):
+        """What the desktop's screen-reader switch does (Orca itself leaves
+        the flag alone); turning it on turns IsEnabled on too."""
+        reply = self.bus.send(A11Y_BUS, "/org/a11y/bus", "org.freedesktop.DBus.Properties.Set",
+                              "string:org.a11y.Status", "string:ScreenReaderEnabled",
+                              "variant:boolean:" + ("true" if enabled else "false"))
+        if reply is None:
+            raise RuntimeError("the accessibility bus refused ScreenReaderEnabled")
 
     def address(self):
         reply = self.bus.send(A11Y_BUS, "/org/a11y/bus", "org.a11y.Bus.GetAddress")

@@ -24,6 +24,10 @@ class ScreenReaderProbeTest(sr.ScreenReaderTestCase):
         # says who really spoke.
         self.assertEqual(self.connection_pid(sr.PROGRAM), {self.app.proc.pid})
         self.assertEqual(self.connection_pid(sr.ORCA), {self.session.orca.proc.pid})
+        # What tells the program a screen reader runs when the desktop's flag
+        # does not: Orca listens for focus changes on the accessibility bus.
+        self.assertFalse(self.session.a11y.status()["ScreenReaderEnabled"])
+        self.assertIn("Object:StateChanged:Focused", [e for _, e in self.session.a11y.registered_events()])
 
         mark = self.proxy.mark()
         wid = self.open_by_menu("alt+e", "すべてクリア(C)", "c", CLEAR_TITLE)
