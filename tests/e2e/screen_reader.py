@@ -393,6 +393,17 @@ class ScreenReaderTestCase(AppTestCase):
         self.app.focus(wid)
         return wid
 
+    def wait_for_orca(self, timeout=15.0):
+        """Returns once Orca has echoed F12, a key the program leaves alone:
+        Orca has then caught up with the keys pressed before it. A key
+        pressed while Orca is still busy reaches the program without waiting
+        for Orca (Qt waits 100 ms for its answer), so Orca may learn of the
+        key only after its effect; and the program was seen to miss the last
+        letters typed just before the next key."""
+        mark = self.proxy.mark()
+        self.app.key("F12")
+        utterance(self.proxy, ORCA, "F12", since=mark, timeout=timeout)
+
     def start_app(self):
         """Starts the program; returns once it made its first announcement
         and Orca has presented its window, so keys reach both."""
