@@ -1,3 +1,4 @@
+#include "access/AccessibleFactory.h"
 #include "app/AppSetup.h"
 #include "app/Program.h"
 #include "platform/Platform.h"
@@ -8,6 +9,7 @@ int main(int argc, char* argv[])
 {
     auto fontConfiguration = preloadFontConfiguration();
     QApplication app(argc, argv);
+    installAccessibleFactory();
     QApplication::setApplicationName(QStringLiteral("vornix-support"));
     keepNoSettings();
     disableCrashDumps();
