@@ -107,7 +107,11 @@ int main(int argc, char* argv[])
     }
 
     auto stamp = std::make_shared<SpeakStamp>();
-    Platform platform;
+    // The system's services, but speech and boxes are the bench's own, and
+    // neither another copy nor a screen reader takes part.
+    Platform platform = createSystemPlatform();
+    platform.singleInstance = std::make_shared<NoSingleInstance>();
+    platform.screenReaderPresence = std::make_shared<NoScreenReaderPresence>();
     platform.speechFactory = [stamp, reading] { return std::make_unique<TimingSpeechObject>(stamp, reading); };
     platform.messageBox = std::make_shared<NoMessageBox>();
 

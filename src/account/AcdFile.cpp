@@ -1,5 +1,6 @@
 #include "account/AcdFile.h"
 
+#include "account/AcdFormat.h"
 #include "platform/FileSystem.h"
 
 #include <QDir>
@@ -117,4 +118,21 @@ std::optional<QByteArray> readAcdFileBytes(const QString& path)
         bytes.append(buffer, got);
     }
     return bytes;
+}
+
+AcdWriteResult saveAcdFile(const QString& path, Acd& acd, FileSystem& fs)
+{
+    Acd saved = acd;
+    applyTitleRule(saved);
+    const std::optional<QByteArray> bytes = formatAcd(saved);
+    const AcdWriteResult result = bytes ? writeAcdFile(path, *bytes, fs) : AcdWriteResult{};
+    if (result.created)
+        acd.Title = saved.Title;
+    return result;
+}
+
+bool loadAcdFile(const QString& path, Acd& acd)
+{
+    const std::optional<QByteArray> bytes = readAcdFileBytes(path);
+    return bytes && readAcdInto(*bytes, acd);
 }

@@ -5,6 +5,7 @@
 #include <optional>
 
 class FileSystem;
+struct Acd;
 
 // Account files are a few hundred bytes; anything past this is not one, and
 // reading it whole would only cost memory and time.
@@ -31,3 +32,15 @@ AcdWriteResult writeAcdFile(const QString& path, const QByteArray& bytes, FileSy
 // device: these are refused before opening, so nothing blocks), or is larger
 // than MaxAcdFileBytes.
 std::optional<QByteArray> readAcdFileBytes(const QString& path);
+
+// Saves the record to path: the Title rule on a copy, the bytes, the write.
+// A character the file cannot hold is a failed save, not a silent substitute.
+// The blank Title takes the sender name in acd once the file has been created,
+// and keeps it even when writing then fails; a save that never got a file
+// leaves it blank, so a later save takes the name as it is then.
+AcdWriteResult saveAcdFile(const QString& path, Acd& acd, FileSystem& fs);
+
+// Reads the file at path into acd. False when it cannot be read (acd is left
+// as it was) or holds a number out of range (acd is then partly loaded, as
+// readAcdInto leaves it).
+bool loadAcdFile(const QString& path, Acd& acd);

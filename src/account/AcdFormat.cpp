@@ -1,6 +1,6 @@
 #include "account/AcdFormat.h"
 
-#include "account/Cp932Codec.h"
+#include "platform/Cp932Codec.h"
 #include "account/LeadingNumber.h"
 
 #include <QByteArrayView>

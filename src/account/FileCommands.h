@@ -1,51 +1,44 @@
 #pragma once
 
+#include "platform/FileDialogRequest.h"
+
 #include <QString>
-#include <array>
-#include <cstdint>
 #include <functional>
+#include <optional>
 
 class DriveTypes;
 class FileDialogLibrary;
 class StandardFileDialog;
-class QWidget;
 
 // The folders and file names the four file commands remember for the rest of
 // the run (never saved).
 struct FileCommandState {
-    QString AcdLoadPath; // what LoadAcd reads
-    QString AcdSavePath; // what saveAcd writes
     QString OpenFolder;
     QString SaveFolder; // empty: the program's folder
     QString LastAcdFile;
     QString FdSaveFile;
 };
 
-// What ShowFileDialog hands to the accessible dialog. Like the state above, a
-// value a command does not set keeps what it was last given.
-struct FileDialogParameters {
-    static constexpr int32_t PathBufferOffered = 100;
+// What a floppy command came to: a path, a cancel, or no removable disk to
+// offer, in which case no dialog was shown.
+struct FileChoice {
+    enum class Outcome { Chosen, Cancelled, NoRemovableDisk };
 
-    QString DlgTitle;
-    QString DlgFilter;
-    QString DlgDefaultExt;
-    QString DlgFileName;
-    QString DlgInitDir;
-    bool DlgSaveMode = false;
-    intptr_t DlgOwner = 0;
-    int32_t DlgHandle = 0;
-    int32_t DlgResult = -1;
-    std::array<char, 256> PathBuffer{};
+    Outcome outcome = Outcome::Cancelled;
+    QString path; // Chosen only
+
+    explicit operator bool() const { return outcome == Outcome::Chosen; }
+    const QString& operator*() const { return path; }
 };
 
-// The File menu's read, save, floppy-read and floppy-write commands: they
-// choose a path through the accessible dialog library, fall back to the
-// standard dialog when the library fails, and hand the path to the window's
-// LoadAcd or saveAcd.
+// The File menu's read, save, floppy-read and floppy-write commands: each
+// chooses a path through the accessible dialog, falls back to the standard
+// dialog when that fails, and answers the path for the window to read or
+// write (nothing when the user cancelled). A chosen path is remembered
+// whether or not reading or writing it then succeeds: the user looked there.
 class FileCommands
 {
 public:
-    using Procedure = std::function<void()>;
     using WritableProbe = std::function<bool(const QString& folder)>;
 
     static const QString ReadTitle;
@@ -54,15 +47,13 @@ public:
     static const QString StandardFilter;
     static const QString LibraryDefaultExt;
     static const QString StandardDefaultExt;
-    static const QString ErrorMarker;
     static const QString NoDriveRoot;
 
     // programFolder is the folder of the program file. isWritable decides
     // whether it can stand as the dialogs' first folder; empty: ask the file
     // system.
     FileCommands(FileDialogLibrary& library, StandardFileDialog& standardDialog, DriveTypes& drives,
-                 QWidget* owner, const QString& programFolder, Procedure loadAcd, Procedure saveAcd,
-                 WritableProbe isWritable = {});
+                 const QString& programFolder, WritableProbe isWritable = {});
     FileCommands(const FileCommands&) = delete;
     FileCommands& operator=(const FileCommands&) = delete;
 
@@ -76,32 +67,34 @@ public:
     // The folder part of a chosen path, without the trailing separator.
     static QString folderOf(const QString& path);
 
-    void mnu_file_open_Click();
-    void mnu_file_save_Click();
-    // False, with no dialog shown, when there is no removable disk: on a
-    // system without drive letters "A:" would open the dialog anywhere, and
-    // a write could land on the hard disk.
-    [[nodiscard]] bool mnu_file_fdopen_Click();
-    [[nodiscard]] bool mnu_file_fdsave_Click();
+    [[nodiscard]] std::optional<QString> mnu_file_open_Click();
+    [[nodiscard]] std::optional<QString> mnu_file_save_Click();
+    // NoRemovableDisk, with no dialog shown, when there is no removable disk:
+    // on a system without drive letters "A:" would open the dialog anywhere,
+    // and a write could land on the hard disk.
+    [[nodiscard]] FileChoice mnu_file_fdopen_Click();
+    [[nodiscard]] FileChoice mnu_file_fdsave_Click();
 
-    void XLOAD();
-    void XSAVE();
     QString GetFD();
-    QString ShowFileDialog();
 
     const FileCommandState& state() const { return m_state; }
-    const FileDialogParameters& dialogParameters() const { return m_dlg; }
+    // What each dialog was last asked. Like the dialog controls they stand
+    // for, a value a command does not set keeps what it was last given.
+    const FileDialogRequest& libraryRequest() const { return m_libraryRequest; }
+    const FileDialogRequest& standardRequest() const { return m_standardRequest; }
     // The folder the dialogs stand for "the program's own folder".
     const QString& programFolder() const { return m_programFolder; }
 
 private:
+    std::optional<QString> XLOAD();
+    std::optional<QString> XSAVE();
+    std::optional<QString> choose(const QString& title, bool saveMode);
+
     FileDialogLibrary& m_library;
     StandardFileDialog& m_standardDialog;
     DriveTypes& m_drives;
-    QWidget* m_owner;
     QString m_programFolder;
-    Procedure m_loadAcd;
-    Procedure m_saveAcd;
     FileCommandState m_state;
-    FileDialogParameters m_dlg;
+    FileDialogRequest m_libraryRequest;
+    FileDialogRequest m_standardRequest;
 };

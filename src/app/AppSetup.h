@@ -1,13 +1,11 @@
 #pragma once
 
+#include "ui/DesignFonts.h"
+
 #include <QFont>
 #include <QString>
 
 class QCoreApplication;
-
-// The two font families the windows ask for, by their Windows names.
-inline const QString GothicFamily = QStringLiteral("ＭＳ ゴシック");
-inline const QString PGothicFamily = QStringLiteral("ＭＳ Ｐゴシック");
 
 // Maps the Windows font names onto installed Japanese fonts: fixed-pitch for
 // the entry fields, proportional for the rest; the first installed one wins.

@@ -2,399 +2,118 @@
 
 #include "account/Acd.h"
 #include "account/AcdFile.h"
-#include "account/AcdFormat.h"
 #include "account/FileCommands.h"
-#include "app/AppSetup.h"
+#include "app/BrowserCommand.h"
 #include "app/ClickableLabel.h"
-#include "app/FrameBox.h"
+#include "app/FieldBehaviour.h"
 #include "app/GuideText.h"
-#include "app/HelpTexts.h"
+#include "app/HelpPane.h"
+#include "app/PaneText.h"
+#include "app/TypingAidKeys.h"
 #include "app/WebPages.h"
 #include "dialogs/Kodo.h"
-#include "dialogs/LabelFit.h"
 #include "dialogs/frmAbout.h"
-#include "platform/KeySender.h"
 #include "platform/Platform.h"
-#include "providers/AddressTypingAid.h"
 #include "providers/ProviderTable.h"
 #include "providers/SampleSettings.h"
 #include "providers/ServerDerivation.h"
 #include "speech/Announce.h"
 #include "speech/SpeechChannel.h"
+#include "ui/DesignFonts.h"
+#include "ui/EnterMovesOn.h"
+#include "ui/FixedWindow.h"
+#include "ui/KeySender.h"
+#include "ui/LabelFit.h"
 
 #include <QAction>
 #include <QCoreApplication>
 #include <QLabel>
 #include <QLayout>
-#include <QMenu>
-#include <QMenuBar>
 #include <QScreen>
 #include <QTextCursor>
-#include <limits>
 
-namespace {
-
-// The layout is measured in twips, 15 to a pixel at 96 dots per inch.
-constexpr int TwipsPerPixel = 15;
-constexpr int ClientWidthTwips = 7545;
-constexpr int ClientHeightTwips = 7590;
-
-QRect twips(int left, int top, int width, int height)
+namespace
 {
-    return QRect(left / TwipsPerPixel, top / TwipsPerPixel, width / TwipsPerPixel, height / TwipsPerPixel);
-}
 
-const QColor HintRed(0xC0, 0x00, 0x00);
-const QColor DarkBlue(0x00, 0x00, 0x80);
-
-QFont designFont(const QString& family, qreal points, bool bold = false)
-{
-    QFont font(family);
-    font.setPointSizeF(points);
-    font.setBold(bold);
-    return font;
-}
-
-template <typename W> W* place(W* widget, const char* name, const QRect& geometry)
-{
-    widget->setObjectName(QString::fromLatin1(name));
-    widget->setGeometry(geometry);
-    return widget;
-}
-
-template <typename L> L* makeLabel(QWidget* parent, const char* name, const QString& text, const QRect& geometry)
-{
-    auto* label = place(new L(parent), name, geometry);
-    label->setTextFormat(Qt::PlainText);
-    label->setText(text);
-    return label;
-}
-
-void setTextColour(QWidget* widget, const QColor& colour)
-{
-    QPalette palette = widget->palette();
-    palette.setColor(QPalette::WindowText, colour);
-    widget->setPalette(palette);
-}
-
-// Qt's text boxes hand back LF whatever line ends they were given.
-QString withQtLineEnds(QString text)
-{
-    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    text.replace(u'\r', u'\n');
-    return text;
-}
-
-// The text as set where the box still holds it; otherwise what the user made
-// of it, with the CR LF line ends the rest of the program uses.
-QString textOf(const QPlainTextEdit* pane, const QString& lastSet)
-{
-    const QString shown = pane->toPlainText();
-    if (shown == withQtLineEnds(lastSet))
-        return lastSet;
-    QString text = shown;
-    text.replace(u'\n', QStringLiteral("\r\n"));
-    return text;
-}
-
-const QString WriteFailure = QStringLiteral("アカウントデータの書き込みに失敗しました");
-const QString WriteFailureTitle = QStringLiteral("書き込みエラー");
-const QString ReadFailure = QStringLiteral("アカウントデータの読み込みに失敗しました");
-const QString ReadFailureTitle = QStringLiteral("読み込みエラー");
-const QString NoRemovableDisk = QStringLiteral("フロッピーディスクなどのリムーバブルディスクが見つかりません");
-const QString NoRemovableDiskTitle = QStringLiteral("ディスクエラー");
-const QString ClearQuestion = QStringLiteral("現在の設定をクリアします。よろしいですか?");
-const QString ClearTitle = QStringLiteral("すべてクリア");
-const QString GuideTitle = QStringLiteral("説明ウインド");
-const QString HelpTitle = QStringLiteral("詳細ヘルプウインド");
-const QString Pass = QStringLiteral("パス");
-const QString Combo1Title = QStringLiteral("参照用プロバイダの選択");
-const QString Combo2Title = QStringLiteral("閲覧用プロバイダの選択");
-
-struct ButtonWords {
-    QString label;
-    QString keyHint;
+// What a message box says, and its title.
+struct BoxWords {
+    QString text;
+    QString title;
 };
-const ButtonWords Command4Words{QStringLiteral("アドレスから自動的にサーバー情報を取り込む"),
-                                QStringLiteral("Enterは取り込み Tabは次へ")};
-const ButtonWords Command5Words{QStringLiteral("すべてクリアのプッシュボタン"), QStringLiteral("Enterはクリア Tabは次へ")};
-const ButtonWords Command2Words{QStringLiteral("高度な設定のプッシュボタン"), QStringLiteral("Enterは高度な設定 Tabは次へ")};
-const ButtonWords Command1Words{QStringLiteral("参考に読み込むのプッシュボタン"), QStringLiteral("Enterは参照 Tabは次へ")};
-// The button reads "参照する" but says "閲覧する".
-const ButtonWords Command3Words{QStringLiteral("IEで閲覧するのプッシュボタン"), QStringLiteral("Enterは閲覧 Tabは次へ")};
+const BoxWords WriteFailed{QStringLiteral("アカウントデータの書き込みに失敗しました"), QStringLiteral("書き込みエラー")};
+const BoxWords ReadFailed{QStringLiteral("アカウントデータの読み込みに失敗しました"), QStringLiteral("読み込みエラー")};
+const BoxWords NoRemovableDisk{QStringLiteral("フロッピーディスクなどのリムーバブルディスクが見つかりません"),
+                               QStringLiteral("ディスクエラー")};
+const BoxWords ClearAll{QStringLiteral("現在の設定をクリアします。よろしいですか?"), QStringLiteral("すべてクリア")};
+
+// A window without the services it stands on could only fail later, at
+// whichever command first reached for one.
+Platform& withRequiredServices(Platform& platform)
+{
+    const QStringList missing = platform.missingServices();
+    if (!missing.isEmpty())
+        qFatal("The platform lacks required services: %s", qPrintable(missing.join(QStringLiteral(", "))));
+    return platform;
+}
 
 } // namespace
 
 FormSupport::FormSupport(Platform& platform, SpeechChannel& speech, Acd& acd, QWidget* parent)
     : QMainWindow(parent)
-    , m_platform(platform)
+    , m_platform(withRequiredServices(platform))
     , m_speech(speech)
     , m_acd(acd)
+    , m_fileCommands(std::make_unique<FileCommands>(*platform.fileDialogLibrary, *platform.standardFileDialog,
+                                                    *platform.driveTypes, QCoreApplication::applicationDirPath()))
+    , m_hpPage(platform.browserFactory)
+    , m_web1Page(platform.browserFactory)
+    , m_web2Page(platform.browserFactory)
 {
     setObjectName(QStringLiteral("FormSupport"));
     setWindowTitle(Title);
-    // A single fixed border with only the close box.
-    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
-                   | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+    setWindowFlags(fixedWindowFlags(Qt::Window));
     setFont(designFont(PGothicFamily, 9));
 
-    createControls();
-    for (QLabel* label : findChildren<QLabel*>())
-        showLabelWhole(label);
-    createMenus();
-    setTabOrderOfControls();
+    createControls(this);
+    m_helpPane = std::make_unique<HelpPane>(txtHelp, Command6, txtName, m_speech);
+    m_fieldBehaviour = std::make_unique<FieldBehaviour>(*m_helpPane, m_speech);
+    m_guide = std::make_unique<PaneText>(txtGuide);
+    setGuideText(::guideText());
     attachHandlers();
+    // The file dialogs open over this window.
+    m_platform.fileDialogLibrary->setOwner(this);
+    m_platform.standardFileDialog->setOwner(this);
 
     // Menu bar plus the client area, and nothing can resize it.
     layout()->setSizeConstraint(QLayout::SetFixedSize);
 }
 
-FormSupport::~FormSupport() = default;
-
-void FormSupport::createControls()
+FormSupport::~FormSupport()
 {
-    auto* client = new QWidget(this);
-    client->setObjectName(QStringLiteral("client"));
-    client->setFixedSize(ClientWidthTwips / TwipsPerPixel, ClientHeightTwips / TwipsPerPixel);
-    setCentralWidget(client);
-
-    const QFont fieldFont = designFont(GothicFamily, 9.75);
-    const QFont captionFont = designFont(PGothicFamily, 9.75);
-
-    auto entryField = [&](QWidget* parent, const char* name, const QRect& geometry) {
-        auto* edit = place(new EntryField(parent), name, geometry);
-        edit->setFont(fieldFont);
-        // A value read from a file must come back out whole, however long.
-        edit->setMaxLength(std::numeric_limits<int>::max());
-        return edit;
-    };
-    auto captionLabel = [&](QWidget* parent, const char* name, const QString& text, const QRect& geometry) {
-        auto* label = makeLabel<ClickableLabel>(parent, name, text, geometry);
-        label->setFont(captionFont);
-        label->setCursor(Qt::WhatsThisCursor);
-        return label;
-    };
-    // The hints take their clicks themselves: only the frame's own area puts
-    // the focus into its first field.
-    auto hintLabel = [&](QWidget* parent, const char* name, const QString& text, const QRect& geometry) {
-        QLabel* label = makeLabel<ClickableLabel>(parent, name, text, geometry);
-        setTextColour(label, HintRed);
-        return label;
-    };
-    auto button = [&](QWidget* parent, const char* name, const QString& caption, const QRect& geometry) {
-        auto* b = place(new CommandButton(parent), name, geometry);
-        b->setText(caption);
-        b->setAutoDefault(false);
-        b->setDefault(false);
-        return b;
-    };
-    auto providerList = [&](const char* name, const QRect& geometry) {
-        auto* list = place(new ProviderList(client), name, geometry);
-        list->setEditable(false);
-        list->setFont(captionFont);
-        return list;
-    };
-
-    // The band and the box go first so that what lies on them is drawn above.
-    Label2 = makeLabel<QLabel>(client, "Label2", QString(), twips(0, 4890, 7620, 300));
-    {
-        QPalette palette = Label2->palette();
-        palette.setColor(QPalette::Window, palette.color(QPalette::Disabled, QPalette::Text));
-        Label2->setPalette(palette);
-        Label2->setAutoFillBackground(true);
-    }
-    Label17 = makeLabel<QLabel>(client, "Label17", QString(), twips(90, 6120, 7335, 1395));
-    Label17->setFrameStyle(QFrame::Box | QFrame::Plain);
-    Label17->setLineWidth(1);
-
-    Frame1 = place(new FrameBox(QStringLiteral("差出人情報(&F)"), false, client), "Frame1", twips(180, 120, 7215, 1455));
-    lblName0 = captionLabel(Frame1, "lblName0", QStringLiteral("差出人の名前"), twips(360, 465, 1170, 195));
-    txtName = entryField(Frame1, "txtName", twips(2340, 420, 4455, 285));
-    lblName = hintLabel(Frame1, "lblName", QStringLiteral("メールを受け取る人に、この名前を通知します"),
-                        twips(2340, 240, 3465, 180));
-    lblAddress0 = captionLabel(Frame1, "lblAddress0", QStringLiteral("メールアドレス"), twips(360, 1005, 1170, 195));
-    txtAddress = entryField(Frame1, "txtAddress", twips(2340, 960, 3675, 285));
-    lblAddress = hintLabel(Frame1, "lblAddress", QStringLiteral("完全なメールアドレスを記述します"),
-                           twips(2340, 780, 2610, 180));
-    Command4 = button(Frame1, "Command4", QStringLiteral("↓自動"), twips(6060, 945, 735, 315));
-
-    Frame2 = place(new FrameBox(QStringLiteral("サーバー情報(&S)"), true, client), "Frame2", twips(180, 1680, 7215, 2535));
-    lblPOP0 = captionLabel(Frame2, "lblPOP0", QStringLiteral("POPサーバー(受信)"), twips(360, 465, 1635, 195));
-    txtPOP = entryField(Frame2, "txtPOP", twips(2340, 420, 4455, 285));
-    lblPOP = hintLabel(Frame2, "lblPOP", QStringLiteral("メールを受信するときに接続するアドレス"),
-                       twips(2340, 240, 3075, 180));
-    lblSMTP0 = captionLabel(Frame2, "lblSMTP0", QStringLiteral("SMTPサーバー(送信)"), twips(360, 1005, 1770, 195));
-    lblSMTP = hintLabel(Frame2, "lblSMTP", QStringLiteral("メールを送信するときに接続するアドレス"),
-                        twips(2340, 780, 3075, 180));
-    txtSMTP = entryField(Frame2, "txtSMTP", twips(2340, 960, 4455, 285));
-    lblID0 = captionLabel(Frame2, "lblID0", QStringLiteral("メールID(アカウント)"), twips(360, 1545, 1590, 195));
-    txtID = entryField(Frame2, "txtID", twips(2340, 1500, 4455, 285));
-    lblID = hintLabel(Frame2, "lblID", QStringLiteral("受信時(POPサーバ)のログインユーザ名 [アカウント名]"),
-                      twips(2340, 1320, 4155, 180));
-    lblPW0 = captionLabel(Frame2, "lblPW0", QStringLiteral("メールパスワード"), twips(360, 2085, 1380, 195));
-    // In clear: whoever sets the account up for someone else must see what they typed.
-    txtPW = entryField(Frame2, "txtPW", twips(2340, 2040, 4455, 285));
-    txtPW->setEchoMode(QLineEdit::Normal);
-    lblPW = hintLabel(Frame2, "lblPW", QStringLiteral("受信時(POPサーバ)のログインパスワード"),
-                      twips(2340, 1860, 3135, 180));
-
-    Frame1->setFocusTarget(txtName);
-    Frame2->setFocusTarget(txtPOP);
-
-    // Names are typed in Japanese: the input method may compose here. Linux
-    // has no portable call to switch it on; the user's own toggle does that.
-    txtName->setAttribute(Qt::WA_InputMethodEnabled, true);
-    txtName->setInputMethodHints(Qt::ImhNone);
-
-    Command5 = button(client, "Command5", QStringLiteral("すべてクリア"), twips(3360, 4320, 1935, 375));
-    Command2 = button(client, "Command2", QStringLiteral("高度な設定"), twips(5460, 4320, 1935, 375));
-    Label3 = makeLabel<ClickableLabel>(client, "Label3", QStringLiteral("[Ｆ１]キー : 各項目の詳細ヘルプ"),
-                                       twips(420, 4440, 2460, 180));
-    setTextColour(Label3, DarkBlue);
-
-    Label1 = makeLabel<QLabel>(client, "Label1", QStringLiteral("VORNIX Support Tool "), twips(225, 4920, 2475, 225));
-    Label1->setFont(designFont(PGothicFamily, 11.25, true));
-    setTextColour(Label1, Label1->palette().color(QPalette::Highlight));
-
-    Label18 = makeLabel<QLabel>(client, "Label18", QStringLiteral("設定例を知りたいときは→"), twips(240, 5340, 2175, 180));
-    Label18->setFont(designFont(PGothicFamily, 9, true));
-    Combo1 = providerList("Combo1", twips(2580, 5280, 2115, 315));
-    Label8 = makeLabel<QLabel>(client, "Label8", QStringLiteral("の設定を"), twips(4800, 5340, 735, 195));
-    Label8->setFont(captionFont);
-    Command1 = button(client, "Command1", QStringLiteral("参考に読み込む"), twips(5640, 5280, 1695, 315));
-    Command1->setFont(captionFont);
-
-    Label15 = makeLabel<QLabel>(client, "Label15", QStringLiteral("プロバイダのホームページ"), twips(240, 5760, 2220, 180));
-    Label15->setFont(designFont(PGothicFamily, 9, true));
-    Combo2 = providerList("Combo2", twips(2580, 5700, 2115, 315));
-    Label16 = makeLabel<QLabel>(client, "Label16", QStringLiteral("のHPを"), twips(4800, 5760, 585, 195));
-    Label16->setFont(captionFont);
-    Command3 = button(client, "Command3", QStringLiteral("IEで参照する"), twips(5640, 5700, 1695, 315));
-    Command3->setFont(captionFont);
-
-    txtGuide = place(new TextPane(client), "txtGuide", twips(150, 6180, 7245, 1275));
-    txtGuide->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    txtGuide->setTabChangesFocus(true);
-    {
-        QPalette palette = txtGuide->palette();
-        palette.setColor(QPalette::Base, palette.color(QPalette::Midlight));
-        txtGuide->setPalette(palette);
-    }
-    setGuideText(::guideText());
-
-    txtHelp = place(new TextPane(client), "txtHelp", twips(60, 5280, 7395, 2235));
-    txtHelp->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    txtHelp->setTabChangesFocus(true);
-    txtHelp->setFont(captionFont);
-    {
-        QPalette palette = txtHelp->palette();
-        palette.setColor(QPalette::Base, palette.color(QPalette::ToolTipBase));
-        palette.setColor(QPalette::Text, palette.color(QPalette::ToolTipText));
-        txtHelp->setPalette(palette);
-    }
-    txtHelp->hide();
-    // Shown, the pane covers the provider rows and the guide pane.
-    txtHelp->raise();
-
-    Command6 = button(client, "Command6", QStringLiteral("ヘルプを閉じる(&C)"), twips(5160, 4920, 1815, 255));
-    Command6->hide();
-
-    m_fields = {{
-        {txtName, QStringLiteral("差出人の名前は"), &FormSupport::txtNameHelp},
-        {txtAddress, QStringLiteral("メールアドレスは"), &FormSupport::txtAddressHelp},
-        {txtPOP, QStringLiteral("ポップ受信サーバーは"), &FormSupport::txtPOPHelp},
-        {txtSMTP, QStringLiteral("SMTP送信サーバーは"), &FormSupport::txtSMTPHelp},
-        {txtID, QStringLiteral("メールIDまたは、ポップアカウントは"), &FormSupport::txtIDHelp},
-        {txtPW, QStringLiteral("メールパスワードは"), &FormSupport::txtPWHelp},
-    }};
-
-    // What a screen reader reading the window itself finds: the same words.
-    const std::pair<QLineEdit*, QLabel*> fieldCaptions[] = {
-        {txtName, lblName0}, {txtAddress, lblAddress0}, {txtPOP, lblPOP0},
-        {txtSMTP, lblSMTP0}, {txtID, lblID0},           {txtPW, lblPW0},
-    };
-    const std::pair<QLineEdit*, QLabel*> fieldHints[] = {
-        {txtName, lblName}, {txtAddress, lblAddress}, {txtPOP, lblPOP},
-        {txtSMTP, lblSMTP}, {txtID, lblID},           {txtPW, lblPW},
-    };
-    for (const auto& [edit, caption] : fieldCaptions)
-        edit->setAccessibleName(caption->text());
-    for (const auto& [edit, hint] : fieldHints)
-        edit->setAccessibleDescription(hint->text());
-    const std::pair<QPushButton*, const ButtonWords*> buttons[] = {
-        {Command4, &Command4Words}, {Command5, &Command5Words}, {Command2, &Command2Words},
-        {Command1, &Command1Words}, {Command3, &Command3Words},
-    };
-    for (const auto& [b, words] : buttons) {
-        b->setAccessibleName(withoutAccessKeyMarker(b->text()));
-        b->setAccessibleDescription(words->keyHint);
-    }
-    Command6->setAccessibleName(withoutAccessKeyMarker(Command6->text()));
-    Combo1->setAccessibleName(Combo1Title);
-    Combo2->setAccessibleName(Combo2Title);
-    txtGuide->setAccessibleName(GuideTitle);
-    txtHelp->setAccessibleName(HelpTitle);
-}
-
-void FormSupport::createMenus()
-{
-    auto action = [](QMenu* menu, const char* name, const QString& text) {
-        QAction* a = menu->addAction(text);
-        a->setObjectName(QString::fromLatin1(name));
-        return a;
-    };
-    auto separator = [](QMenu* menu, const char* name) {
-        QAction* a = menu->addSeparator();
-        a->setObjectName(QString::fromLatin1(name));
-        return a;
-    };
-
-    mnu_file = menuBar()->addMenu(QStringLiteral("ファイル(&F)"));
-    mnu_file->setObjectName(QStringLiteral("mnu_file"));
-    mnu_file_open = action(mnu_file, "mnu_file_open", QStringLiteral("アカウントデータを読み込む(&O)..."));
-    mnu_file_save = action(mnu_file, "mnu_file_save", QStringLiteral("アカウントデータを保存(&S)..."));
-    dummy001 = separator(mnu_file, "dummy001");
-    mnu_file_fdopen = action(mnu_file, "mnu_file_fdopen", QStringLiteral("フロッピーディスクから読み込む(&R)..."));
-    mnu_file_fdsave = action(mnu_file, "mnu_file_fdsave", QStringLiteral("フロッピーディスクに書き込む(&W)..."));
-    dummy05 = separator(mnu_file, "dummy05");
-    mnu_file_exit = action(mnu_file, "mnu_file_exit", QStringLiteral("終了(&X)"));
-
-    mnu_edit = menuBar()->addMenu(QStringLiteral("編集(&E)"));
-    mnu_edit->setObjectName(QStringLiteral("mnu_edit"));
-    mnu_edit_clear = action(mnu_edit, "mnu_edit_clear", QStringLiteral("すべてクリア(&C)"));
-
-    mnu_help = menuBar()->addMenu(QStringLiteral("ヘルプ(&H)"));
-    mnu_help->setObjectName(QStringLiteral("mnu_help"));
-    mnu_help_web1 = action(mnu_help, "mnu_help_web1", QStringLiteral("VORNIX商品情報のWebページ(&M)"));
-    mnu_help_web2 = action(mnu_help, "mnu_help_web2", QStringLiteral("最新サポート情報のWebページ(&S)"));
-    duumy01 = separator(mnu_help, "duumy01");
-    mnu_help_ver = action(mnu_help, "mnu_help_ver", QStringLiteral("バージョン情報(&A)..."));
-}
-
-void FormSupport::setTabOrderOfControls()
-{
-    const QWidget* order[] = {txtName,  txtAddress, Command4, txtPOP,   txtSMTP, txtID,    txtPW,   Command5,
-                              Command2, Combo1,     Command1, Combo2,   Command3, txtGuide, txtHelp, Command6};
-    for (size_t i = 0; i + 1 < std::size(order); ++i)
-        setTabOrder(const_cast<QWidget*>(order[i]), const_cast<QWidget*>(order[i + 1]));
+    HookedControl::releaseAll(this);
+    m_platform.fileDialogLibrary->setOwner(nullptr);
+    m_platform.standardFileDialog->setOwner(nullptr);
 }
 
 void FormSupport::attachHandlers()
 {
-    for (const Field& field : m_fields) {
-        const Field* f = &field;
-        f->edit->handlers.gotFocus = [this, f](Qt::FocusReason) { field_GotFocus(*f); };
-        f->edit->handlers.regainedFocus = [this, f] { announceField(*f); };
-        f->edit->handlers.lostFocus = [this, f](Qt::FocusReason reason) {
-            // Another window taking over is no move within this one.
-            if (reason != Qt::ActiveWindowFocusReason)
-                field_LostFocus(*f);
-        };
-        f->edit->handlers.keyPress = [this](QKeyEvent* e) { return field_KeyPress(e); };
-        f->edit->handlers.keyRelease = [this, f](QKeyEvent* e) { return field_KeyUp(*f, e); };
-    }
+    for (const Field& field : fields)
+        m_fieldBehaviour->attach(field);
     txtAddress->handlers.keyPress = [this](QKeyEvent* e) { return txtAddress_KeyPress(e); };
+    attachButtonHandlers();
 
+    Combo1->handlers.gotFocus = [this](Qt::FocusReason) { Combo1_GotFocus(); };
+    Combo2->handlers.gotFocus = [this](Qt::FocusReason) { list_GotFocus(Combo2, Combo2Title); };
+    Combo1->handlers.keyPress = enterMovesOn;
+    Combo2->handlers.keyPress = enterMovesOn;
+
+    txtGuide->handlers.gotFocus = [this](Qt::FocusReason) { txtGuide_GotFocus(); };
+    txtGuide->handlers.regainedFocus = [this] { announceGuide(); };
+    connectCommands();
+}
+
+void FormSupport::attachButtonHandlers()
+{
     // In a main window Qt leaves Enter on a push button alone; here it presses
     // the button, as Space does.
     auto pressOnEnter = [](CommandButton* b) {
@@ -405,30 +124,21 @@ void FormSupport::attachHandlers()
             return true;
         };
     };
-    const std::pair<CommandButton*, const ButtonWords*> buttons[] = {
-        {Command5, &Command5Words}, {Command2, &Command2Words}, {Command1, &Command1Words}, {Command3, &Command3Words}};
-    for (const auto& [b, words] : buttons) {
-        pressOnEnter(b);
-        b->handlers.gotFocus = [this, words](Qt::FocusReason) { button_GotFocus(words->label, words->keyHint); };
+    for (const Button& b : buttons) {
+        const Button* words = &b;
+        if (b.button != Command4)
+            pressOnEnter(b.button);
+        b.button->handlers.gotFocus = [this, words](Qt::FocusReason) {
+            Announce::button(m_speech, words->spokenLabel, words->keyHint);
+        };
     }
     pressOnEnter(Command6);
-
-    Command4->handlers.gotFocus = [this](Qt::FocusReason) {
-        button_GotFocus(Command4Words.label, Command4Words.keyHint);
-    };
     Command4->handlers.keyPress = [this](QKeyEvent* e) { return Command4_KeyDown(e); };
     Command4->handlers.keyRelease = [this](QKeyEvent* e) { return Command4_KeyUp(e); };
+}
 
-    Combo1->handlers.gotFocus = [this](Qt::FocusReason) { Combo1_GotFocus(); };
-    Combo2->handlers.gotFocus = [this](Qt::FocusReason) { list_GotFocus(Combo2, Combo2Title); };
-    Combo1->handlers.keyPress = [this](QKeyEvent* e) { return list_KeyPress(e); };
-    Combo2->handlers.keyPress = [this](QKeyEvent* e) { return list_KeyPress(e); };
-
-    txtGuide->handlers.gotFocus = [this](Qt::FocusReason) { txtGuide_GotFocus(); };
-    txtGuide->handlers.regainedFocus = [this] { announceGuide(); };
-    txtHelp->handlers.gotFocus = [this](Qt::FocusReason) { txtHelp_GotFocus(); };
-    txtHelp->handlers.keyRelease = [this](QKeyEvent* e) { return txtHelp_KeyUp(e); };
-
+void FormSupport::connectCommands()
+{
     connect(Command1, &QPushButton::clicked, this, &FormSupport::Command1_Click);
     connect(Command2, &QPushButton::clicked, this, &FormSupport::Command2_Click);
     connect(Command3, &QPushButton::clicked, this, &FormSupport::Command3_Click);
@@ -445,16 +155,7 @@ void FormSupport::attachHandlers()
     connect(Command6, &QPushButton::clicked, this, &FormSupport::Command6_Click);
     // Ends the program at once: nothing is asked, saved or said.
     connect(mnu_file_exit, &QAction::triggered, this, &QWidget::close);
-
-    const std::pair<ClickableLabel*, const Field*> captions[] = {
-        {lblName0, &m_fields[0]}, {lblAddress0, &m_fields[1]}, {lblPOP0, &m_fields[2]},
-        {lblSMTP0, &m_fields[3]}, {lblID0, &m_fields[4]},      {lblPW0, &m_fields[5]},
-    };
-    for (const auto& [label, field] : captions) {
-        const Field* f = field;
-        connect(label, &ClickableLabel::clicked, this, [this, f] { captionLabel_Click(*f); });
-    }
-    connect(Label3, &ClickableLabel::clicked, this, &FormSupport::Label3_Click);
+    connect(Label3, &ClickableLabel::clicked, this, [] { KeySender::sendF1(); });
 }
 
 void FormSupport::Form_Load()
@@ -463,13 +164,6 @@ void FormSupport::Form_Load()
     ComboSet();
     defaultAcd();
     m_programFolder = QCoreApplication::applicationDirPath();
-    // Without the outside pieces the file commands stand on, they stay inert
-    // rather than reach for something that is not there.
-    if (m_platform.fileDialogLibrary && m_platform.standardFileDialog && m_platform.driveTypes &&
-        m_platform.fileSystem)
-        m_fileCommands = std::make_unique<FileCommands>(
-            *m_platform.fileDialogLibrary, *m_platform.standardFileDialog, *m_platform.driveTypes, this,
-            m_programFolder, [this] { LoadAcd(); }, [this] { saveAcd(); });
     txtName->setFocus(Qt::OtherFocusReason);
 }
 
@@ -535,21 +229,9 @@ void FormSupport::ComboDisp()
     Combo2->setCurrentIndex(*provider);
 }
 
-void FormSupport::ComboSet()
-{
-    Combo1->clear();
-    Combo2->clear();
-    for (const Provider& p : providerTable())
-        Combo1->addItem(p.DisplayName);
-    for (const Provider& p : providerTable())
-        Combo2->addItem(p.DisplayName);
-    Combo1->setCurrentIndex(-1);
-    Combo2->setCurrentIndex(-1);
-}
-
 void FormSupport::Command5_Click()
 {
-    if (m_platform.messageBox->question(this, ClearQuestion, ClearTitle) != MessageBox::Answer::Yes)
+    if (m_platform.messageBox->question(this, ClearAll.text, ClearAll.title) != MessageBox::Answer::Yes)
         return;
     ComboSet();
     defaultAcd();
@@ -558,185 +240,58 @@ void FormSupport::Command5_Click()
 
 void FormSupport::Command6_Click()
 {
-    closeHelp();
+    m_helpPane->close();
 }
 
-void FormSupport::txtNameHelp()
+QLineEdit* FormSupport::LastField() const
 {
-    showHelp(txtNameHelpText());
-}
-
-void FormSupport::txtAddressHelp()
-{
-    showHelp(txtAddressHelpText());
-}
-
-void FormSupport::txtPOPHelp()
-{
-    showHelp(txtPOPHelpText());
-}
-
-void FormSupport::txtSMTPHelp()
-{
-    showHelp(txtSMTPHelpText());
-}
-
-void FormSupport::txtIDHelp()
-{
-    showHelp(txtIDHelpText());
-}
-
-void FormSupport::txtPWHelp()
-{
-    showHelp(txtPWHelpText());
+    return m_helpPane->lastField();
 }
 
 void FormSupport::setGuideText(const QString& text)
 {
-    m_guideText = text;
-    txtGuide->setPlainText(text);
+    m_guide->set(text);
 }
 
 QString FormSupport::guideText() const
 {
-    return textOf(txtGuide, m_guideText);
+    return m_guide->text();
 }
 
 QString FormSupport::helpText() const
 {
-    return textOf(txtHelp, m_helpText);
+    return m_helpPane->text();
 }
 
-void FormSupport::showHelp(const QString& text)
+void FormSupport::fieldHelp(const Field& field)
 {
-    m_helpText = text;
-    txtHelp->setPlainText(text);
-    if (txtHelp->isHidden()) {
-        txtHelp->show();
-        txtHelp->setFocus(Qt::OtherFocusReason);
-    }
-}
-
-void FormSupport::closeHelp()
-{
-    // "パス" is heard whole before the field's announcement cuts in.
-    m_speech.Voice(Pass);
-    m_speech.VoiceWait();
-    // Only the close box's access key can get here before any field lost the
-    // focus; the first field is then where the user started.
-    QLineEdit* back = m_lastField ? m_lastField : txtName;
-    back->setFocus(Qt::OtherFocusReason);
-    txtHelp->hide();
-    Command6->hide();
-}
-
-void FormSupport::field_GotFocus(const Field& field)
-{
-    if (!txtHelp->isHidden())
-        (this->*field.help)();
-    field.edit->setCursorPosition(0);
-    field.edit->deselect();
-    announceField(field);
-}
-
-void FormSupport::announceField(const Field& field)
-{
-    Announce::field(m_speech, field.spokenLabel, field.edit->text());
-}
-
-void FormSupport::field_LostFocus(const Field& field)
-{
-    m_lastField = field.edit;
-}
-
-bool FormSupport::field_KeyPress(QKeyEvent* e)
-{
-    // Enter moves on like Tab so a form can be filled without looking.
-    if (!isEnterKey(e))
-        return false;
-    KeySender::sendTab();
-    return true;
+    m_helpPane->show(field.helpText());
 }
 
 bool FormSupport::txtAddress_KeyPress(QKeyEvent* e)
 {
-    // Only character keys reach the typing aid; shortcuts keep their meaning.
-    if (e->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
-        return false;
-    QChar typed;
-    if (isEnterKey(e))
-        typed = QChar(u'\r');
-    else if (e->text().size() == 1)
-        typed = e->text().front();
-    else
-        return false;
-
-    AddressEdit current;
-    current.text = txtAddress->text();
-    // Qt answers -1 without a selection; the aid wants the caret then.
-    current.selectionStart = txtAddress->hasSelectedText() ? txtAddress->selectionStart() : txtAddress->cursorPosition();
-    current.selectionLength = int(txtAddress->selectedText().size());
-
-    const TypingAidAction action = typingAid(current, typed);
-    switch (action.kind) {
+    switch (applyTypingAid(txtAddress, e)) {
     case TypingAidAction::Kind::TypeNormally:
         return false;
     case TypingAidAction::Kind::MoveToDerivation:
         Command4->setFocus(Qt::OtherFocusReason);
         return true;
     case TypingAidAction::Kind::ReplaceEdit:
-        // A completion is inserted like typing, which keeps the field's undo
-        // history (setting the whole text would wipe it).
-        if (action.edit.text.startsWith(current.text) && current.selectionStart == current.text.size())
-            txtAddress->insert(action.edit.text.mid(current.text.size()));
-        else if (action.edit.text != current.text)
-            txtAddress->setText(action.edit.text);
-        if (action.edit.selectionLength > 0)
-            txtAddress->setSelection(action.edit.selectionStart, action.edit.selectionLength);
-        else {
-            txtAddress->deselect();
-            txtAddress->setCursorPosition(action.edit.selectionStart);
-        }
         return true;
     }
     return false;
 }
 
-bool FormSupport::field_KeyUp(const Field& field, QKeyEvent* e)
-{
-    if (e->key() != Qt::Key_F1)
-        return false;
-    (this->*field.help)();
-    return true;
-}
-
-void FormSupport::button_GotFocus(const QString& spokenLabel, const QString& keyHint)
-{
-    Announce::button(m_speech, spokenLabel, keyHint);
-}
-
 void FormSupport::list_GotFocus(QComboBox* list, const QString& title)
 {
-    if (list->currentIndex() < 0) {
-        Announce::list(m_speech, title, nullptr);
-        return;
-    }
     const QString entry = list->currentText();
-    Announce::list(m_speech, title, &entry);
-}
-
-bool FormSupport::list_KeyPress(QKeyEvent* e)
-{
-    if (!isEnterKey(e))
-        return false;
-    KeySender::sendTab();
-    return true;
+    Announce::list(m_speech, title, list->currentIndex() < 0 ? nullptr : &entry);
 }
 
 void FormSupport::Combo1_GotFocus()
 {
     // The help pane covers the provider rows: the keyboard skips them.
-    if (!txtHelp->isHidden()) {
+    if (m_helpPane->isShown()) {
         txtName->setFocus(Qt::OtherFocusReason);
         return;
     }
@@ -746,7 +301,7 @@ void FormSupport::Combo1_GotFocus()
 void FormSupport::txtGuide_GotFocus()
 {
     // The help pane covers the guide pane too.
-    if (!txtHelp->isHidden()) {
+    if (m_helpPane->isShown()) {
         Command2->setFocus(Qt::OtherFocusReason);
         return;
     }
@@ -760,21 +315,6 @@ void FormSupport::announceGuide()
 {
     m_speech.Quick();
     m_speech.Voice(GuideTitle + AnnounceSeparator + guideText());
-}
-
-void FormSupport::txtHelp_GotFocus()
-{
-    Command6->show();
-    // No Quick: whatever led here (the field's help key) may finish.
-    m_speech.Voice(HelpTitle);
-}
-
-bool FormSupport::txtHelp_KeyUp(QKeyEvent* e)
-{
-    if (e->key() != Qt::Key_Escape)
-        return false;
-    closeHelp();
-    return true;
 }
 
 bool FormSupport::Command4_KeyDown(QKeyEvent* e)
@@ -797,50 +337,19 @@ bool FormSupport::Command4_KeyUp(QKeyEvent* e)
     return true;
 }
 
-void FormSupport::captionLabel_Click(const Field& field)
-{
-    field.edit->setFocus(Qt::OtherFocusReason);
-    QCoreApplication::processEvents();
-    txtHelp->show();
-    Command6->show();
-    // The pane is showing now: the help fills it and the focus stays in the field.
-    (this->*field.help)();
-}
-
-void FormSupport::Label3_Click()
-{
-    KeySender::sendF1();
-}
-
-void FormSupport::saveAcd()
+void FormSupport::saveAcd(const QString& path)
 {
     Edit2Acd();
-    Acd saved = m_acd;
-    applyTitleRule(saved);
-    // A character the file cannot hold is a failed save, not a silent substitute.
-    const std::optional<QByteArray> bytes = formatAcd(saved);
-    const AcdWriteResult result =
-        bytes ? writeAcdFile(m_fileCommands->state().AcdSavePath, *bytes, *m_platform.fileSystem) : AcdWriteResult{};
-    // The blank title takes the sender name once the file has been created,
-    // and keeps it even when writing then fails; a save that never got a file
-    // leaves it blank, so a later save takes the name as it is then.
-    if (result.created)
-        m_acd.Title = saved.Title;
-    if (!result)
-        m_platform.messageBox->error(this, WriteFailure, WriteFailureTitle);
+    if (!saveAcdFile(path, m_acd, *m_platform.fileSystem))
+        m_platform.messageBox->error(this, WriteFailed.text, WriteFailed.title);
 }
 
-void FormSupport::LoadAcd()
+void FormSupport::LoadAcd(const QString& path)
 {
-    const std::optional<QByteArray> bytes = readAcdFileBytes(m_fileCommands->state().AcdLoadPath);
-    if (!bytes) {
-        m_platform.messageBox->error(this, ReadFailure, ReadFailureTitle);
-        return;
-    }
-    // An out-of-range number leaves the record partly loaded; the window
+    // A file that fails half way leaves the record partly loaded; the window
     // keeps showing the previous account until the next save copies it back.
-    if (!readAcdInto(*bytes, m_acd)) {
-        m_platform.messageBox->error(this, ReadFailure, ReadFailureTitle);
+    if (!loadAcdFile(path, m_acd)) {
+        m_platform.messageBox->error(this, ReadFailed.text, ReadFailed.title);
         return;
     }
     Acd2Editer();
@@ -850,54 +359,37 @@ void FormSupport::LoadAcd()
 
 void FormSupport::mnu_file_open_Click()
 {
-    if (m_fileCommands)
-        m_fileCommands->mnu_file_open_Click();
+    if (auto path = m_fileCommands->mnu_file_open_Click())
+        LoadAcd(*path);
 }
 
 void FormSupport::mnu_file_save_Click()
 {
-    if (m_fileCommands)
-        m_fileCommands->mnu_file_save_Click();
+    if (auto path = m_fileCommands->mnu_file_save_Click())
+        saveAcd(*path);
 }
 
 void FormSupport::mnu_file_fdopen_Click()
 {
-    if (m_fileCommands && !m_fileCommands->mnu_file_fdopen_Click())
-        m_platform.messageBox->error(this, NoRemovableDisk, NoRemovableDiskTitle);
+    const FileChoice choice = m_fileCommands->mnu_file_fdopen_Click();
+    if (choice.outcome == FileChoice::Outcome::NoRemovableDisk)
+        showNoRemovableDisk();
+    else if (choice)
+        LoadAcd(*choice);
 }
 
 void FormSupport::mnu_file_fdsave_Click()
 {
-    if (m_fileCommands && !m_fileCommands->mnu_file_fdsave_Click())
-        m_platform.messageBox->error(this, NoRemovableDisk, NoRemovableDiskTitle);
+    const FileChoice choice = m_fileCommands->mnu_file_fdsave_Click();
+    if (choice.outcome == FileChoice::Outcome::NoRemovableDisk)
+        showNoRemovableDisk();
+    else if (choice)
+        saveAcd(*choice);
 }
 
-QLabel* FormSupport::hintLabelOf(QLineEdit* edit) const
+void FormSupport::showNoRemovableDisk()
 {
-    if (edit == txtAddress)
-        return lblAddress;
-    if (edit == txtPOP)
-        return lblPOP;
-    if (edit == txtSMTP)
-        return lblSMTP;
-    if (edit == txtID)
-        return lblID;
-    if (edit == txtPW)
-        return lblPW;
-    if (edit == txtName)
-        return lblName;
-    return nullptr;
-}
-
-void FormSupport::setHint(QLabel* hint, const QString& text)
-{
-    hint->setText(text);
-    showLabelWhole(hint);
-    // A screen reader reading the field finds the hint it now shows.
-    for (const Field& field : m_fields) {
-        if (hintLabelOf(field.edit) == hint)
-            field.edit->setAccessibleDescription(text);
-    }
+    m_platform.messageBox->error(this, NoRemovableDisk.text, NoRemovableDisk.title);
 }
 
 void FormSupport::Sanko()
@@ -905,7 +397,7 @@ void FormSupport::Sanko()
     if (Combo1->currentIndex() < 0)
         return;
     QStringList texts;
-    for (const Field& field : m_fields)
+    for (const Field& field : fields)
         texts << field.edit->text();
     if (sampleOverwritesInput(texts)
         && m_platform.messageBox->question(this, sampleOverwritePrompt(), sampleOverwriteTitle())
@@ -942,19 +434,6 @@ void FormSupport::Command2_Click()
     returnFromDialog();
 }
 
-void FormSupport::openPage(std::unique_ptr<Browser>& slot, const QString& url)
-{
-    if (!m_platform.browserFactory)
-        return;
-    std::unique_ptr<Browser> browser = m_platform.browserFactory();
-    if (!browser)
-        return;
-    slot = std::move(browser);
-    if (!slot->Navigate2(url))
-        return;
-    slot->setVisible(true);
-}
-
 void FormSupport::HpOpen()
 {
     if (Combo2->currentIndex() < 0)
@@ -962,7 +441,7 @@ void FormSupport::HpOpen()
     const std::optional<int> provider = providerByDisplayName(Combo2->currentText());
     if (!provider)
         return;
-    openPage(m_hpBrowser, providerTable()[*provider].HomePageUrl);
+    m_hpPage.open(providerTable()[*provider].HomePageUrl);
 }
 
 void FormSupport::Command3_Click()
@@ -997,12 +476,12 @@ void FormSupport::Command4_Click()
 
 void FormSupport::mnu_help_web1_Click()
 {
-    openPage(m_web1Browser, WebPages::ProductPageUrl);
+    m_web1Page.open(WebPages::ProductPageUrl);
 }
 
 void FormSupport::mnu_help_web2_Click()
 {
-    openPage(m_web2Browser, WebPages::SupportPageUrl);
+    m_web2Page.open(WebPages::SupportPageUrl);
 }
 
 void FormSupport::mnu_help_ver_Click()

@@ -3,18 +3,6 @@
 #include <QMouseEvent>
 #include <QStyleOptionGroupBox>
 
-QString withoutAccessKeyMarker(const QString& caption)
-{
-    QString plain;
-    plain.reserve(caption.size());
-    for (qsizetype i = 0; i < caption.size(); ++i) {
-        if (caption.at(i) == u'&' && i + 1 < caption.size())
-            ++i;
-        plain.append(caption.at(i));
-    }
-    return plain;
-}
-
 FrameBox::FrameBox(const QString& caption, bool ownsAccessKey, QWidget* parent)
     : QGroupBox(parent)
     , m_caption(caption)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ui/AccessKey.h"
+
 #include <QGroupBox>
 #include <QPointer>
 
@@ -31,6 +33,3 @@ private:
     QString m_caption;
     QPointer<QWidget> m_target;
 };
-
-// The text without its access-key marker ("&&" stays a literal "&").
-QString withoutAccessKeyMarker(const QString& caption);

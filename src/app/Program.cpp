@@ -13,13 +13,13 @@ Program::Program(Platform platform)
 Program::~Program()
 {
     // A late start must not reach a window that is gone.
-    if (m_platform.singleInstance && m_form)
+    if (m_form)
         m_platform.singleInstance->setActivationHandler({});
 }
 
 bool Program::start()
 {
-    if (m_platform.singleInstance && !m_platform.singleInstance->becomePrimary()) {
+    if (!m_platform.singleInstance->becomePrimary()) {
         m_platform.singleInstance->activatePrimary();
         return false;
     }
@@ -27,10 +27,8 @@ bool Program::start()
     startReaderUnlessScreenReaderRuns();
     m_form = std::make_unique<FormSupport>(m_platform, m_speech, m_acd);
     m_form->Form_Load();
-    if (m_platform.singleInstance) {
-        FormSupport* form = m_form.get();
-        m_platform.singleInstance->setActivationHandler([form] { form->bringToFront(); });
-    }
+    FormSupport* form = m_form.get();
+    m_platform.singleInstance->setActivationHandler([form] { form->bringToFront(); });
     m_form->show();
     // A desktop gives a new window the keyboard by itself; without a window
     // manager nothing would, and the first field would never announce itself.
@@ -43,7 +41,7 @@ bool Program::start()
 // connection opens.
 void Program::startReaderUnlessScreenReaderRuns()
 {
-    if (m_platform.screenReaderPresence && !m_platform.screenReaderPresence->isRunning())
+    if (!m_platform.screenReaderPresence->isRunning())
         m_reader = std::make_unique<InterfaceReader>(m_speech);
 }
 
@@ -52,8 +50,6 @@ void Program::startReaderUnlessScreenReaderRuns()
 // window's own start-up takes the object where it always did.
 void Program::openSpeechEarly()
 {
-    if (!m_platform.speechFactory)
-        return;
     auto pending = std::make_shared<std::future<std::unique_ptr<SpeechObject>>>(
         std::async(std::launch::async, m_platform.speechFactory));
     m_platform.speechFactory = [pending]() -> std::unique_ptr<SpeechObject> {

@@ -3,10 +3,14 @@
 #include "account/LeadingNumber.h"
 #include "dialogs/DialogPlacement.h"
 #include "dialogs/FlagCheckState.h"
-#include "dialogs/LabelFit.h"
-#include "platform/KeySender.h"
 #include "speech/Announce.h"
 #include "speech/SpeechChannel.h"
+#include "ui/DesignFonts.h"
+#include "ui/EnterMovesOn.h"
+#include "ui/FixedWindow.h"
+#include "ui/LabelFit.h"
+#include "ui/TextColour.h"
+#include "ui/Twips.h"
 
 #include <QApplication>
 #include <QGroupBox>
@@ -18,29 +22,11 @@
 namespace
 {
 
-const QColor DarkRed(0xC0, 0x00, 0x00);
-const QString TextBoxFont = QStringLiteral("ＭＳ ゴシック");
 const QString KeepInMind = QStringLiteral("通常は変更しないようにしてください");
 
 // zPopWarningSize says nothing when it gains the focus; when an OK is refused
 // because of its text, the user still has to hear which field holds the fault.
 const QString PopWarningSizeRefusalLabel = QStringLiteral("警告するバイト数は");
-
-// Enter moves on like Tab, so the dialog can be filled without looking.
-bool enterMovesOn(QKeyEvent* e)
-{
-    if (!isEnterKey(e))
-        return false;
-    KeySender::sendTab();
-    return true;
-}
-
-void setTextColour(QWidget* w, const QColor& colour)
-{
-    QPalette p = w->palette();
-    p.setColor(QPalette::WindowText, colour);
-    w->setPalette(p);
-}
 
 } // namespace
 
@@ -49,8 +35,7 @@ Kodo::Kodo(Acd& acd, SpeechChannel& speech, QString senderName, QWidget* parent)
 {
     setObjectName(QStringLiteral("Kodo"));
     setWindowTitle(QStringLiteral("高度な設定"));
-    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                   Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+    setWindowFlags(fixedWindowFlags(Qt::Dialog));
     setFixedSize(fromTwips(8010), fromTwips(5625));
 
     buildControls();
@@ -64,17 +49,9 @@ Kodo::Kodo(Acd& acd, SpeechChannel& speech, QString senderName, QWidget* parent)
     zPopStock->setFocus(Qt::OtherFocusReason);
 }
 
-// The controls outlive this part of the dialog: QWidget deletes them later and
-// may move or clear the focus meanwhile. Their handlers refer to this dialog's
-// members, so they are cut off first.
 Kodo::~Kodo()
 {
-    for (TextBox* box : {zPopStockDays, zPopPort, zPopWarningSize, zLineLength, zReplyMail, zSmtpPort, zTitle})
-        box->handlers = {};
-    for (CheckBox* box : {zPopStock, zReplyUser, zSmtpAttestationPop})
-        box->handlers = {};
-    for (Button* button : {Command1, Command2, Command3})
-        button->handlers = {};
+    HookedControl::releaseAll(this);
 }
 
 void Kodo::showModal(Acd& acd, SpeechChannel& speech, const QString& senderName, QWidget* mainWindow)
@@ -168,7 +145,7 @@ void Kodo::buildControls()
         auto* option = new QRadioButton(caption, Frame2);
         option->setObjectName(QString::fromLatin1(name));
         option->setAccessibleName(caption);
-        option->setGeometry(twipsRect(twips.x(), twips.y(), twips.width(), twips.height()));
+        option->setGeometry(fromTwips(twips));
         return option;
     };
     Option1 = addOption("Option1", QStringLiteral("切断しない"), QRect(360, 285, 1575, 255));
@@ -218,11 +195,9 @@ Kodo::TextBox* Kodo::addTextBox(QWidget* parent, const char* name, const QString
     auto* box = new TextBox(parent);
     box->setObjectName(QString::fromLatin1(name));
     box->setAccessibleName(accessibleName);
-    box->setGeometry(twipsRect(twips.x(), twips.y(), twips.width(), twips.height()));
+    box->setGeometry(fromTwips(twips));
     box->setMaxLength(std::numeric_limits<int>::max());
-    QFont font(TextBoxFont);
-    font.setPointSizeF(pointSize);
-    box->setFont(font);
+    box->setFont(designFont(GothicFamily, pointSize));
     m_spokenLabels.insert(box, spokenLabel);
     const auto announce = [this, box] {
         const QString label = m_spokenLabels.value(box);
@@ -244,7 +219,7 @@ QLabel* Kodo::addLabel(QWidget* parent, const char* name, const QString& caption
 {
     auto* label = new QLabel(caption, parent);
     label->setObjectName(QString::fromLatin1(name));
-    label->setGeometry(twipsRect(twips.x(), twips.y(), twips.width(), twips.height()));
+    label->setGeometry(fromTwips(twips));
     return label;
 }
 
@@ -255,7 +230,7 @@ Box* Kodo::addCheckBox(QWidget* parent, const char* name, const QString& caption
     box->setText(caption);
     box->setObjectName(QString::fromLatin1(name));
     box->setAccessibleName(caption);
-    box->setGeometry(twipsRect(twips.x(), twips.y(), twips.width(), twips.height()));
+    box->setGeometry(fromTwips(twips));
     return box;
 }
 
@@ -265,7 +240,7 @@ Kodo::Button* Kodo::addButton(const char* name, const QString& caption, QRect tw
     auto* button = new Button(caption, this);
     button->setObjectName(QString::fromLatin1(name));
     button->setAccessibleName(caption);
-    button->setGeometry(twipsRect(twips.x(), twips.y(), twips.width(), twips.height()));
+    button->setGeometry(fromTwips(twips));
     // No default button: Enter in a text box moves on and must never press a
     // button that the user has not reached.
     button->setAutoDefault(false);

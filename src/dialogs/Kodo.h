@@ -1,7 +1,7 @@
 #pragma once
 
 #include "account/Acd.h"
-#include "speech/HookedWidget.h"
+#include "ui/HookedWidget.h"
 
 #include <QCheckBox>
 #include <QDialog>

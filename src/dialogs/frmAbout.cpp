@@ -1,10 +1,13 @@
 #include "dialogs/frmAbout.h"
 
 #include "dialogs/DialogPlacement.h"
-#include "dialogs/LabelFit.h"
 #include "platform/ModulePresence.h"
 #include "speech/Announce.h"
 #include "speech/SpeechChannel.h"
+#include "ui/DesignFonts.h"
+#include "ui/FixedWindow.h"
+#include "ui/LabelFit.h"
+#include "ui/Twips.h"
 
 #include <QApplication>
 #include <algorithm>
@@ -17,23 +20,14 @@ namespace
 {
 
 const QString ProgramName = QStringLiteral("VORNIXサポートソフト");
-const QString LabelFont = QStringLiteral("ＭＳ Ｐゴシック");
 // The screen reader's core module; loaded into every program it reads.
 const QString ScreenReaderModule = QStringLiteral("vxbcore.dll");
-
-QFont labelFont(qreal pointSize, bool bold = false)
-{
-    QFont font(LabelFont);
-    font.setPointSizeF(pointSize);
-    font.setBold(bold);
-    return font;
-}
 
 QLabel* addLabel(QWidget* parent, const char* name, const QString& text, QRect twips)
 {
     auto* label = new QLabel(text, parent);
     label->setObjectName(QString::fromLatin1(name));
-    label->setGeometry(twipsRect(twips.x(), twips.y(), twips.width(), twips.height()));
+    label->setGeometry(fromTwips(twips));
     return label;
 }
 
@@ -43,19 +37,16 @@ frmAbout::frmAbout(SpeechChannel& speech, ModulePresence& modules, QWidget* pare
     : QDialog(parent), m_speech(speech), m_modules(modules)
 {
     setObjectName(QStringLiteral("frmAbout"));
-    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                   Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+    setWindowFlags(fixedWindowFlags(Qt::Dialog));
     setFixedSize(fromTwips(6045), fromTwips(3465));
     buildControls();
     Form_Load();
     cmdOK->setFocus(Qt::OtherFocusReason);
 }
 
-// QWidget deletes cmdOK after this part of the dialog is gone, clearing its
-// focus on the way; its handlers refer to members of this part.
 frmAbout::~frmAbout()
 {
-    cmdOK->handlers = {};
+    HookedControl::releaseAll(this);
 }
 
 void frmAbout::showModal(SpeechChannel& speech, ModulePresence& modules, QWidget* mainWindow)
@@ -106,7 +97,7 @@ void frmAbout::buildControls()
     lblDescription =
         addLabel(this, "lblDescription", QStringLiteral("制作 : ヴォルニクス支援ボランティアの会"),
                  QRect(1260, 600, 2610, 195));
-    lblDescription->setFont(labelFont(9.75));
+    lblDescription->setFont(designFont(PGothicFamily, 9.75));
 
     lblDisclaimer =
         addLabel(this, "lblDisclaimer",
@@ -117,10 +108,10 @@ void frmAbout::buildControls()
     lblDisclaimer->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
     lblTitle = addLabel(this, "lblTitle", ProgramName, QRect(1260, 240, 2430, 240));
-    lblTitle->setFont(labelFont(12, true));
+    lblTitle->setFont(designFont(PGothicFamily, 12, true));
 
     lblVersion = addLabel(this, "lblVersion", QString(), QRect(3840, 240, 1245, 225));
-    lblVersion->setFont(labelFont(11.25));
+    lblVersion->setFont(designFont(PGothicFamily, 11.25));
 
     Frame1 = new QGroupBox(QStringLiteral("Voxbridge情報"), this);
     Frame1->setObjectName(QStringLiteral("Frame1"));

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "speech/HookedWidget.h"
+#include "ui/HookedWidget.h"
 
 #include <QDialog>
 #include <QPushButton>

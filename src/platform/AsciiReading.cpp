@@ -110,12 +110,18 @@ bool hasLetter(QStringView run)
     return false;
 }
 
-QString spellDigits(QStringView digits)
+// Character by character, each by its name, the names apart.
+QString spelled(QStringView run, QString (*name)(QChar))
 {
     QStringList parts;
-    for (const QChar c : digits)
-        parts << digitName(c);
+    for (const QChar c : run)
+        parts << name(c);
     return parts.join(u' ');
+}
+
+QString spellDigits(QStringView digits)
+{
+    return spelled(digits, digitName);
 }
 
 QString nameOf(QChar c)
@@ -149,10 +155,7 @@ QString readDecimal(QStringView run)
 
 QString spell(QStringView run)
 {
-    QStringList parts;
-    for (const QChar c : run)
-        parts << nameOf(c);
-    return parts.join(u' ');
+    return spelled(run, nameOf);
 }
 
 QString readWords(QStringView run)

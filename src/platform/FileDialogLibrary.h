@@ -1,22 +1,13 @@
 #pragma once
 
-#include <cstdint>
-#include <optional>
+#include "platform/DialogOwner.h"
+#include "platform/FileDialogRequest.h"
 
-// The accessible file-dialog library with the five entry points the program
-// uses. Strings are NUL-terminated Shift-JIS; an empty string is passed as a
-// null pointer. A call that fails as a call (library or entry point missing,
-// the call itself failing) answers std::nullopt.
-class FileDialogLibrary
+// The accessible file dialog the file commands try first.
+class FileDialogLibrary : public DialogOwner
 {
 public:
     virtual ~FileDialogLibrary() = default;
 
-    virtual std::optional<int32_t> FileDlg_Create(int32_t openFlag, const char* defaultExt, const char* fileName,
-                                                  const char* initDir, const char* filter, intptr_t owner) = 0;
-    virtual std::optional<int32_t> FileDlg_SetWindowText(int32_t handle, const char* title, int32_t value) = 0;
-    virtual std::optional<int32_t> FileDlg_DoModal(int32_t handle) = 0;
-    virtual std::optional<int32_t> FileDlg_GetPathName(int32_t handle, char* buffer, int32_t size,
-                                                       int32_t value) = 0;
-    virtual std::optional<int32_t> FileDlg_Delete(int32_t handle) = 0;
+    virtual FileDialogResult show(const FileDialogRequest& request) = 0;
 };

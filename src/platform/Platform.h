@@ -6,29 +6,52 @@
 #include "platform/FileSystem.h"
 #include "platform/MessageBox.h"
 #include "platform/ModulePresence.h"
+#include "platform/NoFileDialogLibrary.h"
+#include "platform/NoScreenReaderPresence.h"
+#include "platform/NoSingleInstance.h"
 #include "platform/ScreenReaderPresence.h"
 #include "platform/SingleInstance.h"
 #include "platform/SpeechObject.h"
 #include "platform/StandardFileDialog.h"
 
+#include <QStringList>
 #include <future>
 #include <memory>
 
 // Everything outside the program, in one place. Start-up fills it with the
 // real implementations of this operating system; tests fill it with fakes.
+//
+// Two kinds of service, each treated one way:
+//  - required: the program cannot do its work without them; the main window
+//    refuses a platform that lacks one (missingServices), and nothing asks
+//    again whether one is there;
+//  - may be absent: each starts as the object that stands for "not there",
+//    and the program uses it like any other, never asking: no speech object
+//    (the program works silently), no accessible file-dialog library (the
+//    standard dialog asks), no browser (the web page commands do nothing),
+//    no single-instance service (every start opens its own window), nothing
+//    to ask about a screen reader (the program reads nothing beyond its own
+//    announcements).
 struct Platform {
-    SpeechObjectFactory speechFactory;
+    // Required.
     std::shared_ptr<MessageBox> messageBox;
-    std::shared_ptr<FileDialogLibrary> fileDialogLibrary;
     std::shared_ptr<StandardFileDialog> standardFileDialog;
     std::shared_ptr<DriveTypes> driveTypes;
-    BrowserFactory browserFactory;
-    std::shared_ptr<ModulePresence> modulePresence;
     std::shared_ptr<FileSystem> fileSystem;
-    std::shared_ptr<SingleInstance> singleInstance;
-    // Asked once at start; left empty (as in tests of the window alone), the
-    // program reads nothing beyond its own announcements.
-    std::shared_ptr<ScreenReaderPresence> screenReaderPresence;
+    std::shared_ptr<ModulePresence> modulePresence;
+
+    // May be absent. A factory that creates nothing stands for a service that
+    // is not there, as one whose creation fails does.
+    SpeechObjectFactory speechFactory = [] { return std::unique_ptr<SpeechObject>(); };
+    std::shared_ptr<FileDialogLibrary> fileDialogLibrary = std::make_shared<NoFileDialogLibrary>();
+    BrowserFactory browserFactory = [] { return std::unique_ptr<Browser>(); };
+    std::shared_ptr<SingleInstance> singleInstance = std::make_shared<NoSingleInstance>();
+    // Asked once at start.
+    std::shared_ptr<ScreenReaderPresence> screenReaderPresence = std::make_shared<NoScreenReaderPresence>();
+
+    // The names of the required services that are missing; empty when the
+    // platform is complete.
+    QStringList missingServices() const;
 };
 
 // The real implementations of the operating system the program was built for.

@@ -1,24 +1,16 @@
 #pragma once
 
-#include <QString>
+#include "platform/DialogOwner.h"
+#include "platform/FileDialogRequest.h"
 
-class QWidget;
+#include <optional>
 
-// The standard open/save dialog used when the accessible library fails. Like
-// the common-dialog control it stands for, its properties keep whatever was
-// last given to them; after ShowOpen/ShowSave an empty FileName means cancel.
-class StandardFileDialog
+// The standard open/save dialog, used when the accessible library fails.
+class StandardFileDialog : public DialogOwner
 {
 public:
     virtual ~StandardFileDialog() = default;
 
-    QString FileName;
-    QString InitDir;
-    QString DefaultExt;
-    QString DialogTitle;
-    bool CancelError = false;
-    QString Filter; // "description|pattern" pairs separated by "|"
-
-    virtual void ShowOpen(QWidget* owner) = 0;
-    virtual void ShowSave(QWidget* owner) = 0;
+    // The chosen path; nothing when the user cancelled (never an empty path).
+    virtual std::optional<QString> show(const FileDialogRequest& request) = 0;
 };

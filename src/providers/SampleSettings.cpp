@@ -109,58 +109,60 @@ SampleSettings ocnSample(const Provider& p)
             p.KanaName};
 }
 
+// DION and So-net put "pop." and "mail." before the domain part of the
+// member's address; their examples show the address and servers alike.
+QList<SampleAssignment> popAndMailRows(const QString& label, const QString& domain)
+{
+    const QString example = label + QLatin1Char('.') + domain;
+    return {
+        {T::lblAddress, QStringLiteral("[設定例] taro@") + example},
+        {T::txtAddress, QStringLiteral("○○○@△△.") + domain + QLatin1Char(' ')},
+        {T::lblPOP, QStringLiteral("[設定例] pop.") + example},
+        {T::txtPOP, QStringLiteral("pop.△△.") + domain},
+        {T::lblSMTP, QStringLiteral("[設定例] mail.") + example},
+        {T::txtSMTP, QStringLiteral("mail.△△.") + domain},
+    };
+}
+
 SampleSettings dionSample(const Provider& p)
 {
     const QString domain = p.MailDomain;
-    const QString label = QString::fromUtf16(SampleHostLabel::Dion);
-    return {{
-                {T::txtName, QStringLiteral("ディオン○太郎")},
-                {T::lblAddress, QStringLiteral("[設定例] taro@") + label + QLatin1Char('.') + domain},
-                {T::txtAddress, QStringLiteral("○○○@△△.") + domain + QLatin1Char(' ')},
-                {T::lblPOP, QStringLiteral("[設定例] pop.") + label + QLatin1Char('.') + domain},
-                {T::txtPOP, QStringLiteral("pop.△△.") + domain},
-                {T::lblSMTP, QStringLiteral("[設定例] mail.") + label + QLatin1Char('.') + domain},
-                {T::txtSMTP, QStringLiteral("mail.△△.") + domain},
-                {T::lblID, QStringLiteral("[注意] メールアドレスによって設定方法が異なります")},
-                {T::txtID, QStringLiteral("○○○")},
-                {T::txtPW, password()},
-                {T::txtGuide, guide({
-                                  QStringLiteral("【注意】DIONの設定は、メールアドレス○○○@△△.") + domain +
-                                      QStringLiteral("の"),
-                                  QStringLiteral("@の右側「△△」部分によって設定方法が異なります。"),
-                                  QStringLiteral("詳しくは、DIONのホームページを参照して下さい。"),
-                              })},
-            },
-            p.KanaName};
+    QList<SampleAssignment> rows{{T::txtName, QStringLiteral("ディオン○太郎")}};
+    rows += popAndMailRows(QString::fromUtf16(SampleHostLabel::Dion), domain);
+    rows += {
+        {T::lblID, QStringLiteral("[注意] メールアドレスによって設定方法が異なります")},
+        {T::txtID, QStringLiteral("○○○")},
+        {T::txtPW, password()},
+        {T::txtGuide, guide({
+                          QStringLiteral("【注意】DIONの設定は、メールアドレス○○○@△△.") + domain +
+                              QStringLiteral("の"),
+                          QStringLiteral("@の右側「△△」部分によって設定方法が異なります。"),
+                          QStringLiteral("詳しくは、DIONのホームページを参照して下さい。"),
+                      })},
+    };
+    return {rows, p.KanaName};
 }
 
 SampleSettings soNetSample(const Provider& p)
 {
     const QString domain = p.MailDomain;
-    const QString label = QString::fromUtf16(SampleHostLabel::SoNet);
-    return {{
-                {T::txtName, QStringLiteral("ソーネット○太郎")},
-                {T::lblAddress, QStringLiteral("[設定例] taro@") + label + QLatin1Char('.') + domain},
-                {T::txtAddress, QStringLiteral("○○○@△△.") + domain + QLatin1Char(' ')},
-                {T::lblPOP, QStringLiteral("[設定例] pop.") + label + QLatin1Char('.') + domain},
-                {T::txtPOP, QStringLiteral("pop.△△.") + domain},
-                {T::lblSMTP, QStringLiteral("[設定例] mail.") + label + QLatin1Char('.') + domain},
-                {T::txtSMTP, QStringLiteral("mail.△△.") + domain},
-                {T::lblID, QStringLiteral("[設定例] taro")},
-                {T::txtID, QStringLiteral("○○○")},
-                {T::txtPW, password()},
-                // The guide writes three triangles where the fields show two.
-                {T::txtGuide,
-                 guide({
-                     QStringLiteral("So-netの設定は、メールアドレス○○○@△△△.") + domain + QStringLiteral("の"),
-                     QStringLiteral("@の左側「○○○」と、右側「△△△.") + domain +
-                         QStringLiteral("」を基本に設定します。"),
-                     QStringLiteral("POPサーバーとSMTPサーバーの設定には、pop.やmail.を付加します。"),
-                     QStringLiteral("ヴォルニクスでは、ポストペットとのペットのやりとりはできません。"),
-                     QStringLiteral("詳しくは、so-netのホームページを参照して下さい。"),
-                 })},
-            },
-            p.KanaName};
+    QList<SampleAssignment> rows{{T::txtName, QStringLiteral("ソーネット○太郎")}};
+    rows += popAndMailRows(QString::fromUtf16(SampleHostLabel::SoNet), domain);
+    rows += {
+        {T::lblID, QStringLiteral("[設定例] taro")},
+        {T::txtID, QStringLiteral("○○○")},
+        {T::txtPW, password()},
+        // The guide writes three triangles where the fields show two.
+        {T::txtGuide,
+         guide({
+             QStringLiteral("So-netの設定は、メールアドレス○○○@△△△.") + domain + QStringLiteral("の"),
+             QStringLiteral("@の左側「○○○」と、右側「△△△.") + domain + QStringLiteral("」を基本に設定します。"),
+             QStringLiteral("POPサーバーとSMTPサーバーの設定には、pop.やmail.を付加します。"),
+             QStringLiteral("ヴォルニクスでは、ポストペットとのペットのやりとりはできません。"),
+             QStringLiteral("詳しくは、so-netのホームページを参照して下さい。"),
+         })},
+    };
+    return {rows, p.KanaName};
 }
 
 SampleSettings odnSample(const Provider& p)

@@ -17,6 +17,16 @@ bool isSpacesOnly(const QString& text)
     return true;
 }
 
+// The servers a provider names, and what becomes of the ID field.
+void setServers(ServerDerivation& result, const QString& pop, const QString& smtp,
+                ServerDerivation::IdAction idAction, const QString& id = QString())
+{
+    result.pop = pop;
+    result.smtp = smtp;
+    result.idAction = idAction;
+    result.id = id;
+}
+
 } // namespace
 
 AddressParts splitAddress(const QString& address)
@@ -53,59 +63,42 @@ ServerDerivation deriveServers(const QString& address)
     if (!result.provider) {
         // An unknown provider most often names its servers after the mail
         // domain, which gives the user a start to correct.
-        result.pop = domain;
-        result.smtp = domain;
-        result.idAction = ServerDerivation::IdAction::Set;
-        result.id = local;
+        setServers(result, domain, domain, ServerDerivation::IdAction::Set, local);
         return result;
     }
 
     const Provider& provider = providerTable()[*result.provider];
     switch (*result.provider) {
     case ProviderIndex::Nifty: {
-        result.pop = provider.PopHost;
-        result.smtp = provider.SmtpHost;
         QString candidate = local;
         int32_t check = NifIdResult::NotAnId;
         NifIdCheck(candidate, check);
-        if (check != NifIdResult::NotAnId) {
-            result.idAction = ServerDerivation::IdAction::Set;
-            result.id = candidate.toUpper();
-        }
+        if (check != NifIdResult::NotAnId)
+            setServers(result, provider.PopHost, provider.SmtpHost, ServerDerivation::IdAction::Set, candidate.toUpper());
+        else
+            setServers(result, provider.PopHost, provider.SmtpHost, ServerDerivation::IdAction::Keep);
         break;
     }
     case ProviderIndex::Biglobe:
-        result.pop = provider.PopHost;
-        result.smtp = provider.SmtpHost;
-        result.idAction = ServerDerivation::IdAction::Set;
-        result.id = local;
+        setServers(result, provider.PopHost, provider.SmtpHost, ServerDerivation::IdAction::Set, local);
         break;
     case ProviderIndex::Ocn:
-        result.pop = domain;
-        result.smtp = domain;
-        result.idAction = ServerDerivation::IdAction::Set;
-        result.id = local;
+        setServers(result, domain, domain, ServerDerivation::IdAction::Set, local);
         break;
     case ProviderIndex::Dion: {
-        result.pop = QStringLiteral("pop.") + domain;
-        result.smtp = QStringLiteral("mail.") + domain;
-        result.idAction = ServerDerivation::IdAction::Set;
         // Only DION hosts starting with a lower-case d or f carry the member's
         // own name as the account.
         const bool ownAccount = domain.startsWith(QLatin1Char('d')) || domain.startsWith(QLatin1Char('f'));
-        result.id = ownAccount ? local : dionAccountNotice();
+        setServers(result, QStringLiteral("pop.") + domain, QStringLiteral("mail.") + domain,
+                   ServerDerivation::IdAction::Set, ownAccount ? local : dionAccountNotice());
         break;
     }
     case ProviderIndex::SoNet:
-        result.pop = QStringLiteral("pop.") + domain;
-        result.smtp = QStringLiteral("mail.") + domain;
-        result.idAction = ServerDerivation::IdAction::Set;
-        result.id = local;
+        setServers(result, QStringLiteral("pop.") + domain, QStringLiteral("mail.") + domain,
+                   ServerDerivation::IdAction::Set, local);
         break;
     case ProviderIndex::Odn:
-        result.pop = domain;
-        result.smtp = domain;
-        result.idAction = ServerDerivation::IdAction::Clear;
+        setServers(result, domain, domain, ServerDerivation::IdAction::Clear);
         break;
     default:
         break;

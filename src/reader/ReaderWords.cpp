@@ -1,6 +1,7 @@
 #include "reader/ReaderWords.h"
 
 #include "speech/Announce.h"
+#include "ui/AccessKey.h"
 
 #include <QRegularExpression>
 
@@ -22,18 +23,6 @@ QString joined(const QString& first, const QString& second)
     if (second.isEmpty())
         return first;
     return first + AnnounceSeparator + second;
-}
-
-QString withoutAmpersands(const QString& caption)
-{
-    QString plain;
-    plain.reserve(caption.size());
-    for (qsizetype i = 0; i < caption.size(); ++i) {
-        if (caption.at(i) == u'&' && i + 1 < caption.size())
-            ++i;
-        plain.append(caption.at(i));
-    }
-    return plain;
 }
 
 } // namespace
@@ -71,7 +60,7 @@ QString plainCaption(const QString& caption)
     text.remove(markedKey);
     text.remove(bracketedKey);
     text.remove(trailer);
-    return withoutAmpersands(text).trimmed();
+    return withoutAccessKeyMarker(text).trimmed();
 }
 
 QString button(const QString& caption)

@@ -1,6 +1,6 @@
 #include "access/AccessibleFactory.h"
 #include "access/LineEditAccessible.h"
-#include "speech/HookedWidget.h"
+#include "ui/HookedWidget.h"
 
 #include <QAccessible>
 #include <QFileDialog>

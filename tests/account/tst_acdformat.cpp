@@ -1,5 +1,7 @@
 #include "account/AcdFormat.h"
 
+#include "AccountFixtures.h"
+
 #include <QtTest>
 #include <functional>
 #include <limits>
@@ -23,33 +25,9 @@ const QByteArray defaultIntegerLines = QByteArrayLiteral("ReplyUser=0\r\n"
 
 Acd japaneseAccount()
 {
-    Acd acd;
-    acd.Title = QStringLiteral("テスト①");
-    acd.Smtp = QStringLiteral("mail.example.ne.jp");
-    acd.Pop = QStringLiteral("pop.example.ne.jp");
-    acd.PopUser = QStringLiteral("taro");
-    acd.Poppass = QStringLiteral("p=ss～");
-    acd.FromName = QStringLiteral("山田太郎");
-    acd.FromMail = QStringLiteral("taro@example.ne.jp");
-    acd.ReplyUser = 1;
-    acd.SmtpPort = 587;
-    acd.PopPort = 995;
-    acd.PopStock = 1;
-    acd.PopStockDays = 14;
-    acd.PopWarning = 1;
-    acd.PopWarningSize = 1024;
-    acd.LineLength = 72;
-    acd.SmtpAttestationPop = 1;
-    acd.PopAttestation = 1;
-    acd.ReplyMail = QStringLiteral("〒髙橋");
-    return acd;
-}
-
-Acd modified(const std::function<void(Acd&)>& change)
-{
-    Acd acd;
-    change(acd);
-    return acd;
+    return fullAccount({QStringLiteral("テスト①"), QStringLiteral("mail.example.ne.jp"),
+                        QStringLiteral("pop.example.ne.jp"), QStringLiteral("taro"), QStringLiteral("p=ss～"),
+                        QStringLiteral("山田太郎"), QStringLiteral("taro@example.ne.jp"), QStringLiteral("〒髙橋")});
 }
 
 } // namespace
@@ -103,30 +81,30 @@ void TestAcdFormat::formatsBytes_data()
                       "ReplyMail=\x81\xA7\xFB\xFC\x8B\xB4\r\n");
 
     QTest::newRow("surrounding spaces trimmed")
-        << modified([](Acd& a) { a.Smtp = QStringLiteral("  smtp.example.jp   "); })
+        << accountWith([](Acd& a) { a.Smtp = QStringLiteral("  smtp.example.jp   "); })
         << "[AccountSection]\r\nSmtp=smtp.example.jp\r\n" + defaultIntegerLines;
-    QTest::newRow("spaces-only fields write no line") << modified([](Acd& a) {
+    QTest::newRow("spaces-only fields write no line") << accountWith([](Acd& a) {
         a.Pop = QStringLiteral("   ");
         a.ReplyMail = QStringLiteral(" ");
     }) << "[AccountSection]\r\n" + defaultIntegerLines;
     QTest::newRow("password loses its trailing space")
-        << modified([](Acd& a) { a.Poppass = QStringLiteral("secret "); })
+        << accountWith([](Acd& a) { a.Poppass = QStringLiteral("secret "); })
         << "[AccountSection]\r\nPoppass=secret\r\n" + defaultIntegerLines;
-    QTest::newRow("inner spaces kept") << modified([](Acd& a) { a.FromName = QStringLiteral(" a  b "); })
+    QTest::newRow("inner spaces kept") << accountWith([](Acd& a) { a.FromName = QStringLiteral(" a  b "); })
                                        << "[AccountSection]\r\nFromName=a  b\r\n" + defaultIntegerLines;
     QTest::newRow("ideographic space is not trimmed")
-        << modified([](Acd& a) { a.Title = QStringLiteral("\u3000x\u3000"); })
+        << accountWith([](Acd& a) { a.Title = QStringLiteral("\u3000x\u3000"); })
         << "[AccountSection]\r\nTitle=\x81\x40x\x81\x40\r\n" + defaultIntegerLines;
-    QTest::newRow("tab is not trimmed") << modified([](Acd& a) { a.PopUser = QStringLiteral("\tid"); })
+    QTest::newRow("tab is not trimmed") << accountWith([](Acd& a) { a.PopUser = QStringLiteral("\tid"); })
                                         << "[AccountSection]\r\nPopUser=\tid\r\n" + defaultIntegerLines;
-    QTest::newRow("= inside values") << modified([](Acd& a) {
+    QTest::newRow("= inside values") << accountWith([](Acd& a) {
         a.Poppass = QStringLiteral("a=b=");
         a.Title = QStringLiteral("=");
     }) << "[AccountSection]\r\nTitle==\r\nPoppass=a=b=\r\n" + defaultIntegerLines;
     QTest::newRow("ReplyMail comes after the integers")
-        << modified([](Acd& a) { a.ReplyMail = QStringLiteral("r@example.jp"); })
+        << accountWith([](Acd& a) { a.ReplyMail = QStringLiteral("r@example.jp"); })
         << "[AccountSection]\r\n" + defaultIntegerLines + "ReplyMail=r@example.jp\r\n";
-    QTest::newRow("negative and extreme integers") << modified([](Acd& a) {
+    QTest::newRow("negative and extreme integers") << accountWith([](Acd& a) {
         a.ReplyUser = -1;
         a.SmtpPort = std::numeric_limits<int32_t>::min();
         a.PopPort = std::numeric_limits<int32_t>::max();
@@ -158,18 +136,18 @@ void TestAcdFormat::refusesWhatCannotBeWritten_data()
     QTest::addColumn<Acd>("acd");
 
     QTest::newRow("emoji in the sender name")
-        << modified([](Acd& a) { a.FromName = QString::fromUtf8("Taro \xF0\x9F\x98\x80"); });
+        << accountWith([](Acd& a) { a.FromName = QString::fromUtf8("Taro \xF0\x9F\x98\x80"); });
     QTest::newRow("private-use separator in the title")
-        << modified([](Acd& a) { a.Title = QStringLiteral("a\uF8F2b"); });
+        << accountWith([](Acd& a) { a.Title = QStringLiteral("a\uF8F2b"); });
     QTest::newRow("replacement character from a bad file")
-        << modified([](Acd& a) { a.Poppass = QStringLiteral("x\uFFFD"); });
+        << accountWith([](Acd& a) { a.Poppass = QStringLiteral("x\uFFFD"); });
     QTest::newRow("bad character in ReplyMail")
-        << modified([](Acd& a) { a.ReplyMail = QStringLiteral("\u00E4@example.jp"); });
-    QTest::newRow("CR LF would inject a key") << modified([](Acd& a) {
+        << accountWith([](Acd& a) { a.ReplyMail = QStringLiteral("\u00E4@example.jp"); });
+    QTest::newRow("CR LF would inject a key") << accountWith([](Acd& a) {
         a.Title = QStringLiteral("t\r\nSmtpPort=1");
     });
-    QTest::newRow("lone LF") << modified([](Acd& a) { a.Smtp = QStringLiteral("a\nb"); });
-    QTest::newRow("lone CR") << modified([](Acd& a) { a.PopUser = QStringLiteral("a\rb"); });
+    QTest::newRow("lone LF") << accountWith([](Acd& a) { a.Smtp = QStringLiteral("a\nb"); });
+    QTest::newRow("lone CR") << accountWith([](Acd& a) { a.PopUser = QStringLiteral("a\rb"); });
 }
 
 void TestAcdFormat::refusesWhatCannotBeWritten()
@@ -227,93 +205,93 @@ void TestAcdFormat::readsLines_data()
     QTest::newRow("empty file") << QByteArray() << true << Acd{};
     QTest::newRow("header and SmtpPort only")
         << QByteArray("[AccountSection]\r\nSmtpPort=587\r\n") << true
-        << modified([](Acd& a) { a.SmtpPort = 587; });
+        << accountWith([](Acd& a) { a.SmtpPort = 587; });
     QTest::newRow("blanks around key, = and value")
         << QByteArray("  Smtp  =  mail.example.jp  \r\n") << true
-        << modified([](Acd& a) { a.Smtp = QStringLiteral("mail.example.jp"); });
+        << accountWith([](Acd& a) { a.Smtp = QStringLiteral("mail.example.jp"); });
     QTest::newRow("lower-case key ignored") << QByteArray("  smtp  =  mail.example.jp  \r\n") << true << Acd{};
     QTest::newRow("key with a tab is another key") << QByteArray("\tSmtp=x\r\n") << true << Acd{};
     QTest::newRow("tab in value kept") << QByteArray("Smtp=\tx \r\n") << true
-                                       << modified([](Acd& a) { a.Smtp = QStringLiteral("\tx"); });
+                                       << accountWith([](Acd& a) { a.Smtp = QStringLiteral("\tx"); });
     QTest::newRow("= inside the value") << QByteArray("Poppass= a=b = \r\n") << true
-                                        << modified([](Acd& a) { a.Poppass = QStringLiteral("a=b ="); });
+                                        << accountWith([](Acd& a) { a.Poppass = QStringLiteral("a=b ="); });
     QTest::newRow("empty integer is 0") << QByteArray("PopPort=\r\n") << true
-                                        << modified([](Acd& a) { a.PopPort = 0; });
+                                        << accountWith([](Acd& a) { a.PopPort = 0; });
     QTest::newRow("letters are 0") << QByteArray("PopPort=abc\r\n") << true
-                                   << modified([](Acd& a) { a.PopPort = 0; });
+                                   << accountWith([](Acd& a) { a.PopPort = 0; });
     QTest::newRow("number followed by letters") << QByteArray("SmtpPort=587abc\r\n") << true
-                                                << modified([](Acd& a) { a.SmtpPort = 587; });
+                                                << accountWith([](Acd& a) { a.SmtpPort = 587; });
     QTest::newRow("80.5 rounds to even 80") << QByteArray("LineLength=80.5\r\n") << true
-                                            << modified([](Acd& a) { a.LineLength = 80; });
+                                            << accountWith([](Acd& a) { a.LineLength = 80; });
     QTest::newRow("3.5 rounds to even 4") << QByteArray("PopStockDays=3.5\r\n") << true
-                                          << modified([](Acd& a) { a.PopStockDays = 4; });
+                                          << accountWith([](Acd& a) { a.PopStockDays = 4; });
     QTest::newRow("negative integer") << QByteArray("ReplyUser=-12\r\n") << true
-                                      << modified([](Acd& a) { a.ReplyUser = -12; });
+                                      << accountWith([](Acd& a) { a.ReplyUser = -12; });
     QTest::newRow("eleven nines fail after the lines before")
         << QByteArray("[AccountSection]\r\nTitle=t\r\nPopPort=1\r\nSmtpPort=99999999999\r\nPop=p\r\nLineLength=9\r\n")
-        << false << modified([](Acd& a) {
+        << false << accountWith([](Acd& a) {
                a.Title = QStringLiteral("t");
                a.PopPort = 1;
            });
     QTest::newRow("out of range on the first line leaves defaults")
         << QByteArray("PopWarningSize=-2147483649\r\nTitle=t\r\n") << false << Acd{};
     QTest::newRow("32-bit limits read") << QByteArray("ReplyUser=-2147483648\r\nPopPort=2147483647\r\n")
-                                        << true << modified([](Acd& a) {
+                                        << true << accountWith([](Acd& a) {
                                                a.ReplyUser = std::numeric_limits<int32_t>::min();
                                                a.PopPort = std::numeric_limits<int32_t>::max();
                                            });
     QTest::newRow("duplicate key: later wins") << QByteArray("Pop=first\r\nPop=second\r\nSmtpPort=1\r\nSmtpPort=2\r\n")
-                                               << true << modified([](Acd& a) {
+                                               << true << accountWith([](Acd& a) {
                                                       a.Pop = QStringLiteral("second");
                                                       a.SmtpPort = 2;
                                                   });
     QTest::newRow("no header") << QByteArray("Title=x\r\n") << true
-                               << modified([](Acd& a) { a.Title = QStringLiteral("x"); });
+                               << accountWith([](Acd& a) { a.Title = QStringLiteral("x"); });
     QTest::newRow("other sections read all the same")
-        << QByteArray("[Other]\r\nTitle=x\r\n[AccountSection]\r\nPop=y\r\n") << true << modified([](Acd& a) {
+        << QByteArray("[Other]\r\nTitle=x\r\n[AccountSection]\r\nPop=y\r\n") << true << accountWith([](Acd& a) {
                a.Title = QStringLiteral("x");
                a.Pop = QStringLiteral("y");
            });
     QTest::newRow("lines without = or key skipped") << QByteArray("junk\r\n\r\n=value\r\n Title \r\nPop=p")
                                                     << true
-                                                    << modified([](Acd& a) { a.Pop = QStringLiteral("p"); });
+                                                    << accountWith([](Acd& a) { a.Pop = QStringLiteral("p"); });
     QTest::newRow("lone CR line ends") << QByteArray("Title=a\rPop=b\rSmtpPort=1\r") << true
-                                       << modified([](Acd& a) {
+                                       << accountWith([](Acd& a) {
                                               a.Title = QStringLiteral("a");
                                               a.Pop = QStringLiteral("b");
                                               a.SmtpPort = 1;
                                           });
     QTest::newRow("lone LF line ends") << QByteArray("Title=a\nPop=b\nSmtpPort=1") << true
-                                       << modified([](Acd& a) {
+                                       << accountWith([](Acd& a) {
                                               a.Title = QStringLiteral("a");
                                               a.Pop = QStringLiteral("b");
                                               a.SmtpPort = 1;
                                           });
     QTest::newRow("mixed line ends, LF CR is two ends") << QByteArray("Title=a\n\rPop=b\r\n\nSmtp=c\r\rPopUser=d")
-                                                        << true << modified([](Acd& a) {
+                                                        << true << accountWith([](Acd& a) {
                                                                a.Title = QStringLiteral("a");
                                                                a.Pop = QStringLiteral("b");
                                                                a.Smtp = QStringLiteral("c");
                                                                a.PopUser = QStringLiteral("d");
                                                            });
     QTest::newRow("NUL inside a value kept") << QByteArray("Smtp=a\0b\r\n", 11) << true
-                                             << modified([](Acd& a) { a.Smtp = QStringLiteral("a") + QChar(0) + u'b'; });
+                                             << accountWith([](Acd& a) { a.Smtp = QStringLiteral("a") + QChar(0) + u'b'; });
     QTest::newRow("NUL inside a key: no key") << QByteArray("Sm\0tp=x\r\n", 9) << true << Acd{};
     QTest::newRow("only NUL bytes") << QByteArray(4096, '\0') << true << Acd{};
     QTest::newRow("japanese values") << QByteArray("FromName=\x8E\x52\x93\x63\r\nPoppass=\x81\x60\r\n") << true
-                                     << modified([](Acd& a) {
+                                     << accountWith([](Acd& a) {
                                             a.FromName = QStringLiteral("山田");
                                             a.Poppass = QStringLiteral("\uFF5E");
                                         });
     QTest::newRow("ideographic spaces stay") << QByteArray("Title=\x81\x40x\x81\x40\r\n") << true
-                                             << modified([](Acd& a) { a.Title = QStringLiteral("\u3000x\u3000"); });
+                                             << accountWith([](Acd& a) { a.Title = QStringLiteral("\u3000x\u3000"); });
     QTest::newRow("invalid CP932 becomes U+FFFD") << QByteArray("FromName=\x82\xA0\xFF\x80\r\nPop=p\r\n") << true
-                                                  << modified([](Acd& a) {
+                                                  << accountWith([](Acd& a) {
                                                          a.FromName = QStringLiteral("あ\uFFFD\uFFFD");
                                                          a.Pop = QStringLiteral("p");
                                                      });
     QTest::newRow("lead byte before the line end keeps the next line")
-        << QByteArray("FromName=\x82\r\nPop=p\r\n") << true << modified([](Acd& a) {
+        << QByteArray("FromName=\x82\r\nPop=p\r\n") << true << accountWith([](Acd& a) {
                a.FromName = QStringLiteral("\uFFFD");
                a.Pop = QStringLiteral("p");
            });

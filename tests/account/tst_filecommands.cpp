@@ -1,16 +1,16 @@
-#include "account/Cp932Codec.h"
 #include "account/FileCommands.h"
-#include "platform/linux/NoFileDialogLibrary.h"
+#include "platform/Cp932Codec.h"
+#include "platform/NoFileDialogLibrary.h"
+#include "platform/qt/EntryPointFileDialogLibrary.h"
 
 #include "FakeDriveTypes.h"
-#include "FakeFileDialogLibrary.h"
+#include "FakeFileDialogEntryPoints.h"
 #include "FakeStandardFileDialog.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QWidget>
 #include <memory>
 #include <unistd.h>
 
@@ -31,7 +31,7 @@ QString text(const std::optional<QByteArray>& bytes)
 
 // One library call as the program made it, strings decoded, null pointers
 // shown as null, so a whole sequence compares as one list.
-QString render(const FakeFileDialogLibrary::Call& c)
+QString render(const FakeFileDialogEntryPoints::Call& c)
 {
     if (c.entry == QLatin1String("Create"))
         return QStringLiteral("Create(%1,%2,%3,%4,%5,%6)")
@@ -52,7 +52,7 @@ QString render(const FakeFileDialogLibrary::Call& c)
     return QStringLiteral("%1(%2)").arg(c.entry).arg(c.numbers[0]);
 }
 
-QStringList rendered(const FakeFileDialogLibrary& library)
+QStringList rendered(const FakeFileDialogEntryPoints& library)
 {
     QStringList result;
     for (const auto& call : library.calls)
@@ -60,10 +60,13 @@ QStringList rendered(const FakeFileDialogLibrary& library)
     return result;
 }
 
-// The program with fakes around it. LoadAcd and saveAcd write down the path
-// they were given at the moment they ran.
+// The commands with fakes around them, the library's entry points behind the
+// real adapter. loaded and saved are the paths the commands answered, which
+// the window would then read or write.
 struct Harness {
-    FakeFileDialogLibrary library;
+    std::shared_ptr<FakeFileDialogEntryPoints> entryPoints = std::make_shared<FakeFileDialogEntryPoints>();
+    FakeFileDialogEntryPoints& library = *entryPoints;
+    EntryPointFileDialogLibrary libraryDialog{entryPoints};
     FakeStandardFileDialog standard;
     FakeDriveTypes drives;
     QStringList loaded;
@@ -71,14 +74,11 @@ struct Harness {
     std::unique_ptr<FileCommands> commands;
 
     explicit Harness(
-        const QString& programFolder = Prog, QWidget* owner = nullptr,
-        FileCommands::WritableProbe probe = [](const QString&) { return true; },
+        const QString& programFolder = Prog, FileCommands::WritableProbe probe = [](const QString&) { return true; },
         FileDialogLibrary* otherLibrary = nullptr)
     {
-        commands = std::make_unique<FileCommands>(
-            otherLibrary ? *otherLibrary : library, standard, drives, owner, programFolder,
-            [this] { loaded.append(commands->state().AcdLoadPath); },
-            [this] { saved.append(commands->state().AcdSavePath); }, probe);
+        commands = std::make_unique<FileCommands>(otherLibrary ? *otherLibrary : libraryDialog, standard, drives,
+                                                  programFolder, probe);
         // A removable disk is there unless a test lists the drives itself.
         drives.driveList = {QStringLiteral("/media/fd")};
         drives.types.insert(QStringLiteral("/media/fd"), DriveTypes::Removable);
@@ -88,17 +88,25 @@ struct Harness {
     // False: a floppy command found no removable disk.
     bool run(const QString& command)
     {
+        FileChoice choice;
         if (command == QLatin1String("open"))
-            commands->mnu_file_open_Click();
+            choice = chosen(commands->mnu_file_open_Click());
         else if (command == QLatin1String("save"))
-            commands->mnu_file_save_Click();
+            choice = chosen(commands->mnu_file_save_Click());
         else if (command == QLatin1String("fdopen"))
-            return commands->mnu_file_fdopen_Click();
+            choice = commands->mnu_file_fdopen_Click();
         else if (command == QLatin1String("fdsave"))
-            return commands->mnu_file_fdsave_Click();
+            choice = commands->mnu_file_fdsave_Click();
         else
             qFatal("unknown command");
-        return true;
+        if (choice)
+            (command.endsWith(QLatin1String("open")) ? loaded : saved).append(*choice);
+        return choice.outcome != FileChoice::Outcome::NoRemovableDisk;
+    }
+
+    static FileChoice chosen(const std::optional<QString>& path)
+    {
+        return path ? FileChoice{FileChoice::Outcome::Chosen, *path} : FileChoice{};
     }
 
     // The next dialog, whichever appears, chooses path.
@@ -128,7 +136,6 @@ private slots:
     void createArguments_data();
     void createArguments();
     void argumentsAreCp932Bytes();
-    void ownerHandle();
     void pathBufferLimit_data();
     void pathBufferLimit();
     void staleBufferIsNoAnswer();
@@ -207,8 +214,7 @@ void tst_FileCommands::librarySequence()
         QCOMPARE(call.numbers.first(), h.library.handle); // every entry after Create gets its handle
     QCOMPARE(h.standard.shown.size(), fallback ? 1 : 0);
     QCOMPARE(h.loaded, loaded);
-    QCOMPARE(h.state().AcdLoadPath, loaded.value(0));
-    QCOMPARE(h.commands->dialogParameters().DlgResult,
+    QCOMPARE(h.libraryDialog.dialogResult(),
              failingEntry.isEmpty() || failingEntry == "Delete" || failingEntry == "GetPathName" ? modalResult
                                                                                                  : -1);
 }
@@ -290,20 +296,6 @@ void tst_FileCommands::argumentsAreCp932Bytes()
     QCOMPARE(*h.library.calls.at(0).strings[1], QByteArray("/home/\x83\x86\x81\x5b\x83\x55\x81\x5b/a.acd"));
 }
 
-void tst_FileCommands::ownerHandle()
-{
-    QWidget window;
-    Harness h(Prog, &window);
-    h.library.failingEntry = "Create";
-
-    h.run("save");
-
-    QVERIFY(window.winId() != 0);
-    QCOMPARE(h.library.calls.at(0).numbers[1], static_cast<qint64>(window.winId()));
-    QCOMPARE(h.commands->dialogParameters().DlgOwner, static_cast<intptr_t>(window.winId()));
-    QCOMPARE(h.standard.shown.at(0).owner, &window);
-}
-
 // The library is offered 100 bytes; a path that needs more cannot come back
 // and the standard dialog asks instead.
 void tst_FileCommands::pathBufferLimit_data()
@@ -360,7 +352,6 @@ void tst_FileCommands::staleBufferIsNoAnswer()
 
     QCOMPARE(h.loaded, QStringList{"/first/a.acd"});
     QCOMPARE(h.standard.shown.size(), 1);
-    QCOMPARE(h.state().AcdLoadPath, QString());
 }
 
 // A folder name with a character Shift-JIS lacks cannot be handed to the
@@ -424,8 +415,6 @@ void tst_FileCommands::cancelRemembersNothing()
 
     QCOMPARE(h.loaded, QStringList{});
     QCOMPARE(h.saved, QStringList{});
-    QCOMPARE(h.state().AcdLoadPath, isRead(command) ? QString() : before.AcdLoadPath);
-    QCOMPARE(h.state().AcdSavePath, isRead(command) ? before.AcdSavePath : QString());
     QCOMPARE(h.state().OpenFolder, before.OpenFolder);
     QCOMPARE(h.state().SaveFolder, before.SaveFolder);
     QCOMPARE(h.state().LastAcdFile, before.LastAcdFile);
@@ -469,7 +458,6 @@ void tst_FileCommands::fallbackDialog()
     h.drives.driveList = FakeDriveTypes::letters();
     h.drives.types.insert("E:", DriveTypes::Removable);
     h.library.failingEntry = "Create";
-    h.standard.CancelError = true;
     h.standard.answers = {QStringLiteral("/picked/it.acd")};
 
     h.run(command);
@@ -479,14 +467,13 @@ void tst_FileCommands::fallbackDialog()
     QCOMPARE(shown.method, method);
     QCOMPARE(shown.dialogTitle, title);
     QCOMPARE(shown.filter, StdFilter);
-    QCOMPARE(shown.cancelError, false);
     QCOMPARE(shown.initDir, initDir);
     QCOMPARE(shown.defaultExt, defaultExt);
     QCOMPARE(shown.fileName, QString());
     QCOMPARE(isRead(command) ? h.loaded : h.saved, QStringList{"/picked/it.acd"});
     QCOMPARE(isRead(command) ? h.saved : h.loaded, QStringList{});
     // The library's own dialog got the title too.
-    QCOMPARE(h.commands->dialogParameters().DlgTitle, title);
+    QCOMPARE(h.commands->libraryRequest().title, title);
 }
 
 // With the system's library stand-in every command goes straight to the
@@ -495,7 +482,7 @@ void tst_FileCommands::noLibraryOnThisSystem()
 {
     NoFileDialogLibrary none;
     Harness h(
-        Prog, nullptr, [](const QString&) { return true; }, &none);
+        Prog, [](const QString&) { return true; }, &none);
 
     h.standard.answers = {QStringLiteral("/a/in.acd")};
     h.run("open");
@@ -604,7 +591,7 @@ void tst_FileCommands::readLeavesDefaultExtAlone()
     h.library.calls.clear();
     h.run("open");
     QCOMPARE(h.library.calls.at(0).strings[0], std::optional<QByteArray>(".acd"));
-    QCOMPARE(h.commands->dialogParameters().DlgDefaultExt, QStringLiteral(".acd"));
+    QCOMPARE(h.commands->libraryRequest().defaultExt, QStringLiteral(".acd"));
     // A read sets no proposed name even after a save proposed one.
     QVERIFY(!h.library.calls.at(0).strings[1]);
 }
@@ -623,16 +610,16 @@ void tst_FileCommands::standardDialogKeepsLastValues()
     h.run("fdopen");
     h.run("open");
     QCOMPARE(h.standard.shown.at(2).defaultExt, QStringLiteral("acd"));
-    QCOMPARE(h.standard.DefaultExt, QStringLiteral("acd"));
-    QCOMPARE(h.standard.InitDir, Prog);
-    QCOMPARE(h.standard.Filter, StdFilter);
-    QCOMPARE(h.standard.DialogTitle, Read);
+    QCOMPARE(h.commands->standardRequest().defaultExt, QStringLiteral("acd"));
+    QCOMPARE(h.commands->standardRequest().initDir, Prog);
+    QCOMPARE(h.commands->standardRequest().filter, StdFilter);
+    QCOMPARE(h.commands->standardRequest().title, Read);
 
     h.standard.answers = {QStringLiteral("/kept/k.acd")};
     h.run("save");
-    QCOMPARE(h.standard.FileName, QStringLiteral("/kept/k.acd"));
-    QCOMPARE(h.standard.DialogTitle, Save);
-    QCOMPARE(h.standard.InitDir, Prog);
+    QCOMPARE(h.saved, QStringList{"/kept/k.acd"});
+    QCOMPARE(h.commands->standardRequest().title, Save);
+    QCOMPARE(h.commands->standardRequest().initDir, Prog);
 }
 
 void tst_FileCommands::getFD_data()
@@ -678,7 +665,7 @@ void tst_FileCommands::floppyCommandsScanTwice()
 
         QCOMPARE(h.drives.asked, (QStringList{"A:", "B:", "C:", "A:", "B:", "C:"}));
         QCOMPARE(h.library.calls.at(0).strings[2], std::optional<QByteArray>("C:\\"));
-        QCOMPARE(h.standard.InitDir, QStringLiteral("C:\\"));
+        QCOMPARE(h.commands->standardRequest().initDir, QStringLiteral("C:\\"));
     }
 }
 
@@ -734,7 +721,7 @@ void tst_FileCommands::unwritableProgramFolderOpensHome()
     QVERIFY(home.isValid());
     const QByteArray oldHome = qgetenv("HOME");
     qputenv("HOME", home.path().toLocal8Bit());
-    Harness h(QStringLiteral("/usr/bin"), nullptr, [](const QString&) { return false; });
+    Harness h(QStringLiteral("/usr/bin"), [](const QString&) { return false; });
     qputenv("HOME", oldHome);
     h.library.modalResult = 2;
 

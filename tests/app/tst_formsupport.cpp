@@ -157,7 +157,8 @@ void tst_FormSupport::startUpState()
 void tst_FormSupport::formLoadOrder()
 {
     auto log = std::make_shared<RecordingSpeechObject::Log>();
-    Platform platform;
+    const AppFixture fakes;
+    Platform platform = fakes.platform;
     platform.speechFactory = RecordingSpeechObject::factory(log);
     SpeechChannel speech;
     Acd acd;

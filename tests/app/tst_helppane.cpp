@@ -69,7 +69,6 @@ private slots:
     void worksWithoutSpeech();
 
 private:
-    void focus(QWidget* w);
     void openWithF1(const char* field);
     void verifyClosedOn(const QString& field, const QStringList& expectedCalls);
     std::unique_ptr<AppFixture> m_app;
@@ -90,16 +89,9 @@ void tst_HelpPane::cleanup()
     m_app.reset();
 }
 
-void tst_HelpPane::focus(QWidget* w)
-{
-    w->setFocus(Qt::OtherFocusReason);
-    QTRY_COMPARE(AppFixture::focusName(), w->objectName());
-    m_app->clearCalls();
-}
-
 void tst_HelpPane::openWithF1(const char* field)
 {
-    focus(f->findChild<QWidget*>(QString::fromLatin1(field)));
+    m_app->focusAndForget(f->findChild<QWidget*>(QString::fromLatin1(field)));
     AppFixture::key(Qt::Key_F1);
     QTRY_COMPARE(AppFixture::focusName(), u"txtHelp"_s);
     m_app->clearCalls();
@@ -124,7 +116,7 @@ void tst_HelpPane::f1OpensPaneOnField()
 {
     QFETCH(int, row);
     const FieldRow& r = Fields[row];
-    focus(f->findChild<QWidget*>(QString::fromLatin1(r.field)));
+    m_app->focusAndForget(f->findChild<QWidget*>(QString::fromLatin1(r.field)));
     AppFixture::key(Qt::Key_F1);
     QTRY_COMPARE(AppFixture::focusName(), u"txtHelp"_s);
     QVERIFY(!f->txtHelp->isHidden());
@@ -139,7 +131,7 @@ void tst_HelpPane::f1OpensPaneOnField()
 
 void tst_HelpPane::f1OnlyOnRelease()
 {
-    focus(f->txtPOP);
+    m_app->focusAndForget(f->txtPOP);
     QTest::keyPress(f->txtPOP, Qt::Key_F1);
     AppFixture::settle();
     QVERIFY(f->txtHelp->isHidden());
@@ -171,7 +163,7 @@ void tst_HelpPane::captionClickShowsHelpBesideField()
 {
     QFETCH(int, row);
     const FieldRow& r = Fields[row];
-    focus(f->Command2);
+    m_app->focusAndForget(f->Command2);
     QTest::mouseClick(f->findChild<QWidget*>(QString::fromLatin1(r.caption)), Qt::LeftButton);
     QTRY_COMPARE(AppFixture::focusName(), QString::fromLatin1(r.field));
     AppFixture::settle();
@@ -207,19 +199,19 @@ void tst_HelpPane::focusFollowsFields()
 void tst_HelpPane::tabSkipsCoveredArea()
 {
     openWithF1("txtSMTP");
-    focus(f->Command2);
+    m_app->focusAndForget(f->Command2);
     AppFixture::key(Qt::Key_Tab);
     QTRY_COMPARE(AppFixture::focusName(), u"txtName"_s);
     QCOMPARE(m_app->calls(), fieldSaid(u"差出人の名前は"_s));
     QCOMPARE(f->helpText(), txtNameHelpText());
 
-    focus(f->txtHelp);
+    m_app->focusAndForget(f->txtHelp);
     AppFixture::key(Qt::Key_Backtab, Qt::ShiftModifier);
     QTRY_COMPARE(AppFixture::focusName(), u"Command2"_s);
     QCOMPARE(m_app->calls(), QStringList({u"Interrupt"_s, u"Speak:高度な設定のプッシュボタン"_s + Sep + u"Enterは高度な設定 Tabは次へ"_s}));
 
     // Backwards from the first field the pane's close button comes first.
-    focus(f->txtName);
+    m_app->focusAndForget(f->txtName);
     AppFixture::key(Qt::Key_Backtab, Qt::ShiftModifier);
     QTRY_COMPARE(AppFixture::focusName(), u"Command6"_s);
     AppFixture::key(Qt::Key_Backtab, Qt::ShiftModifier);
@@ -257,7 +249,7 @@ void tst_HelpPane::closeButton()
     } else if (how == u"Alt+C"_s) {
         AppFixture::key(Qt::Key_C, Qt::AltModifier);
     } else {
-        focus(f->Command6);
+        m_app->focusAndForget(f->Command6);
         AppFixture::key(how == u"Enter"_s ? Qt::Key_Return : Qt::Key_Space);
     }
     verifyClosedOn(u"txtID"_s, QStringList({u"Speak:パス"_s, u"WaitDone"_s}) + fieldSaid(u"メールIDまたは、ポップアカウントは"_s));
@@ -295,7 +287,7 @@ void tst_HelpPane::escElsewhereKeepsPaneOpen()
 {
     QFETCH(QString, where);
     openWithF1("txtName");
-    focus(f->findChild<QWidget*>(where));
+    m_app->focusAndForget(f->findChild<QWidget*>(where));
     AppFixture::key(Qt::Key_Escape);
     AppFixture::settle();
     QVERIFY(!f->txtHelp->isHidden());
@@ -334,7 +326,7 @@ void tst_HelpPane::typedTextIsReplaced()
 
 void tst_HelpPane::f1HintClickHelpsFocusedField()
 {
-    focus(f->txtPOP);
+    m_app->focusAndForget(f->txtPOP);
     QTest::mouseClick(f->Label3, Qt::LeftButton);
     QTRY_COMPARE(AppFixture::focusName(), u"txtHelp"_s);
     QCOMPARE(f->helpText(), txtPOPHelpText());
@@ -343,7 +335,7 @@ void tst_HelpPane::f1HintClickHelpsFocusedField()
     // On a button the key means nothing.
     AppFixture::key(Qt::Key_Escape);
     QTRY_VERIFY(f->txtHelp->isHidden());
-    focus(f->Command5);
+    m_app->focusAndForget(f->Command5);
     QTest::mouseClick(f->Label3, Qt::LeftButton);
     AppFixture::settle();
     QVERIFY(f->txtHelp->isHidden());

@@ -158,7 +158,6 @@ private slots:
     void captionsOutliveOtherSamplesAndClearAll();
 
 private:
-    void focus(QWidget* w);
     void loadSample(int provider);
 
     std::unique_ptr<AppFixture> m_app;
@@ -179,18 +178,11 @@ void tst_ProviderAssist::cleanup()
     m_app.reset();
 }
 
-void tst_ProviderAssist::focus(QWidget* w)
-{
-    w->setFocus(Qt::OtherFocusReason);
-    QTRY_COMPARE(AppFixture::focusName(), w->objectName());
-    m_app->clearCalls();
-}
-
 // Chooses the provider in the upper list and presses the button by keyboard.
 void tst_ProviderAssist::loadSample(int provider)
 {
     f->Combo1->setCurrentIndex(provider);
-    focus(f->Command1);
+    m_app->focusAndForget(f->Command1);
     AppFixture::key(Qt::Key_Return);
     QTRY_COMPARE(AppFixture::focusName(), u"txtName"_s);
 }
@@ -221,7 +213,7 @@ void tst_ProviderAssist::completion()
     QFETCH(QString, typed);
     QFETCH(QString, text);
     QFETCH(QString, selected);
-    focus(f->txtAddress);
+    m_app->focusAndForget(f->txtAddress);
     AppFixture::type(typed);
     QCOMPARE(f->txtAddress->text(), text);
     QCOMPARE(f->txtAddress->selectedText(), selected);
@@ -235,7 +227,7 @@ void tst_ProviderAssist::completion()
 
 void tst_ProviderAssist::typingOnReplacesCompletion()
 {
-    focus(f->txtAddress);
+    m_app->focusAndForget(f->txtAddress);
     AppFixture::type(u"abc@nifty."_s);
     QCOMPARE(f->txtAddress->selectedText(), u"com"_s);
     AppFixture::type(u"ne.jp"_s);
@@ -250,7 +242,7 @@ void tst_ProviderAssist::typingOnReplacesCompletion()
 
 void tst_ProviderAssist::dotInTheMiddleIsPlain()
 {
-    focus(f->txtAddress);
+    m_app->focusAndForget(f->txtAddress);
     AppFixture::type(u"abc@niftyx"_s);
     AppFixture::key(Qt::Key_Left); // caret right after "nifty", not at the end
     AppFixture::type(u"."_s);
@@ -261,7 +253,7 @@ void tst_ProviderAssist::dotInTheMiddleIsPlain()
 
 void tst_ProviderAssist::enterAcceptsThenMovesToButton()
 {
-    focus(f->txtAddress);
+    m_app->focusAndForget(f->txtAddress);
     AppFixture::type(u"taro@pb.so-net."_s);
     QCOMPARE(f->txtAddress->selectedText(), u"ne.jp"_s);
     AppFixture::key(Qt::Key_Return);
@@ -283,7 +275,7 @@ void tst_ProviderAssist::enterAcceptsThenMovesToButton()
 void tst_ProviderAssist::enterWithoutSelectionMovesToButton()
 {
     // Also a selection the user made himself is accepted first.
-    focus(f->txtAddress);
+    m_app->focusAndForget(f->txtAddress);
     AppFixture::type(u"a@b"_s);
     f->txtAddress->setSelection(0, 1);
     AppFixture::key(Qt::Key_Return);
@@ -338,7 +330,7 @@ void tst_ProviderAssist::derivation()
     f->txtID->setText(idBefore);
     f->txtName->setText(u"名前"_s);
     f->txtPW->setText(u"pw"_s);
-    focus(f->Command4);
+    m_app->focusAndForget(f->Command4);
     AppFixture::key(Qt::Key_Return);
     QTRY_COMPARE(AppFixture::focusName(), u"txtPOP"_s);
     QCOMPARE(f->txtPOP->text(), pop);
@@ -421,7 +413,7 @@ void tst_ProviderAssist::sampleOnBlankForm()
 void tst_ProviderAssist::sampleGuideIsSpokenAsSet()
 {
     loadSample(4);
-    focus(f->Command3);
+    m_app->focusAndForget(f->Command3);
     AppFixture::key(Qt::Key_Tab);
     QTRY_COMPARE(AppFixture::focusName(), u"txtGuide"_s);
     QCOMPARE(m_app->calls(), said(u"説明ウインド"_s + Sep + expectedSample(4).guide));
@@ -472,7 +464,7 @@ void tst_ProviderAssist::questionNoChangesNothing()
 void tst_ProviderAssist::noProviderDoesNothing()
 {
     f->txtName->setText(u"名前"_s);
-    focus(f->Command1);
+    m_app->focusAndForget(f->Command1);
     AppFixture::key(Qt::Key_Space);
     QTRY_COMPARE(AppFixture::focusName(), u"txtName"_s);
     QVERIFY(m_app->messageBox->shown.isEmpty());
@@ -494,7 +486,7 @@ void tst_ProviderAssist::captionsOutliveOtherSamplesAndClearAll()
     QCOMPARE(fieldTexts(*f), nifty.fields);
 
     // Clear all empties fields and lists but leaves hints and guide.
-    focus(f->Command5);
+    m_app->focusAndForget(f->Command5);
     AppFixture::key(Qt::Key_Return);
     AppFixture::settle();
     QCOMPARE(fieldTexts(*f), QStringList(6, QString()));

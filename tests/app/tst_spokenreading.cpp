@@ -8,7 +8,7 @@
 #include "app/FormSupport.h"
 #include "providers/ProviderTable.h"
 #include "providers/ServerDerivation.h"
-#include "account/Cp932Codec.h"
+#include "platform/Cp932Codec.h"
 #include "platform/KanaReading.h"
 #include "reader/ReaderWords.h"
 #include "reader/WidgetWords.h"

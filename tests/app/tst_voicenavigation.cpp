@@ -100,7 +100,6 @@ private slots:
     void selectionFromCodeSaysNothing();
 
 private:
-    void focus(QWidget* w);
     void leaveAndComeBack();
     std::unique_ptr<AppFixture> m_app;
     FormSupport* f = nullptr;
@@ -118,15 +117,6 @@ void tst_VoiceNavigation::cleanup()
 {
     f = nullptr;
     m_app.reset();
-}
-
-// Puts the focus somewhere without going through the keyboard, then forgets
-// what that said.
-void tst_VoiceNavigation::focus(QWidget* w)
-{
-    w->setFocus(Qt::OtherFocusReason);
-    QTRY_COMPARE(AppFixture::focusName(), w->objectName());
-    m_app->clearCalls();
 }
 
 void tst_VoiceNavigation::tabAnnouncesEachControl_data()
@@ -175,7 +165,7 @@ void tst_VoiceNavigation::fieldSaysItsContent()
     edit->setCursorPosition(text.size());
     // Arrive by Tab from the control before it: Qt would select the whole text.
     const qsizetype at = Cycle.indexOf(field);
-    focus(f->findChild<QWidget*>(Cycle[(at + Cycle.size() - 1) % Cycle.size()]));
+    m_app->focusAndForget(f->findChild<QWidget*>(Cycle[(at + Cycle.size() - 1) % Cycle.size()]));
     AppFixture::key(Qt::Key_Tab);
     QTRY_COMPARE(AppFixture::focusName(), field);
     QCOMPARE(m_app->calls(), said(label + Sep + text));
@@ -203,7 +193,7 @@ void tst_VoiceNavigation::listSaysSelectedEntry()
     QFETCH(QString, entry);
     auto* combo = f->findChild<QComboBox*>(list);
     combo->setCurrentIndex(index);
-    focus(f->Command5);
+    m_app->focusAndForget(f->Command5);
     combo->setFocus(Qt::TabFocusReason);
     QTRY_COMPARE(AppFixture::focusName(), list);
     // The title, then the entry as the list shows it: two calls, no separator.
@@ -215,7 +205,7 @@ void tst_VoiceNavigation::guideSaysCurrentText()
     QTextCursor end = f->txtGuide->textCursor();
     end.movePosition(QTextCursor::End);
     f->txtGuide->setTextCursor(end);
-    focus(f->Command3);
+    m_app->focusAndForget(f->Command3);
     AppFixture::key(Qt::Key_Tab);
     QTRY_COMPARE(AppFixture::focusName(), u"txtGuide"_s);
     QCOMPARE(m_app->calls(), announcementOf(u"txtGuide"_s));
@@ -223,7 +213,7 @@ void tst_VoiceNavigation::guideSaysCurrentText()
 
     // A text given later (sample settings) is what the pane then says.
     f->setGuideText(u"一行目\r\n二行目"_s);
-    focus(f->Command3);
+    m_app->focusAndForget(f->Command3);
     AppFixture::key(Qt::Key_Tab);
     QTRY_COMPARE(AppFixture::focusName(), u"txtGuide"_s);
     QCOMPARE(m_app->calls(), said(u"説明ウインド"_s + Sep + u"一行目\r\n二行目"_s));
@@ -248,7 +238,7 @@ void tst_VoiceNavigation::enterMovesOn()
     QFETCH(QString, from);
     QFETCH(QString, to);
     QWidget* w = f->findChild<QWidget*>(from);
-    focus(w);
+    m_app->focusAndForget(w);
     auto* edit = qobject_cast<QLineEdit*>(w);
     if (edit)
         edit->setText(u"ab"_s);
@@ -263,7 +253,7 @@ void tst_VoiceNavigation::enterMovesOn()
         QCOMPARE(edit->text(), u"ab"_s);
     m_app->clearCalls();
     // The keypad's Enter does the same.
-    focus(w);
+    m_app->focusAndForget(w);
     AppFixture::key(Qt::Key_Enter, Qt::KeypadModifier);
     QTRY_COMPARE(AppFixture::focusName(), to);
 }
@@ -299,7 +289,7 @@ void tst_VoiceNavigation::buttonsPressOnEnterAndSpace()
     QFETCH(int, boxes);
     auto* b = f->findChild<QPushButton*>(button);
     m_app->messageBox->nextAnswer = MessageBox::Answer::No;
-    focus(b);
+    m_app->focusAndForget(b);
     QSignalSpy clicked(b, &QPushButton::clicked);
     ModalHelper closer([](QWidget* dialog) { static_cast<QDialog*>(dialog)->reject(); });
     AppFixture::key(key);
@@ -312,7 +302,7 @@ void tst_VoiceNavigation::buttonsPressOnEnterAndSpace()
 
 void tst_VoiceNavigation::downArrowLeavesCommand4()
 {
-    focus(f->Command4);
+    m_app->focusAndForget(f->Command4);
     QTest::keyPress(f->Command4, Qt::Key_Down);
     AppFixture::settle();
     QCOMPARE(AppFixture::focusName(), u"Command4"_s);
@@ -332,7 +322,7 @@ void tst_VoiceNavigation::f1ElsewhereDoesNothing_data()
 void tst_VoiceNavigation::f1ElsewhereDoesNothing()
 {
     QFETCH(QString, control);
-    focus(f->findChild<QWidget*>(control));
+    m_app->focusAndForget(f->findChild<QWidget*>(control));
     AppFixture::key(Qt::Key_F1);
     AppFixture::settle();
     QCOMPARE(AppFixture::focusName(), control);
@@ -360,7 +350,7 @@ void tst_VoiceNavigation::popupsAreNotMoves()
     // A list's popup takes the focus away and gives it back with the popup
     // reason. (The offscreen platform activates the popup window instead, so
     // the events are sent as the xcb platform delivers them.)
-    focus(f->Combo2);
+    m_app->focusAndForget(f->Combo2);
     QFocusEvent out(QEvent::FocusOut, Qt::PopupFocusReason);
     QFocusEvent in(QEvent::FocusIn, Qt::PopupFocusReason);
     QApplication::sendEvent(f->Combo2, &out);
@@ -369,7 +359,7 @@ void tst_VoiceNavigation::popupsAreNotMoves()
 
     // Opening and leaving a menu from a field neither announces it again nor
     // counts as leaving it.
-    focus(f->txtSMTP);
+    m_app->focusAndForget(f->txtSMTP);
     AppFixture::key(Qt::Key_F, Qt::AltModifier);
     QTRY_VERIFY(f->mnu_file->isVisible());
     QTest::keyClick(f->mnu_file, Qt::Key_Escape);
@@ -384,7 +374,7 @@ void tst_VoiceNavigation::popupsAreNotMoves()
 void tst_VoiceNavigation::reactivationAnnounces()
 {
     f->txtSMTP->setText(u"smtp.example.jp"_s);
-    focus(f->txtSMTP);
+    m_app->focusAndForget(f->txtSMTP);
     QCOMPARE(f->LastField(), f->txtName);
     {
         QWidget other;
@@ -418,13 +408,13 @@ void tst_VoiceNavigation::leaveAndComeBack()
 void tst_VoiceNavigation::reactivationKeepsCaretAndHelp()
 {
     f->txtSMTP->setText(u"smtp.example.jp"_s);
-    focus(f->txtSMTP);
+    m_app->focusAndForget(f->txtSMTP);
     f->txtSMTP->setCursorPosition(4);
     leaveAndComeBack();
     QTRY_COMPARE(m_app->calls(), said(u"SMTP送信サーバーは"_s + Sep + u"smtp.example.jp"_s));
     QCOMPARE(f->txtSMTP->cursorPosition(), 4);
 
-    focus(f->txtGuide);
+    m_app->focusAndForget(f->txtGuide);
     QTextCursor cursor = f->txtGuide->textCursor();
     cursor.setPosition(10);
     f->txtGuide->setTextCursor(cursor);
@@ -447,7 +437,7 @@ void tst_VoiceNavigation::reactivationKeepsCaretAndHelp()
 void tst_VoiceNavigation::focusMovedWhileAwayIsAMove()
 {
     f->txtName->setText(u"山田太郎"_s);
-    focus(f->txtSMTP);
+    m_app->focusAndForget(f->txtSMTP);
     {
         QWidget other;
         other.show();
@@ -464,7 +454,7 @@ void tst_VoiceNavigation::focusMovedWhileAwayIsAMove()
 
 void tst_VoiceNavigation::selectionFromCodeSaysNothing()
 {
-    focus(f->Combo1);
+    m_app->focusAndForget(f->Combo1);
     f->Combo1->setCurrentIndex(3);
     f->Combo2->setCurrentIndex(4);
     f->ComboSet();

@@ -1,3 +1,4 @@
+#include "AccountFixtures.h"
 #include "ModalHelper.h"
 #include "RecordingSpeechObject.h"
 #include "account/Acd.h"
@@ -56,26 +57,9 @@ int32_t* intField(Acd& a, const QString& key)
 // An account in which every advanced field differs from its default.
 Acd unusualAccount()
 {
-    Acd a;
-    a.Title = QStringLiteral("仕事用");
-    a.Smtp = QStringLiteral("smtp.example.jp");
-    a.Pop = QStringLiteral("pop.example.jp");
-    a.PopUser = QStringLiteral("user01");
-    a.Poppass = QStringLiteral("secret");
-    a.FromName = QStringLiteral("山田");
-    a.FromMail = QStringLiteral("yamada@example.jp");
-    a.ReplyUser = 1;
-    a.SmtpPort = 587;
-    a.PopPort = 995;
-    a.PopStock = 1;
-    a.PopStockDays = 14;
-    a.PopWarning = 1;
-    a.PopWarningSize = 1024;
-    a.LineLength = 72;
-    a.SmtpAttestationPop = 1;
-    a.PopAttestation = 1;
-    a.ReplyMail = QStringLiteral("reply@example.jp");
-    return a;
+    return fullAccount({QStringLiteral("仕事用"), QStringLiteral("smtp.example.jp"), QStringLiteral("pop.example.jp"),
+                        QStringLiteral("user01"), QStringLiteral("secret"), QStringLiteral("山田"),
+                        QStringLiteral("yamada@example.jp"), QStringLiteral("reply@example.jp")});
 }
 
 } // namespace

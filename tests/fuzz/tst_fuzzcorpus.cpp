@@ -1,3 +1,4 @@
+#include "AccountFixtures.h"
 #include "FuzzChecks.h"
 
 #include "account/Acd.h"
@@ -38,13 +39,6 @@ QByteArray readCorpusFile(const QString& path)
     if (!file.open(QIODevice::ReadOnly))
         return {};
     return file.readAll();
-}
-
-Acd record(const std::function<void(Acd&)>& change)
-{
-    Acd acd;
-    change(acd);
-    return acd;
 }
 
 QString describe(const Acd& a)
@@ -110,64 +104,51 @@ void TestFuzzCorpus::readerSeedsHoldTheirCase_data()
     QTest::addColumn<Acd>("expected");
 
     QTest::newRow("default file") << "default-eleven-lines.acd" << true << Acd{};
-    QTest::newRow("full japanese account") << "japanese-account.acd" << true << record([](Acd& a) {
-        a.Title = QStringLiteral("山田家のメール①");
-        a.Smtp = QStringLiteral("smtp.example.ne.jp");
-        a.Pop = QStringLiteral("pop.example.ne.jp");
-        a.PopUser = QStringLiteral("yamada-taro");
-        a.Poppass = QStringLiteral("pa=ss\uFF5Eword");
-        a.FromName = QStringLiteral("山田\u3000太郎");
-        a.FromMail = QStringLiteral("taro@example.ne.jp");
-        a.ReplyUser = 1;
-        a.SmtpPort = 587;
-        a.PopPort = 995;
-        a.PopStock = 1;
-        a.PopStockDays = 14;
-        a.PopWarning = 1;
-        a.PopWarningSize = 5120;
-        a.LineLength = 72;
-        a.SmtpAttestationPop = 1;
-        a.PopAttestation = 1;
-        a.ReplyMail = QStringLiteral("髙橋 <hanako@example.jp>");
-    });
+    Acd fullJapanese = fullAccount({QStringLiteral("山田家のメール①"), QStringLiteral("smtp.example.ne.jp"),
+                                    QStringLiteral("pop.example.ne.jp"), QStringLiteral("yamada-taro"),
+                                    QStringLiteral("pa=ss\uFF5Eword"), QStringLiteral("山田\u3000太郎"),
+                                    QStringLiteral("taro@example.ne.jp"),
+                                    QStringLiteral("髙橋 <hanako@example.jp>")});
+    fullJapanese.PopWarningSize = 5120;
+    QTest::newRow("full japanese account") << "japanese-account.acd" << true << fullJapanese;
     // Only the space is a blank: the tab before "Pop" makes another key.
     QTest::newRow("blanks around key and =")
         << "blanks-around-key.acd" << true
-        << record([](Acd& a) { a.Smtp = QStringLiteral("mail.example.jp"); });
+        << accountWith([](Acd& a) { a.Smtp = QStringLiteral("mail.example.jp"); });
     QTest::newRow("lower-case key") << "lower-case-key.acd" << true
-                                    << record([](Acd& a) { a.Smtp = QStringLiteral("kept"); });
-    QTest::newRow("= in value") << "equals-in-value.acd" << true << record([](Acd& a) {
+                                    << accountWith([](Acd& a) { a.Smtp = QStringLiteral("kept"); });
+    QTest::newRow("= in value") << "equals-in-value.acd" << true << accountWith([](Acd& a) {
         a.Poppass = QStringLiteral("a=b==c=");
         a.FromMail = QStringLiteral("=x@example.jp");
     });
-    QTest::newRow("empty integers") << "empty-integer.acd" << true << record([](Acd& a) {
+    QTest::newRow("empty integers") << "empty-integer.acd" << true << accountWith([](Acd& a) {
         a.PopPort = 0;
         a.SmtpPort = 0;
     });
-    QTest::newRow("non-numeric integers") << "non-numeric-integer.acd" << true << record([](Acd& a) {
+    QTest::newRow("non-numeric integers") << "non-numeric-integer.acd" << true << accountWith([](Acd& a) {
         a.PopPort = 0;
         a.SmtpPort = 587;
         a.LineLength = 76;
         a.PopStockDays = 15;
         a.PopWarningSize = 1000;
     });
-    QTest::newRow("80.5 and other halves") << "eighty-and-a-half.acd" << true << record([](Acd& a) {
+    QTest::newRow("80.5 and other halves") << "eighty-and-a-half.acd" << true << accountWith([](Acd& a) {
         a.LineLength = 80;
         a.PopStockDays = 4;
         a.ReplyUser = -2;
     });
     QTest::newRow("eleven nines stop the read")
-        << "eleven-nines.acd" << false << record([](Acd& a) { a.Title = QStringLiteral("before"); });
-    QTest::newRow("duplicate key") << "duplicate-key.acd" << true << record([](Acd& a) {
+        << "eleven-nines.acd" << false << accountWith([](Acd& a) { a.Title = QStringLiteral("before"); });
+    QTest::newRow("duplicate key") << "duplicate-key.acd" << true << accountWith([](Acd& a) {
         a.Pop = QStringLiteral("second");
         a.SmtpPort = 2;
     });
-    QTest::newRow("no header, further section") << "no-header.acd" << true << record([](Acd& a) {
+    QTest::newRow("no header, further section") << "no-header.acd" << true << accountWith([](Acd& a) {
         a.Title = QStringLiteral("no header");
         a.PopPort = 995;
         a.Smtp = QStringLiteral("still read");
     });
-    const Acd abOne = record([](Acd& a) {
+    const Acd abOne = accountWith([](Acd& a) {
         a.Title = QStringLiteral("a");
         a.Pop = QStringLiteral("b");
         a.SmtpPort = 1;
@@ -176,11 +157,11 @@ void TestFuzzCorpus::readerSeedsHoldTheirCase_data()
     QTest::newRow("lone LF, LF CR") << "lone-lf.acd" << true << abOne;
     // A NUL is an ordinary character: kept in a value, spoils a key, and stops
     // a number like any other letter.
-    QTest::newRow("NUL bytes") << "nul-bytes.acd" << true << record([](Acd& a) {
+    QTest::newRow("NUL bytes") << "nul-bytes.acd" << true << accountWith([](Acd& a) {
         a.Smtp = QString::fromLatin1("a\0b", 3);
         a.PopPort = 0;
     });
-    QTest::newRow("invalid CP932 bytes") << "invalid-cp932.acd" << true << record([](Acd& a) {
+    QTest::newRow("invalid CP932 bytes") << "invalid-cp932.acd" << true << accountWith([](Acd& a) {
         a.Title = QString(5, QChar::ReplacementCharacter);
         a.Pop = QStringLiteral("\uFFFD \uFFFD\x7F");
         a.PopUser = QStringLiteral("\uFFFDA\uFFFD@");

@@ -1,10 +1,10 @@
 #include "platform/Platform.h"
-#include "platform/QtMessageBox.h"
-#include "platform/QtStandardFileDialog.h"
+#include "platform/qt/QtMessageBox.h"
+#include "platform/qt/QtStandardFileDialog.h"
 #include "platform/linux/AtSpiScreenReaderPresence.h"
 #include "platform/linux/LinuxDriveTypes.h"
 #include "platform/linux/LocalSingleInstance.h"
-#include "platform/linux/NoFileDialogLibrary.h"
+#include "platform/NoFileDialogLibrary.h"
 #include "platform/linux/PosixFileSystem.h"
 #include "platform/linux/ProcessModulePresence.h"
 
@@ -21,6 +21,7 @@ class tst_LinuxPlatform : public QObject
 
 private slots:
     void everyServiceIsTheLinuxOne();
+    void emptyPlatformNamesWhatIsMissing();
 };
 
 void tst_LinuxPlatform::everyServiceIsTheLinuxOne()
@@ -30,6 +31,7 @@ void tst_LinuxPlatform::everyServiceIsTheLinuxOne()
     qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
 
     const Platform platform = createSystemPlatform();
+    QCOMPARE(platform.missingServices(), QStringList());
     QVERIFY(platform.speechFactory);
     QVERIFY(platform.browserFactory);
     QVERIFY(dynamic_cast<QtMessageBox*>(platform.messageBox.get()));
@@ -45,6 +47,20 @@ void tst_LinuxPlatform::everyServiceIsTheLinuxOne()
     QVERIFY(instance);
     QCOMPARE(instance->socketPath(), runtime.path() + "/" + LocalSingleInstance::defaultName() + ".socket");
     QVERIFY(LocalSingleInstance::defaultName().endsWith("-" + QString::number(::geteuid())));
+}
+
+// Required services start empty and are named; the ones that may be absent
+// start as the objects that stand for "not there".
+void tst_LinuxPlatform::emptyPlatformNamesWhatIsMissing()
+{
+    const Platform platform;
+    QCOMPARE(platform.missingServices(),
+             QStringList({"messageBox", "standardFileDialog", "driveTypes", "fileSystem", "modulePresence"}));
+    QVERIFY(!platform.speechFactory());
+    QVERIFY(!platform.browserFactory());
+    QCOMPARE(platform.fileDialogLibrary->show(FileDialogRequest{}).outcome, FileDialogResult::Outcome::Failed);
+    QVERIFY(platform.singleInstance->becomePrimary());
+    QVERIFY(platform.screenReaderPresence->isRunning());
 }
 
 QTEST_MAIN(tst_LinuxPlatform)

@@ -1,4 +1,4 @@
-#include "platform/QtStandardFileDialog.h"
+#include "platform/qt/QtStandardFileDialog.h"
 
 #include <QApplication>
 #include <QDir>
@@ -166,17 +166,19 @@ void tst_QtStandardFileDialog::openShowsPropertiesAndAnswersPath()
     writeFile(existing);
 
     QtStandardFileDialog dialog;
-    dialog.DialogTitle = QStringLiteral("ヴォルニクス用のアカウントデータを読み込む");
-    dialog.Filter = Filter;
-    dialog.InitDir = m_dir->path();
+    dialog.setOwner(m_owner);
+    FileDialogRequest request;
+    request.title = QStringLiteral("ヴォルニクス用のアカウントデータを読み込む");
+    request.filter = Filter;
+    request.initDir = m_dir->path();
     Seen seen;
     const auto answerer =
         answerDialog(seen, [](QFileDialog* d) { typeAndAccept(d, QStringLiteral("in.acd")); });
 
-    dialog.ShowOpen(m_owner);
+    const std::optional<QString> chosen = dialog.show(request);
 
     QVERIFY(seen.found);
-    QCOMPARE(seen.title, dialog.DialogTitle);
+    QCOMPARE(seen.title, request.title);
     QCOMPARE(seen.nameFilters, QStringList{QtFilter});
     QCOMPARE(seen.directory, QDir(m_dir->path()).absolutePath());
     QCOMPARE(seen.acceptMode, QFileDialog::AcceptOpen);
@@ -184,10 +186,7 @@ void tst_QtStandardFileDialog::openShowsPropertiesAndAnswersPath()
     QVERIFY(seen.nonNative);
     QVERIFY(seen.modal);
     QCOMPARE(seen.parent, m_owner);
-    QCOMPARE(dialog.FileName, existing);
-    // Nothing the dialog does changes what the program gave it.
-    QCOMPARE(dialog.InitDir, m_dir->path());
-    QCOMPARE(dialog.Filter, Filter);
+    QCOMPARE(chosen, std::optional<QString>(existing));
 }
 
 // A name that is not there is the reader's to refuse, with the program's own
@@ -195,18 +194,20 @@ void tst_QtStandardFileDialog::openShowsPropertiesAndAnswersPath()
 void tst_QtStandardFileDialog::openLetsMissingNameThrough()
 {
     QtStandardFileDialog dialog;
-    dialog.DialogTitle = QStringLiteral("ヴォルニクス用のアカウントデータを読み込む");
-    dialog.Filter = Filter;
-    dialog.InitDir = m_dir->path();
+    dialog.setOwner(m_owner);
+    FileDialogRequest request;
+    request.title = QStringLiteral("ヴォルニクス用のアカウントデータを読み込む");
+    request.filter = Filter;
+    request.initDir = m_dir->path();
     Seen seen;
     const auto answerer =
         answerDialog(seen, [](QFileDialog* d) { typeAndAccept(d, QStringLiteral("missing.acd")); });
 
-    dialog.ShowOpen(m_owner);
+    const std::optional<QString> chosen = dialog.show(request);
 
     QVERIFY(seen.found);
     QCOMPARE(seen.leftOpen, QStringList{});
-    QCOMPARE(dialog.FileName, m_dir->filePath("missing.acd"));
+    QCOMPARE(chosen, std::optional<QString>(m_dir->filePath("missing.acd")));
 }
 
 // A bare name gets the account-data extension, and an existing file is taken
@@ -217,30 +218,33 @@ void tst_QtStandardFileDialog::saveAddsSuffixWithoutAsking()
     writeFile(m_dir->filePath("old.acd"));
 
     QtStandardFileDialog dialog;
-    dialog.DialogTitle = QStringLiteral("ヴォルニクス用にアカウントデータを作成・保存");
-    dialog.Filter = Filter;
-    dialog.InitDir = m_dir->path();
-    dialog.DefaultExt = QStringLiteral("acd");
+    dialog.setOwner(m_owner);
+    FileDialogRequest request;
+    request.title = QStringLiteral("ヴォルニクス用にアカウントデータを作成・保存");
+    request.filter = Filter;
+    request.initDir = m_dir->path();
+    request.defaultExt = QStringLiteral("acd");
+    request.saveMode = true;
 
     Seen seen;
     const auto answerer = answerDialog(seen, [](QFileDialog* d) { typeAndAccept(d, QStringLiteral("neu")); });
-    dialog.ShowSave(m_owner);
+    std::optional<QString> chosen = dialog.show(request);
 
     QVERIFY(seen.found);
     QCOMPARE(seen.leftOpen, QStringList{});
     QCOMPARE(seen.acceptMode, QFileDialog::AcceptSave);
     QCOMPARE(seen.defaultSuffix, QStringLiteral("acd"));
     QVERIFY(!seen.confirmsOverwrite);
-    QCOMPARE(seen.title, dialog.DialogTitle);
-    QCOMPARE(dialog.FileName, m_dir->filePath("neu.acd"));
+    QCOMPARE(seen.title, request.title);
+    QCOMPARE(chosen, std::optional<QString>(m_dir->filePath("neu.acd")));
 
     Seen again;
     const auto answererAgain =
         answerDialog(again, [](QFileDialog* d) { typeAndAccept(d, QStringLiteral("old.acd")); });
-    dialog.ShowSave(m_owner);
+    chosen = dialog.show(request);
     QVERIFY(again.found);
     QCOMPARE(again.leftOpen, QStringList{});
-    QCOMPARE(dialog.FileName, m_dir->filePath("old.acd"));
+    QCOMPARE(chosen, std::optional<QString>(m_dir->filePath("old.acd")));
 }
 
 // The save commands propose the last file as a full path: the dialog opens
@@ -252,19 +256,22 @@ void tst_QtStandardFileDialog::saveProposesFullPath()
     const QString proposed = m_dir->filePath("sub/last.acd");
 
     QtStandardFileDialog dialog;
-    dialog.Filter = Filter;
-    dialog.InitDir = other.path();
-    dialog.FileName = proposed;
-    dialog.DefaultExt = QStringLiteral("acd");
+    dialog.setOwner(m_owner);
+    FileDialogRequest request;
+    request.filter = Filter;
+    request.initDir = other.path();
+    request.fileName = proposed;
+    request.defaultExt = QStringLiteral("acd");
+    request.saveMode = true;
 
     Seen seen;
     const auto answerer = answerDialog(seen, [](QFileDialog* d) { static_cast<QDialog*>(d)->accept(); });
-    dialog.ShowSave(m_owner);
+    const std::optional<QString> chosen = dialog.show(request);
 
     QVERIFY(seen.found);
     QCOMPARE(seen.directory, m_dir->filePath("sub"));
     QCOMPARE(seen.typedName, QStringLiteral("last.acd"));
-    QCOMPARE(dialog.FileName, proposed);
+    QCOMPARE(chosen, std::optional<QString>(proposed));
 }
 
 void tst_QtStandardFileDialog::cancelEmptiesProposedName_data()
@@ -281,16 +288,19 @@ void tst_QtStandardFileDialog::cancelEmptiesProposedName()
     writeFile(proposed);
 
     QtStandardFileDialog dialog;
-    dialog.Filter = Filter;
-    dialog.InitDir = m_dir->path();
-    dialog.FileName = proposed;
+    dialog.setOwner(m_owner);
+    FileDialogRequest request;
+    request.filter = Filter;
+    request.initDir = m_dir->path();
+    request.fileName = proposed;
+    request.saveMode = save;
 
     Seen seen;
     const auto answerer = answerDialog(seen, [](QFileDialog* d) { d->reject(); });
-    save ? dialog.ShowSave(m_owner) : dialog.ShowOpen(m_owner);
+    const std::optional<QString> chosen = dialog.show(request);
 
     QVERIFY(seen.found);
-    QCOMPARE(dialog.FileName, QString());
+    QCOMPARE(chosen, std::optional<QString>());
 }
 
 // "A:" is what the floppy finder answers when no removable volume is
@@ -302,12 +312,14 @@ void tst_QtStandardFileDialog::unknownFolderOpensAtDefault()
     QVERIFY(QDir::setCurrent(m_dir->path()));
 
     QtStandardFileDialog dialog;
-    dialog.Filter = Filter;
-    dialog.InitDir = QStringLiteral("A:");
+    dialog.setOwner(m_owner);
+    FileDialogRequest request;
+    request.filter = Filter;
+    request.initDir = QStringLiteral("A:");
 
     Seen seen;
     const auto answerer = answerDialog(seen, [](QFileDialog* d) { d->reject(); });
-    dialog.ShowOpen(m_owner);
+    (void)dialog.show(request);
     QDir::setCurrent(oldCurrent);
 
     QVERIFY(seen.found);
@@ -315,10 +327,10 @@ void tst_QtStandardFileDialog::unknownFolderOpensAtDefault()
     QVERIFY(QFileInfo(seen.directory).isDir());
 
     // A folder that does not exist at all is not a failure either.
-    dialog.InitDir = m_dir->filePath("gone/away");
+    request.initDir = m_dir->filePath("gone/away");
     Seen missing;
     const auto answererMissing = answerDialog(missing, [](QFileDialog* d) { d->reject(); });
-    dialog.ShowOpen(m_owner);
+    (void)dialog.show(request);
     QVERIFY(missing.found);
     QVERIFY(QFileInfo(missing.directory).isDir());
 }

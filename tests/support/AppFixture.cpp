@@ -4,13 +4,14 @@
 #include "app/FormSupport.h"
 #include "app/Program.h"
 #include "platform/linux/PosixFileSystem.h"
+#include "platform/qt/EntryPointFileDialogLibrary.h"
 
 #include <QApplication>
 #include <QTest>
 
 AppFixture::AppFixture()
     : log(std::make_shared<RecordingSpeechObject::Log>()), messageBox(std::make_shared<FakeMessageBox>()),
-      fileDialogLibrary(std::make_shared<FakeFileDialogLibrary>()),
+      fileDialogLibrary(std::make_shared<FakeFileDialogEntryPoints>()),
       standardDialog(std::make_shared<FakeStandardFileDialog>()),
       driveTypes(std::make_shared<FakeDriveTypes>()), browsers(std::make_shared<FakeBrowser::Log>()),
       modules(std::make_shared<FakeModulePresence>()), realFileSystem(std::make_shared<PosixFileSystem>()),
@@ -20,7 +21,7 @@ AppFixture::AppFixture()
     driveTypes->driveList = FakeDriveTypes::letters();
     platform.speechFactory = RecordingSpeechObject::factory(log);
     platform.messageBox = messageBox;
-    platform.fileDialogLibrary = fileDialogLibrary;
+    platform.fileDialogLibrary = std::make_shared<EntryPointFileDialogLibrary>(fileDialogLibrary);
     platform.standardFileDialog = standardDialog;
     platform.driveTypes = driveTypes;
     platform.browserFactory = FakeBrowser::factory(browsers);
@@ -85,4 +86,11 @@ void AppFixture::settle()
 {
     for (int i = 0; i < 3; ++i)
         QCoreApplication::processEvents();
+}
+
+void AppFixture::focusAndForget(QWidget* w)
+{
+    w->setFocus(Qt::OtherFocusReason);
+    QTRY_COMPARE(focusName(), w->objectName());
+    clearCalls();
 }

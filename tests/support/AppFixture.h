@@ -2,7 +2,7 @@
 
 #include "FakeBrowser.h"
 #include "FakeDriveTypes.h"
-#include "FakeFileDialogLibrary.h"
+#include "FakeFileDialogEntryPoints.h"
 #include "FakeMessageBox.h"
 #include "FakeModulePresence.h"
 #include "FakeStandardFileDialog.h"
@@ -14,6 +14,7 @@
 #include <memory>
 
 class FormSupport;
+class QWidget;
 class Program;
 
 // The program as start-up builds it, with fakes for everything outside it: a
@@ -48,10 +49,14 @@ public:
     static void type(const QString& text);
     // Lets posted keystrokes and the events they cause run.
     static void settle();
+    // Puts the focus on w without going through the keyboard, waits until it
+    // is there, then forgets what that said.
+    void focusAndForget(QWidget* w);
 
     std::shared_ptr<RecordingSpeechObject::Log> log;
     std::shared_ptr<FakeMessageBox> messageBox;
-    std::shared_ptr<FakeFileDialogLibrary> fileDialogLibrary;
+    // The accessible library's entry points, behind the real adapter.
+    std::shared_ptr<FakeFileDialogEntryPoints> fileDialogLibrary;
     std::shared_ptr<FakeStandardFileDialog> standardDialog;
     std::shared_ptr<FakeDriveTypes> driveTypes;
     std::shared_ptr<FakeBrowser::Log> browsers;

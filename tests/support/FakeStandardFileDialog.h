@@ -7,7 +7,7 @@
 
 // A standard dialog that remembers what it was shown with and answers from a
 // prepared list: a path is chosen, an empty entry (or an exhausted list)
-// cancels. A cancel empties FileName, as the real dialog does.
+// cancels.
 class FakeStandardFileDialog : public StandardFileDialog
 {
 public:
@@ -17,7 +17,6 @@ public:
         QString initDir;
         QString defaultExt;
         QString dialogTitle;
-        bool cancelError = true;
         QString filter;
         QWidget* owner = nullptr;
     };
@@ -25,13 +24,13 @@ public:
     QStringList answers;
     QList<Shown> shown;
 
-    void ShowOpen(QWidget* owner) override { show(QStringLiteral("ShowOpen"), owner); }
-    void ShowSave(QWidget* owner) override { show(QStringLiteral("ShowSave"), owner); }
-
-private:
-    void show(const QString& method, QWidget* owner)
+    std::optional<QString> show(const FileDialogRequest& request) override
     {
-        shown.append({method, FileName, InitDir, DefaultExt, DialogTitle, CancelError, Filter, owner});
-        FileName = answers.isEmpty() ? QString() : answers.takeFirst();
+        shown.append({request.saveMode ? QStringLiteral("ShowSave") : QStringLiteral("ShowOpen"), request.fileName,
+                      request.initDir, request.defaultExt, request.title, request.filter, owner()});
+        const QString answer = answers.isEmpty() ? QString() : answers.takeFirst();
+        if (answer.isEmpty())
+            return std::nullopt;
+        return answer;
     }
 };

@@ -1,15 +1,15 @@
 #include "platform/Platform.h"
 
-#include "platform/QtMessageBox.h"
-#include "platform/QtStandardFileDialog.h"
+#include "platform/NoFileDialogLibrary.h"
 #include "platform/linux/AtSpiScreenReaderPresence.h"
 #include "platform/linux/LinuxDriveTypes.h"
 #include "platform/linux/LocalSingleInstance.h"
-#include "platform/linux/NoFileDialogLibrary.h"
 #include "platform/linux/PosixFileSystem.h"
 #include "platform/linux/ProcessModulePresence.h"
 #include "platform/linux/SpeechDispatcherObject.h"
 #include "platform/linux/XdgOpenBrowser.h"
+#include "platform/qt/QtMessageBox.h"
+#include "platform/qt/QtStandardFileDialog.h"
 
 #include <fontconfig/fontconfig.h>
 #include <sys/resource.h>

@@ -1,27 +1,14 @@
 #pragma once
 
+#include "ui/HookedControl.h"
+
 #include <QAbstractButton>
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QShortcutEvent>
 #include <QVariant>
 #include <QWidget>
-#include <functional>
 #include <type_traits>
-
-// Handlers a window attaches to one of its controls, named after the events
-// they stand for (GotFocus, LostFocus, KeyPress, KeyUp).
-struct ControlHandlers {
-    std::function<void(Qt::FocusReason)> gotFocus;
-    // The window became active again with the focus still here (the user came
-    // back from another window, a dialog or box closed): nothing moved, so the
-    // control only says itself again. Unset: gotFocus runs.
-    std::function<void()> regainedFocus;
-    std::function<void(Qt::FocusReason)> lostFocus;
-    // Answer true to swallow the key.
-    std::function<bool(QKeyEvent*)> keyPress;
-    std::function<bool(QKeyEvent*)> keyRelease;
-};
 
 // Opening a menu or a list's popup takes the focus away for a moment and gives
 // it back; that is not a move of the user's, so nothing announces it.
@@ -33,12 +20,10 @@ inline bool isFocusMove(Qt::FocusReason reason)
 // A Qt control whose focus and key events reach the window's handlers. The
 // control does its own work first (a line edit selects its text on Tab), so a
 // handler that puts the caret at the start has the last word.
-template <typename Base> class Hooked : public Base
+template <typename Base> class Hooked : public Base, public HookedControl
 {
 public:
     using Base::Base;
-
-    ControlHandlers handlers;
 
 protected:
     bool event(QEvent* e) override
@@ -119,8 +104,3 @@ private:
         this->window()->setProperty(FocusHolderProperty, QVariant::fromValue(key));
     }
 };
-
-inline bool isEnterKey(const QKeyEvent* e)
-{
-    return e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter;
-}

@@ -1,18 +1,8 @@
-#include "platform/QtStandardFileDialog.h"
+#include "platform/qt/QtStandardFileDialog.h"
 
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
-
-void QtStandardFileDialog::ShowOpen(QWidget* owner)
-{
-    show(owner, false);
-}
-
-void QtStandardFileDialog::ShowSave(QWidget* owner)
-{
-    show(owner, true);
-}
 
 QStringList QtStandardFileDialog::qtNameFilters(const QString& filter)
 {
@@ -35,35 +25,39 @@ QStringList QtStandardFileDialog::qtNameFilters(const QString& filter)
     return result;
 }
 
-void QtStandardFileDialog::show(QWidget* owner, bool save)
+std::optional<QString> QtStandardFileDialog::show(const FileDialogRequest& request)
 {
-    QFileDialog dialog(owner, DialogTitle);
+    QFileDialog dialog(owner(), request.title);
     dialog.setOption(QFileDialog::DontUseNativeDialog, true);
     // The program asks nothing before replacing a file: the save itself keeps
     // the old file intact until the new one is complete.
     dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
-    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setAcceptMode(request.saveMode ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     // Any name goes through, one that is not there too: reading it fails with
     // the program's own message, not with a question of Qt's.
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setWindowModality(Qt::ApplicationModal);
 
-    const QStringList filters = qtNameFilters(Filter);
+    const QStringList filters = qtNameFilters(request.filter);
     if (!filters.isEmpty())
         dialog.setNameFilters(filters);
 
     // A folder that is not there (the floppy finder's "A:" when no removable
     // volume is mounted) leaves the dialog where Qt opens it by default; a
     // relative name would otherwise be taken from the working directory.
-    const QFileInfo folder(InitDir);
-    if (!InitDir.isEmpty() && folder.isAbsolute() && folder.isDir())
-        dialog.setDirectory(InitDir);
+    const QFileInfo folder(request.initDir);
+    if (!request.initDir.isEmpty() && folder.isAbsolute() && folder.isDir())
+        dialog.setDirectory(request.initDir);
 
-    dialog.setDefaultSuffix(DefaultExt);
-    if (!FileName.isEmpty())
-        dialog.selectFile(FileName);
+    dialog.setDefaultSuffix(request.defaultExt);
+    if (!request.fileName.isEmpty())
+        dialog.selectFile(request.fileName);
 
-    const bool chosen = dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty();
     // A cancelled dialog answers nothing, also when a name had been proposed.
-    FileName = chosen ? dialog.selectedFiles().constFirst() : QString();
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    const QString chosen = dialog.selectedFiles().constFirst();
+    if (chosen.isEmpty())
+        return std::nullopt;
+    return chosen;
 }

@@ -1,4 +1,4 @@
-#include "dialogs/LabelFit.h"
+#include "ui/LabelFit.h"
 
 #include <QLabel>
 #include <algorithm>

@@ -1,4 +1,4 @@
-#include "account/Cp932Codec.h"
+#include "platform/Cp932Codec.h"
 
 #include <QtTest>
 

@@ -1,4 +1,4 @@
-#include "FakeFileDialogLibrary.h"
+#include "FakeFileDialogEntryPoints.h"
 
 #include <QStringList>
 #include <cstring>
@@ -15,7 +15,7 @@ std::optional<QByteArray> argument(const char* text)
 
 } // namespace
 
-QStringList FakeFileDialogLibrary::entries() const
+QStringList FakeFileDialogEntryPoints::entries() const
 {
     QStringList result;
     for (const Call& call : calls)
@@ -23,14 +23,14 @@ QStringList FakeFileDialogLibrary::entries() const
     return result;
 }
 
-std::optional<int32_t> FakeFileDialogLibrary::answer(const QString& entry, int32_t result) const
+std::optional<int32_t> FakeFileDialogEntryPoints::answer(const QString& entry, int32_t result) const
 {
     if (entry == failingEntry)
         return std::nullopt;
     return result;
 }
 
-std::optional<int32_t> FakeFileDialogLibrary::FileDlg_Create(int32_t openFlag, const char* defaultExt,
+std::optional<int32_t> FakeFileDialogEntryPoints::FileDlg_Create(int32_t openFlag, const char* defaultExt,
                                                              const char* fileName, const char* initDir,
                                                              const char* filter, intptr_t owner)
 {
@@ -40,20 +40,20 @@ std::optional<int32_t> FakeFileDialogLibrary::FileDlg_Create(int32_t openFlag, c
     return answer(QStringLiteral("Create"), handle);
 }
 
-std::optional<int32_t> FakeFileDialogLibrary::FileDlg_SetWindowText(int32_t h, const char* title,
+std::optional<int32_t> FakeFileDialogEntryPoints::FileDlg_SetWindowText(int32_t h, const char* title,
                                                                     int32_t value)
 {
     calls.append({QStringLiteral("SetWindowText"), {h, value}, {argument(title)}});
     return answer(QStringLiteral("SetWindowText"), 1);
 }
 
-std::optional<int32_t> FakeFileDialogLibrary::FileDlg_DoModal(int32_t h)
+std::optional<int32_t> FakeFileDialogEntryPoints::FileDlg_DoModal(int32_t h)
 {
     calls.append({QStringLiteral("DoModal"), {h}, {}});
     return answer(QStringLiteral("DoModal"), modalResult);
 }
 
-std::optional<int32_t> FakeFileDialogLibrary::FileDlg_GetPathName(int32_t h, char* buffer, int32_t size,
+std::optional<int32_t> FakeFileDialogEntryPoints::FileDlg_GetPathName(int32_t h, char* buffer, int32_t size,
                                                                   int32_t value)
 {
     calls.append({QStringLiteral("GetPathName"), {h, size, value}, {}, buffer != nullptr});
@@ -72,7 +72,7 @@ std::optional<int32_t> FakeFileDialogLibrary::FileDlg_GetPathName(int32_t h, cha
     return 1;
 }
 
-std::optional<int32_t> FakeFileDialogLibrary::FileDlg_Delete(int32_t h)
+std::optional<int32_t> FakeFileDialogEntryPoints::FileDlg_Delete(int32_t h)
 {
     calls.append({QStringLiteral("Delete"), {h}, {}});
     return answer(QStringLiteral("Delete"), 1);

@@ -1,4 +1,4 @@
-#include "platform/KeySender.h"
+#include "ui/KeySender.h"
 
 #include <QApplication>
 #include <QKeyEvent>

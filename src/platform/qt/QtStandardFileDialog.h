@@ -9,14 +9,10 @@
 class QtStandardFileDialog : public StandardFileDialog
 {
 public:
-    void ShowOpen(QWidget* owner) override;
-    void ShowSave(QWidget* owner) override;
+    std::optional<QString> show(const FileDialogRequest& request) override;
 
     // "description|pattern|description|pattern" as Qt's name filters,
     // "description (pattern)"; a description that already ends with its
     // pattern in brackets is taken as it is.
     static QStringList qtNameFilters(const QString& filter);
-
-private:
-    void show(QWidget* owner, bool save);
 };

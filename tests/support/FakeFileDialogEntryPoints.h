@@ -1,16 +1,16 @@
 #pragma once
 
-#include "platform/FileDialogLibrary.h"
+#include "platform/FileDialogEntryPoints.h"
 
 #include <QByteArray>
 #include <QList>
 #include <QString>
 #include <optional>
 
-// A file-dialog library that writes down every call with its arguments, in
-// order, and answers as the test prepared it: a chosen path, a cancel, a call
-// that fails, or no path from GetPathName.
-class FakeFileDialogLibrary : public FileDialogLibrary
+// The file-dialog library's entry points: every call is written down with its
+// arguments, in order, and answered as the test prepared it: a chosen path, a
+// cancel, a call that fails, or no path from GetPathName.
+class FakeFileDialogEntryPoints : public FileDialogEntryPoints
 {
 public:
     struct Call {

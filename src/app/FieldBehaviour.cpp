@@ -1,0 +1,61 @@
+#include "app/FieldBehaviour.h"
+
+#include "app/ClickableLabel.h"
+#include "app/HelpPane.h"
+#include "speech/Announce.h"
+#include "ui/EnterMovesOn.h"
+
+#include <QCoreApplication>
+
+FieldBehaviour::FieldBehaviour(HelpPane& helpPane, SpeechChannel& speech)
+    : m_helpPane(helpPane), m_speech(speech)
+{
+}
+
+void FieldBehaviour::attach(const FormControls::Field& field)
+{
+    const FormControls::Field* f = &field;
+    f->edit->handlers.gotFocus = [this, f](Qt::FocusReason) { gotFocus(*f); };
+    f->edit->handlers.regainedFocus = [this, f] { announce(*f); };
+    f->edit->handlers.lostFocus = [this, f](Qt::FocusReason reason) {
+        // Another window taking over is no move within this one.
+        if (reason != Qt::ActiveWindowFocusReason)
+            m_helpPane.fieldLeft(f->edit);
+    };
+    f->edit->handlers.keyPress = enterMovesOn;
+    f->edit->handlers.keyRelease = [this, f](QKeyEvent* e) {
+        if (e->key() != Qt::Key_F1)
+            return false;
+        showHelp(*f);
+        return true;
+    };
+    QObject::connect(f->caption, &ClickableLabel::clicked, f->caption, [this, f] { captionClicked(*f); });
+}
+
+void FieldBehaviour::gotFocus(const FormControls::Field& field)
+{
+    if (m_helpPane.isShown())
+        showHelp(field);
+    field.edit->setCursorPosition(0);
+    field.edit->deselect();
+    announce(field);
+}
+
+void FieldBehaviour::announce(const FormControls::Field& field)
+{
+    Announce::field(m_speech, field.spokenLabel, field.edit->text());
+}
+
+void FieldBehaviour::showHelp(const FormControls::Field& field)
+{
+    m_helpPane.show(field.helpText());
+}
+
+void FieldBehaviour::captionClicked(const FormControls::Field& field)
+{
+    field.edit->setFocus(Qt::OtherFocusReason);
+    QCoreApplication::processEvents();
+    m_helpPane.uncover();
+    // The pane is showing now: the help fills it and the focus stays in the field.
+    showHelp(field);
+}

@@ -1,0 +1,54 @@
+#include "app/HelpPane.h"
+
+#include "speech/SpeechChannel.h"
+
+namespace
+{
+
+const QString Pass = QStringLiteral("パス");
+
+} // namespace
+
+HelpPane::HelpPane(TextPane* pane, CommandButton* closeButton, QLineEdit* firstField, SpeechChannel& speech)
+    : m_pane(pane), m_closeButton(closeButton), m_firstField(firstField), m_speech(speech), m_text(pane)
+{
+    m_pane->handlers.gotFocus = [this](Qt::FocusReason) {
+        m_closeButton->show();
+        // No Quick: whatever led here (the field's help key) may finish.
+        m_speech.Voice(FormControls::HelpTitle);
+    };
+    m_pane->handlers.keyRelease = [this](QKeyEvent* e) {
+        if (e->key() != Qt::Key_Escape)
+            return false;
+        close();
+        return true;
+    };
+}
+
+void HelpPane::show(const QString& text)
+{
+    m_text.set(text);
+    if (m_pane->isHidden()) {
+        m_pane->show();
+        m_pane->setFocus(Qt::OtherFocusReason);
+    }
+}
+
+void HelpPane::uncover()
+{
+    m_pane->show();
+    m_closeButton->show();
+}
+
+void HelpPane::close()
+{
+    // "パス" is heard whole before the field's announcement cuts in.
+    m_speech.Voice(Pass);
+    m_speech.VoiceWait();
+    // Only the close box's access key can get here before any field lost the
+    // focus; the first field is then where the user started.
+    QLineEdit* back = m_lastField ? m_lastField : m_firstField;
+    back->setFocus(Qt::OtherFocusReason);
+    m_pane->hide();
+    m_closeButton->hide();
+}

@@ -1,0 +1,9 @@
+#include "ui/DesignFonts.h"
+
+QFont designFont(const QString& family, qreal points, bool bold)
+{
+    QFont font(family);
+    font.setPointSizeF(points);
+    font.setBold(bold);
+    return font;
+}

@@ -1,0 +1,40 @@
+#include "platform/qt/EntryPointFileDialogLibrary.h"
+
+#include "FakeFileDialogEntryPoints.h"
+
+#include <QTest>
+#include <QWidget>
+
+// The library's calls for each request are checked through the file commands
+// (tst_filecommands); here what needs a window.
+class tst_EntryPointFileDialogLibrary : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void ownerHandle();
+};
+
+void tst_EntryPointFileDialogLibrary::ownerHandle()
+{
+    QWidget window;
+    auto entryPoints = std::make_shared<FakeFileDialogEntryPoints>();
+    entryPoints->failingEntry = QStringLiteral("Create");
+    EntryPointFileDialogLibrary library(entryPoints);
+    FileDialogRequest request;
+    request.title = QStringLiteral("ヴォルニクス用にアカウントデータを作成・保存");
+    request.saveMode = true;
+
+    library.setOwner(&window);
+    QCOMPARE(library.show(request).outcome, FileDialogResult::Outcome::Failed);
+    QVERIFY(window.winId() != 0);
+    QCOMPARE(entryPoints->calls.at(0).numbers[1], static_cast<qint64>(window.winId()));
+
+    // Without an owner the dialog is given none.
+    library.setOwner(nullptr);
+    library.show(request);
+    QCOMPARE(entryPoints->calls.at(1).numbers[1], 0);
+}
+
+QTEST_MAIN(tst_EntryPointFileDialogLibrary)
+#include "tst_entrypointfiledialoglibrary.moc"
