@@ -371,7 +371,7 @@ void FormControls::ComboSet()
 void FormControls::setHint(QLabel* hint, const QString& text)
 {
     hint->setText(text);
-    showLabelWhole(hint);
+    showLabelWhole(hint, LabelReach::BothSides);
     for (const Field& field : fields) {
         if (field.hint == hint)
             field.edit->setAccessibleDescription(text);

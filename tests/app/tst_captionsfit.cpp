@@ -17,6 +17,7 @@
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStyle>
@@ -96,6 +97,7 @@ class tst_CaptionsFit : public QObject
 private slots:
     void initTestCase();
     void mainWindow();
+    void sampleHints();
     void advancedDialog();
     void versionDialog();
 };
@@ -116,6 +118,38 @@ void tst_CaptionsFit::mainWindow()
     QTRY_VERIFY(f.Command6->isVisible());
     const QStringList faults = cutShort(&f);
     QVERIFY2(faults.isEmpty(), qPrintable(faults.join(u'\n')));
+}
+
+// The hints a worked example puts above the fields are the longest captions
+// of all; each is shown whole, on its own row, over no other control, and a
+// shorter one loaded next stands where the layout has it.
+void tst_CaptionsFit::sampleHints()
+{
+    AppFixture app;
+    QVERIFY(app.start());
+    FormSupport& f = app.form();
+    const QRect designed = f.lblAddress->geometry();
+    for (int provider = 0; provider < f.Combo1->count(); ++provider) {
+        for (QLineEdit* edit : f.findChildren<QLineEdit*>())
+            edit->clear();
+        f.Combo1->setCurrentIndex(provider);
+        f.Sanko();
+        QStringList faults = cutShort(&f);
+        for (QLabel* hint : {f.lblAddress, f.lblPOP, f.lblSMTP, f.lblID, f.lblPW}) {
+            for (QWidget* other : hint->parentWidget()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+                if (other != hint && other->isVisible() && other->geometry().intersects(hint->geometry())
+                    && !other->geometry().contains(hint->geometry()) && other->geometry().top() < hint->geometry().bottom())
+                    faults << QStringLiteral("%1 covers %2").arg(hint->objectName(), other->objectName());
+            }
+        }
+        QVERIFY2(faults.isEmpty(), qPrintable(QString::number(provider) + u'\n' + faults.join(u'\n')));
+    }
+    // biglobe's short address hint after ODN's: back where the layout puts it.
+    for (QLineEdit* edit : f.findChildren<QLineEdit*>())
+        edit->clear();
+    f.Combo1->setCurrentIndex(1);
+    f.Sanko();
+    QCOMPARE(f.lblAddress->geometry().topLeft(), designed.topLeft());
 }
 
 void tst_CaptionsFit::advancedDialog()
