@@ -3,7 +3,6 @@ file dialog, the menus and a list's newly chosen entry itself, and its own
 controls still say exactly what they always said."""
 
 import os
-import time
 
 import harness
 from harness import (ADDRESS, COMBO1, COMBO2, COMMAND1, COMMAND2, COMMAND4, COMMAND5, DEFAULT_TAIL, ID,

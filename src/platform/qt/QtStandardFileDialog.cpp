@@ -42,9 +42,10 @@ std::optional<QString> QtStandardFileDialog::show(const FileDialogRequest& reque
     if (!filters.isEmpty())
         dialog.setNameFilters(filters);
 
-    // A folder that is not there (the floppy finder's "A:" when no removable
-    // volume is mounted) leaves the dialog where Qt opens it by default; a
-    // relative name would otherwise be taken from the working directory.
+    // A folder that is not there (a remembered folder since removed, a
+    // removable disk taken out) leaves the dialog where Qt opens it by
+    // default; a relative name would otherwise be taken from the working
+    // directory.
     const QFileInfo folder(request.initDir);
     if (!request.initDir.isEmpty() && folder.isAbsolute() && folder.isDir())
         dialog.setDirectory(request.initDir);
