@@ -4,7 +4,9 @@
 #include "app/FrameBox.h"
 #include "app/HelpTexts.h"
 #include "providers/ProviderTable.h"
+#include "speech/Announce.h"
 #include "ui/AccessKey.h"
+#include "ui/AccessibleWords.h"
 #include "ui/DesignFonts.h"
 #include "ui/LabelFit.h"
 #include "ui/TextColour.h"
@@ -293,16 +295,17 @@ void FormControls::createPanes(QWidget* client)
     Command6->hide();
 }
 
-// What a screen reader reading the window itself finds: the same words.
+// What a screen reader reading the window itself finds: the same words; and
+// the words each control says of itself, for when a screen reader runs.
 void FormControls::describe()
 {
     for (const Field& field : fields) {
-        field.edit->setAccessibleName(field.caption->text());
-        field.edit->setAccessibleDescription(field.hint->text());
+        AccessibleWords::setOwn(field.edit, field.caption->text(), field.hint->text());
+        AccessibleWords::setSpokenField(field.edit, field.spokenLabel, NotRegistered);
     }
     for (const Button& b : buttons) {
-        b.button->setAccessibleName(withoutAccessKeyMarker(b.button->text()));
-        b.button->setAccessibleDescription(b.keyHint);
+        AccessibleWords::setOwn(b.button, withoutAccessKeyMarker(b.button->text()), b.keyHint);
+        AccessibleWords::setSpoken(b.button, b.spokenLabel, b.keyHint);
     }
     Command6->setAccessibleName(withoutAccessKeyMarker(Command6->text()));
     Combo1->setAccessibleName(Combo1Title);
@@ -374,6 +377,6 @@ void FormControls::setHint(QLabel* hint, const QString& text)
     showLabelWhole(hint, LabelReach::BothSides);
     for (const Field& field : fields) {
         if (field.hint == hint)
-            field.edit->setAccessibleDescription(text);
+            AccessibleWords::setOwnDescription(field.edit, text);
     }
 }

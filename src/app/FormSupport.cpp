@@ -19,6 +19,7 @@
 #include "providers/ServerDerivation.h"
 #include "speech/Announce.h"
 #include "speech/SpeechChannel.h"
+#include "ui/AccessibleWords.h"
 #include "ui/DesignFonts.h"
 #include "ui/EnterMovesOn.h"
 #include "ui/FixedWindow.h"
@@ -174,6 +175,18 @@ void FormSupport::bringToFront()
     activateWindow();
 }
 
+void FormSupport::showScreenReaderWords(bool shown)
+{
+    AccessibleWords::showSpoken(this, shown);
+}
+
+void FormSupport::changeEvent(QEvent* e)
+{
+    QMainWindow::changeEvent(e);
+    if (e->type() == QEvent::ActivationChange && isActiveWindow())
+        emit activated();
+}
+
 void FormSupport::showEvent(QShowEvent* e)
 {
     QMainWindow::showEvent(e);
@@ -313,8 +326,7 @@ void FormSupport::txtGuide_GotFocus()
 
 void FormSupport::announceGuide()
 {
-    m_speech.Quick();
-    m_speech.Voice(GuideTitle + AnnounceSeparator + guideText());
+    Announce::pane(m_speech, GuideTitle, guideText());
 }
 
 bool FormSupport::Command4_KeyDown(QKeyEvent* e)

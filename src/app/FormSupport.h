@@ -37,6 +37,9 @@ public:
     void Form_Load();
     // A later start of the program handed over: come to the front.
     void bringToFront();
+    // While a screen reader runs, the controls carry the words they would
+    // otherwise say of themselves (AccessibleWords).
+    void showScreenReaderWords(bool shown);
 
     // Where the file commands start: the folder of the program file.
     QString programFolder() const { return m_programFolder; }
@@ -99,8 +102,13 @@ public:
     QString guideText() const;
     QString helpText() const;
 
+signals:
+    // The window became the active one (at start, and back from any other).
+    void activated();
+
 protected:
     void showEvent(QShowEvent* e) override;
+    void changeEvent(QEvent* e) override;
 
 private:
     void attachHandlers();

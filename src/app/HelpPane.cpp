@@ -1,5 +1,6 @@
 #include "app/HelpPane.h"
 
+#include "speech/Announce.h"
 #include "speech/SpeechChannel.h"
 
 namespace
@@ -14,8 +15,7 @@ HelpPane::HelpPane(TextPane* pane, CommandButton* closeButton, QLineEdit* firstF
 {
     m_pane->handlers.gotFocus = [this](Qt::FocusReason) {
         m_closeButton->show();
-        // No Quick: whatever led here (the field's help key) may finish.
-        m_speech.Voice(FormControls::HelpTitle);
+        Announce::title(m_speech, FormControls::HelpTitle);
     };
     m_pane->handlers.keyRelease = [this](QKeyEvent* e) {
         if (e->key() != Qt::Key_Escape)
@@ -27,11 +27,14 @@ HelpPane::HelpPane(TextPane* pane, CommandButton* closeButton, QLineEdit* firstF
 
 void HelpPane::show(const QString& text)
 {
-    m_text.set(text);
+    // The focus first: a screen reader that learns of the new text's caret
+    // in the moments before the focus takes that for the focus and says
+    // nothing of the pane.
     if (m_pane->isHidden()) {
         m_pane->show();
         m_pane->setFocus(Qt::OtherFocusReason);
     }
+    m_text.set(text);
 }
 
 void HelpPane::uncover()
@@ -42,7 +45,8 @@ void HelpPane::uncover()
 
 void HelpPane::close()
 {
-    // "パス" is heard whole before the field's announcement cuts in.
+    // "パス" is heard whole before the field's announcement cuts in. No focus
+    // move carries it, so the program says it with a screen reader too.
     m_speech.Voice(Pass);
     m_speech.VoiceWait();
     // Only the close box's access key can get here before any field lost the

@@ -12,6 +12,10 @@ Program::Program(Platform platform)
 
 Program::~Program()
 {
+    // An answer on its way is delivered to the window, which must still be
+    // there to drop it.
+    if (m_pendingQuestion.valid())
+        m_pendingQuestion.wait();
     // A late start must not reach a window that is gone.
     if (m_form)
         m_platform.singleInstance->setActivationHandler({});
@@ -24,10 +28,12 @@ bool Program::start()
         return false;
     }
     openSpeechEarly();
-    startReaderUnlessScreenReaderRuns();
+    const bool screenReaderRuns = m_platform.screenReaderPresence->isRunning();
     m_form = std::make_unique<FormSupport>(m_platform, m_speech, m_acd);
     m_form->Form_Load();
+    followScreenReader(screenReaderRuns);
     FormSupport* form = m_form.get();
+    QObject::connect(form, &FormSupport::activated, form, [this] { askAgainWhetherScreenReaderRuns(); });
     m_platform.singleInstance->setActivationHandler([form] { form->bringToFront(); });
     m_form->show();
     // A desktop gives a new window the keyboard by itself; without a window
@@ -36,13 +42,34 @@ bool Program::start()
     return true;
 }
 
-// A screen reader reads Qt's message boxes, file dialog and menus by itself;
-// without one nobody would, so the program does. Asked once, while the speech
-// connection opens.
-void Program::startReaderUnlessScreenReaderRuns()
+// A screen reader reads the focused control, Qt's message boxes, file dialog
+// and menus by itself: the program then gives it the words of its focus
+// announcements and reads nothing else of its own. Without one nobody would,
+// so the program does.
+void Program::followScreenReader(bool runs)
 {
-    if (!m_platform.screenReaderPresence->isRunning())
+    if (runs == m_speech.screenReaderReads() && runs == (m_reader == nullptr))
+        return;
+    m_speech.setScreenReaderReads(runs);
+    m_form->showScreenReaderWords(runs);
+    if (runs)
+        m_reader.reset();
+    else
         m_reader = std::make_unique<InterfaceReader>(m_speech);
+}
+
+// A screen reader started or stopped while the program ran is noticed when
+// the user comes back to the window. One question at a time.
+void Program::askAgainWhetherScreenReaderRuns()
+{
+    using namespace std::chrono_literals;
+    if (m_pendingQuestion.valid() && m_pendingQuestion.wait_for(0s) != std::future_status::ready)
+        return;
+    FormSupport* form = m_form.get();
+    m_pendingQuestion = std::async(std::launch::async, [this, form, presence = m_platform.screenReaderPresence] {
+        const bool runs = presence->isRunning();
+        QMetaObject::invokeMethod(form, [this, runs] { followScreenReader(runs); }, Qt::QueuedConnection);
+    });
 }
 
 // Connecting to the speech service waits on another process for a few

@@ -4,6 +4,7 @@
 #include "platform/Platform.h"
 #include "speech/SpeechChannel.h"
 
+#include <future>
 #include <memory>
 
 class FormSupport;
@@ -27,12 +28,16 @@ public:
     FormSupport* window() const { return m_form.get(); }
     // Reading Qt's boxes, dialogs and menus aloud, when no screen reader does.
     bool readsInterface() const { return m_reader != nullptr; }
+    // What the program last learned: a screen reader runs, and the program
+    // leaves it the words of every focus move.
+    bool followsScreenReader() const { return m_speech.screenReaderReads(); }
     SpeechChannel& speech() { return m_speech; }
     Acd& acd() { return m_acd; }
 
 private:
     void openSpeechEarly();
-    void startReaderUnlessScreenReaderRuns();
+    void followScreenReader(bool runs);
+    void askAgainWhetherScreenReaderRuns();
 
     Platform m_platform;
     SpeechChannel m_speech;
@@ -40,4 +45,7 @@ private:
     std::unique_ptr<FormSupport> m_form;
     // Goes before the window, so no event of the window's end reaches it.
     std::unique_ptr<InterfaceReader> m_reader;
+    // The question asked again when the window is activated, on a thread of
+    // its own so that the window never waits for the desktop's answer.
+    std::future<void> m_pendingQuestion;
 };

@@ -5,6 +5,7 @@
 #include "dialogs/FlagCheckState.h"
 #include "speech/Announce.h"
 #include "speech/SpeechChannel.h"
+#include "ui/AccessibleWords.h"
 #include "ui/DesignFonts.h"
 #include "ui/EnterMovesOn.h"
 #include "ui/FixedWindow.h"
@@ -44,6 +45,7 @@ Kodo::Kodo(Acd& acd, SpeechChannel& speech, QString senderName, QWidget* parent)
         showLabelWhole(label);
     setTabOrder();
     SetData();
+    AccessibleWords::showSpoken(this, m_speech.screenReaderReads());
     // The first control in tab order that can take the focus; check boxes say
     // nothing, so opening the dialog is silent.
     zPopStock->setFocus(Qt::OtherFocusReason);
@@ -195,6 +197,8 @@ Kodo::TextBox* Kodo::addTextBox(QWidget* parent, const char* name, const QString
     auto* box = new TextBox(parent);
     box->setObjectName(QString::fromLatin1(name));
     box->setAccessibleName(accessibleName);
+    if (!spokenLabel.isEmpty())
+        AccessibleWords::setSpokenField(box, spokenLabel, NotRegistered);
     box->setGeometry(fromTwips(twips));
     box->setMaxLength(std::numeric_limits<int>::max());
     box->setFont(designFont(GothicFamily, pointSize));
@@ -240,6 +244,7 @@ Kodo::Button* Kodo::addButton(const char* name, const QString& caption, QRect tw
     auto* button = new Button(caption, this);
     button->setObjectName(QString::fromLatin1(name));
     button->setAccessibleName(caption);
+    AccessibleWords::setSpoken(button, spokenLabel, keyHint);
     button->setGeometry(fromTwips(twips));
     // No default button: Enter in a text box moves on and must never press a
     // button that the user has not reached.
@@ -370,7 +375,8 @@ void Kodo::refuseOk(TextBox* field)
     }
     if (label.isEmpty())
         label = PopWarningSizeRefusalLabel;
-    Announce::field(m_speech, label, field->text());
+    // Whatever has the focus now, the words are about this field.
+    Announce::fieldElsewhere(m_speech, label, field->text());
 }
 
 void Kodo::Command2_Click()

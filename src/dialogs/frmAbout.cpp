@@ -4,6 +4,7 @@
 #include "platform/ModulePresence.h"
 #include "speech/Announce.h"
 #include "speech/SpeechChannel.h"
+#include "ui/AccessibleWords.h"
 #include "ui/DesignFonts.h"
 #include "ui/FixedWindow.h"
 #include "ui/LabelFit.h"
@@ -41,6 +42,7 @@ frmAbout::frmAbout(SpeechChannel& speech, ModulePresence& modules, QWidget* pare
     setFixedSize(fromTwips(6045), fromTwips(3465));
     buildControls();
     Form_Load();
+    AccessibleWords::showSpoken(this, m_speech.screenReaderReads());
     cmdOK->setFocus(Qt::OtherFocusReason);
 }
 
@@ -71,6 +73,7 @@ void frmAbout::buildControls()
     cmdOK = new Hooked<QPushButton>(QStringLiteral("OK"), this);
     cmdOK->setObjectName(QStringLiteral("cmdOK"));
     cmdOK->setAccessibleName(QStringLiteral("OK"));
+    AccessibleWords::setSpoken(cmdOK, ProgramName, QStringLiteral("バージョン") + versionNumber());
     cmdOK->setGeometry(twipsRect(4320, 2760, 1380, 405));
     // Enter presses it as the default button, Esc as the cancel button
     // (QDialog rejects on Esc); both just close the dialog.

@@ -2,10 +2,10 @@
 
 #include "platform/ScreenReaderPresence.h"
 
-// Nothing to ask whether a screen reader runs: the program then reads nothing
-// beyond its own announcements, as it would beside a screen reader.
+// Nothing to ask whether a screen reader runs: the program speaks for
+// itself, so that nobody is left without a voice.
 class NoScreenReaderPresence : public ScreenReaderPresence
 {
 public:
-    bool isRunning() override { return true; }
+    bool isRunning() override { return false; }
 };

@@ -30,8 +30,7 @@
 //    (the program works silently), no accessible file-dialog library (the
 //    standard dialog asks), no browser (the web page commands do nothing),
 //    no single-instance service (every start opens its own window), nothing
-//    to ask about a screen reader (the program reads nothing beyond its own
-//    announcements).
+//    to ask about a screen reader (the program speaks for itself).
 struct Platform {
     // Required.
     std::shared_ptr<MessageBox> messageBox;
@@ -46,7 +45,7 @@ struct Platform {
     std::shared_ptr<FileDialogLibrary> fileDialogLibrary = std::make_shared<NoFileDialogLibrary>();
     BrowserFactory browserFactory = [] { return std::unique_ptr<Browser>(); };
     std::shared_ptr<SingleInstance> singleInstance = std::make_shared<NoSingleInstance>();
-    // Asked once at start.
+    // Asked at start and again whenever the window is activated.
     std::shared_ptr<ScreenReaderPresence> screenReaderPresence = std::make_shared<NoScreenReaderPresence>();
 
     // The names of the required services that are missing; empty when the

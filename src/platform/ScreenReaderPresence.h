@@ -5,11 +5,13 @@
 class QString;
 
 // Whether a screen reader is reading this desktop. Without one the program
-// reads Qt's own boxes, dialogs and menus itself; with one, that reader does.
+// speaks every focus move and reads Qt's own boxes, dialogs and menus itself;
+// with one, that reader does, with the program's words.
 class ScreenReaderPresence
 {
 public:
     virtual ~ScreenReaderPresence() = default;
+    // May be asked from any thread, one question at a time.
     virtual bool isRunning() = 0;
 };
 

@@ -24,6 +24,12 @@ public:
     void VoiceWait();
 
     bool VoiceEnabled() const { return m_enabled; }
+
+    // While a screen reader runs, the words of a focus move reach the user
+    // through the reader's reading of the focused control, and the program
+    // keeps its own voice for what no focus move carries.
+    void setScreenReaderReads(bool reads) { m_screenReaderReads = reads; }
+    bool screenReaderReads() const { return m_screenReaderReads; }
     bool hasVoiceObject() const { return m_object != nullptr; }
 
 private:
@@ -32,4 +38,5 @@ private:
     std::unique_ptr<SpeechObject> m_object;
     bool m_enabled = false;
     bool m_initialised = false;
+    bool m_screenReaderReads = false;
 };

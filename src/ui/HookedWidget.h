@@ -5,10 +5,12 @@
 #include <QAbstractButton>
 #include <QFocusEvent>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QShortcutEvent>
 #include <QVariant>
 #include <QWidget>
 #include <type_traits>
+#include <utility>
 
 // Opening a menu or a list's popup takes the focus away for a moment and gives
 // it back; that is not a move of the user's, so nothing announces it.
@@ -23,7 +25,18 @@ inline bool isFocusMove(Qt::FocusReason reason)
 template <typename Base> class Hooked : public Base, public HookedControl
 {
 public:
-    using Base::Base;
+    template <typename... Args>
+    explicit Hooked(Args&&... args) : Base(std::forward<Args>(args)...)
+    {
+        if constexpr (std::is_base_of_v<QLineEdit, Base>) {
+            // A text set from outside puts the caret at its end; the field is
+            // to have it at the start before it gets the focus (see focusInEvent).
+            QObject::connect(this, &QLineEdit::textChanged, this, [this] {
+                if (!this->hasFocus())
+                    this->setCursorPosition(0);
+            });
+        }
+    }
 
 protected:
     bool event(QEvent* e) override
@@ -46,7 +59,23 @@ protected:
 
     void focusInEvent(QFocusEvent* e) override
     {
-        Base::focusInEvent(e);
+        if constexpr (std::is_base_of_v<QLineEdit, Base>) {
+            // A screen reader learns of a move of the caret or the selection
+            // in the moments before it learns of the focus, takes that move
+            // for the focus and then says nothing of the field. So a field
+            // has its caret at the start and nothing selected before it gets
+            // the focus (it is put there when the field loses the focus or
+            // its text is set), and it does not select its text on Tab.
+            if (e->reason() == Qt::TabFocusReason || e->reason() == Qt::BacktabFocusReason
+                || e->reason() == Qt::ShortcutFocusReason) {
+                QFocusEvent plain(e->type(), Qt::OtherFocusReason);
+                Base::focusInEvent(&plain);
+            } else {
+                Base::focusInEvent(e);
+            }
+        } else {
+            Base::focusInEvent(e);
+        }
         if (!isFocusMove(e->reason()))
             return;
         // The focus may also have been moved while the window was inactive (a
@@ -66,6 +95,12 @@ protected:
             return;
         if (e->reason() != Qt::ActiveWindowFocusReason && focusHolder() == asKey())
             setFocusHolder(nullptr);
+        if constexpr (std::is_base_of_v<QLineEdit, Base>) {
+            if (e->reason() != Qt::ActiveWindowFocusReason) {
+                this->deselect();
+                this->setCursorPosition(0);
+            }
+        }
         if (handlers.lostFocus)
             handlers.lostFocus(e->reason());
     }

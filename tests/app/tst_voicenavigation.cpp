@@ -462,7 +462,9 @@ void tst_VoiceNavigation::selectionFromCodeSaysNothing()
     f->ComboDisp();
     AppFixture::settle();
     QCOMPARE(f->Combo1->currentIndex(), 4);
-    QVERIFY(m_app->calls().isEmpty());
+    // The window announces nothing; the reader, which follows the list that
+    // holds the focus, says where it now stands, once.
+    QCOMPARE(m_app->calls(), (QStringList{u"Interrupt"_s, u"Speak:So-net(SONY)"_s}));
     QCOMPARE(AppFixture::focusName(), u"Combo1"_s);
 }
 

@@ -270,6 +270,17 @@ def utterance(proxy, who, text=None, since=0, timeout=10.0, contains=False):
     return i + 1
 
 
+def field_name(label):
+    """What Orca says first of a focused entry field that carries the
+    program's words: its spoken label and the role."""
+    return label + " text."
+
+
+def said(text):
+    """One of Orca's utterances of a text: Orca ends each with a full stop."""
+    return text + "."
+
+
 # --- one test class's world -----------------------------------------------
 
 class ScreenReaderApp(App):
@@ -278,6 +289,8 @@ class ScreenReaderApp(App):
 
     def __init__(self, *args, bus_address, orca_data_home, **kwargs):
         super().__init__(*args, **kwargs)
+        # The program finds the screen reader on the bus by itself.
+        self.screen_reader = None
         self.bus_address = bus_address
         self.orca_data_home = orca_data_home
 
@@ -405,9 +418,19 @@ class ScreenReaderTestCase(AppTestCase):
         utterance(self.proxy, ORCA, "F12", since=mark, timeout=timeout)
 
     def start_app(self):
-        """Starts the program; returns once it made its first announcement
-        and Orca has presented its window, so keys reach both."""
+        """Starts the program; returns once Orca has presented its window
+        and read the first field, so keys reach both. The program itself
+        leaves the focus words to Orca."""
         mark = self.proxy.mark()
-        app = super().start_app()
+        self.app = self.session.new_app().start()
         utterance(self.proxy, ORCA, harness.APP_TITLE, since=mark, contains=True, timeout=20)
-        return app
+        self.after_start = utterance(self.proxy, ORCA, field_name(harness.NAME), since=mark, timeout=20)
+        return self.app
+
+    def orca_press(self, *keys, says, timeout=10.0):
+        """Presses keys and waits until Orca said `says` (exactly, as Orca
+        ends it with a full stop). Returns the mark taken before the keys."""
+        mark = self.proxy.mark()
+        self.app.key(*keys)
+        utterance(self.proxy, ORCA, says, since=mark, timeout=timeout)
+        return mark

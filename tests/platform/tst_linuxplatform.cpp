@@ -60,7 +60,8 @@ void tst_LinuxPlatform::emptyPlatformNamesWhatIsMissing()
     QVERIFY(!platform.browserFactory());
     QCOMPARE(platform.fileDialogLibrary->show(FileDialogRequest{}).outcome, FileDialogResult::Outcome::Failed);
     QVERIFY(platform.singleInstance->becomePrimary());
-    QVERIFY(platform.screenReaderPresence->isRunning());
+    // Nobody to ask: the program speaks for itself.
+    QVERIFY(!platform.screenReaderPresence->isRunning());
 }
 
 QTEST_MAIN(tst_LinuxPlatform)

@@ -63,6 +63,7 @@ private slots:
     void listAnnouncement();
     void announcementAfterFailedQuickStops();
     void announcementsWhileDisabledReachNothing();
+    void besideScreenReaderOnlyWordsNoFocusCarries();
 };
 
 void TestSpeechChannel::notStartedSaysNothing()
@@ -347,6 +348,24 @@ void TestSpeechChannel::announcementsWhileDisabledReachNothing()
     Announce::button(s.speech, QStringLiteral("閉じる"), QStringLiteral("Enterで閉じる"));
     Announce::list(s.speech, QStringLiteral("プロバイダの選択"), &entry);
     QVERIFY(s.log->calls.isEmpty());
+}
+
+void TestSpeechChannel::besideScreenReaderOnlyWordsNoFocusCarries()
+{
+    Started s;
+    s.speech.setScreenReaderReads(true);
+    s.log->clear();
+    const QString entry = QStringLiteral("OCN");
+    Announce::field(s.speech, QStringLiteral("IDは"), QString());
+    Announce::button(s.speech, QStringLiteral("閉じる"), QStringLiteral("Enterで閉じる"));
+    Announce::list(s.speech, QStringLiteral("プロバイダの選択"), &entry);
+    Announce::pane(s.speech, QStringLiteral("説明ウインド"), QStringLiteral("本文"));
+    Announce::title(s.speech, QStringLiteral("詳細ヘルプウインド"));
+    QVERIFY(s.log->calls.isEmpty());
+    Announce::fieldElsewhere(s.speech, QStringLiteral("IDは"), QString());
+    s.speech.Voice(QStringLiteral("パス"));
+    QCOMPARE(s.log->calls, (QStringList{QStringLiteral("Interrupt"), QStringLiteral("Speak:IDは") + Sep + QStringLiteral("未登録"),
+                                        QStringLiteral("Speak:パス")}));
 }
 
 QTEST_GUILESS_MAIN(TestSpeechChannel)

@@ -2,6 +2,7 @@
 
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTest>
 
 class TestHookedControl : public QObject
@@ -10,6 +11,7 @@ class TestHookedControl : public QObject
 
 private slots:
     void releaseAllCutsTheWindowsHandlersOnly();
+    void lineEditTakesTheFocusWithoutMovingItsCaret();
 };
 
 void TestHookedControl::releaseAllCutsTheWindowsHandlersOnly()
@@ -35,6 +37,35 @@ void TestHookedControl::releaseAllCutsTheWindowsHandlersOnly()
     QTest::keyClick(edit, Qt::Key_A);
     QCOMPARE(edit->text(), QStringLiteral("a"));
     QCOMPARE(calls, 0);
+}
+
+// A screen reader that sees the caret or the selection move just before the
+// focus arrives says nothing of the field: the caret is at the start and
+// nothing selected before a field gets the focus, by Tab or otherwise.
+void TestHookedControl::lineEditTakesTheFocusWithoutMovingItsCaret()
+{
+    QWidget window;
+    auto* first = new Hooked<QLineEdit>(&window);
+    auto* second = new Hooked<QLineEdit>(&window);
+    second->move(0, 40);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    first->setFocus(Qt::OtherFocusReason);
+    QTRY_VERIFY(first->hasFocus());
+    second->setText(QStringLiteral("taro@example.com"));
+    QCOMPARE(second->cursorPosition(), 0);
+    QTest::keyClicks(first, QStringLiteral("Taro"));
+
+    for (auto [from, to] : {std::pair{first, second}, std::pair{second, first}}) {
+        QSignalSpy caret(to, &QLineEdit::cursorPositionChanged);
+        QSignalSpy selection(to, &QLineEdit::selectionChanged);
+        QTest::keyClick(from, Qt::Key_Tab);
+        QTRY_VERIFY(to->hasFocus());
+        QCOMPARE(caret.count(), 0);
+        QCOMPARE(selection.count(), 0);
+        QVERIFY(!to->hasSelectedText());
+        QCOMPARE(to->cursorPosition(), 0);
+    }
 }
 
 QTEST_MAIN(TestHookedControl)
