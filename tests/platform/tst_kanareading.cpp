@@ -7,6 +7,7 @@
 #include "platform/KanaReading.h"
 #include "platform/SpeechReadingMode.h"
 #include "platform/linux/KanjidicReadings.h"
+#include "platform/linux/MecabWordReadings.h"
 
 #include <QHash>
 #include <QTest>
@@ -64,6 +65,7 @@ private slots:
     void noTextReadsAsNothing();
     void modes();
     void kanjidicLines();
+    void longTextInPieces();
 };
 
 void tst_KanaReading::ascii_data()
@@ -179,6 +181,45 @@ void tst_KanaReading::kanjidicLines()
     QCOMPARE(KanjidicReadings::parseLine(u"峠 463D U5ce0 B46 G9 とうげ {mountain peak}"_s),
              std::make_pair(char32_t(U'峠'), u"トウゲ"_s));
     QCOMPARE(KanjidicReadings::parseLine(u"# comment"_s).first, char32_t(0));
+}
+
+void tst_KanaReading::longTextInPieces()
+{
+    std::unique_ptr<MecabWordReadings> mecab = MecabWordReadings::open();
+    if (!mecab)
+        QSKIP("the MeCab IPA dictionary is not installed");
+
+    const auto surfaces = [](const QString& text, const QList<WordReadings::Word>& words) {
+        QString out;
+        for (const WordReadings::Word& w : words) {
+            QVERIFY2(!text.at(w.start).isLowSurrogate(), qPrintable(QString::number(w.start)));
+            out += text.mid(w.start, w.length);
+        }
+        QCOMPARE(out, text);
+    };
+    const auto pronounced = [](const QList<WordReadings::Word>& words) {
+        QString out;
+        for (const WordReadings::Word& w : words)
+            out += w.pronunciation + u'|';
+        return out;
+    };
+
+    // An ordinary sentence reads the same on its own and many times over.
+    const QString sentence = u"名前は、未登録です。"_s;
+    const QString many = sentence.repeated(30);
+    const QList<WordReadings::Word> once = mecab->words(sentence);
+    const QList<WordReadings::Word> all = mecab->words(many);
+    surfaces(many, all);
+    QCOMPARE(pronounced(all), pronounced(once).repeated(30));
+
+    // Characters outside the BMP across where a piece would end.
+    const QString wide = u"あ"_s + u"\U00020BB7"_s.repeated(300);
+    surfaces(wide, mecab->words(wide));
+
+    const QString pasted = u"カタカナ"_s.repeated(50000);
+    surfaces(pasted, mecab->words(pasted));
+    KanaReading kana(std::move(mecab));
+    QCOMPARE(kana.read(pasted), pasted);
 }
 
 QTEST_GUILESS_MAIN(tst_KanaReading)
