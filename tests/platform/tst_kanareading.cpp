@@ -9,7 +9,9 @@
 #include "platform/linux/KanjidicReadings.h"
 #include "platform/linux/MecabWordReadings.h"
 
+#include <QFile>
 #include <QHash>
+#include <QTemporaryDir>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -66,6 +68,7 @@ private slots:
     void modes();
     void kanjidicLines();
     void longTextInPieces();
+    void kanjidicReadBeforeAsked();
 };
 
 void tst_KanaReading::ascii_data()
@@ -220,6 +223,27 @@ void tst_KanaReading::longTextInPieces()
     surfaces(pasted, mecab->words(pasted));
     KanaReading kana(std::move(mecab));
     QCOMPARE(kana.read(pasted), pasted);
+}
+
+void tst_KanaReading::kanjidicReadBeforeAsked()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString path = dir.filePath(u"kanjidic"_s);
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    // "亜 3021 U4e9c ア {Asia}" in EUC-JP, as the file is.
+    file.write("\xB0\xA1 3021 U4e9c \xA5\xA2 {Asia}\n");
+    file.close();
+
+    KanjidicReadings kanjidic(path);
+    QTRY_VERIFY_WITH_TIMEOUT(kanjidic.isLoaded(), 30000);
+    QCOMPARE(kanjidic.reading(U'亜'), u"ア"_s);
+    QCOMPARE(kanjidic.reading(U'峠'), QString());
+
+    // Gone again while the whole file is still being read.
+    for (int i = 0; i < 3; ++i)
+        KanjidicReadings{KanjidicReadings::defaultPath()};
 }
 
 QTEST_GUILESS_MAIN(tst_KanaReading)
