@@ -26,12 +26,6 @@ bool isPrintableAscii(QChar c)
     return c.unicode() > 0x20 && c.unicode() < 0x7F;
 }
 
-bool isAsciiAlnum(QChar c)
-{
-    const char16_t u = c.unicode();
-    return (u >= u'0' && u <= u'9') || (u >= u'a' && u <= u'z') || (u >= u'A' && u <= u'Z');
-}
-
 bool isAnyDigit(QChar c)
 {
     const char16_t u = c.unicode();
@@ -99,6 +93,12 @@ QString withOwnWords(QStringView phrase)
     return out;
 }
 
+// A line drawn across a text ("－－－－", "――", "─────") is one pause.
+bool isRuledLine(char32_t c)
+{
+    return c == U'－' || c == U'―' || c == U'─';
+}
+
 QString prepare(QStringView original)
 {
     const QString own = withOwnWords(original);
@@ -115,6 +115,12 @@ QString prepare(QStringView original)
                 ++end;
             out += phrase.sliced(i, end - i).toString().normalized(QString::NormalizationForm_KC);
             i = end;
+            continue;
+        }
+        if (isRuledLine(c) && i + 1 < phrase.size() && isRuledLine(phrase[i + 1].unicode())) {
+            while (i < phrase.size() && isRuledLine(phrase[i].unicode()))
+                ++i;
+            out += QChar(u'、');
             continue;
         }
         if (const char32_t common = commonKanji(c); common != c) {
@@ -220,8 +226,9 @@ QList<bool> punctuationMarks(const QString& text)
     return marks;
 }
 
-// Sentence punctuation becomes a pause, a ruled line ("－－－－") one pause,
-// and a wave dash between numbers "から".
+// Sentence punctuation becomes a pause and a wave dash between numbers
+// "から". A run of ASCII symbols stays: it is as likely a password ("***")
+// as a line drawn with them, and a password must be heard whole.
 QString markPunctuation(const QString& text)
 {
     const QList<bool> marks = punctuationMarks(text);
@@ -234,18 +241,6 @@ QString markPunctuation(const QString& text)
             out += isOpening(c) || isClosing(c) || c == u'"' || c == u'\'' ? QChar(u' ') : QChar(u'、');
             ++i;
             continue;
-        }
-        if (isPrintableAscii(c) && !isAsciiAlnum(c)) {
-            qsizetype end = i;
-            while (end < text.size() && text.at(end) == c)
-                ++end;
-            const bool ruled = end - i >= 3 && (i == 0 || !isAsciiAlnum(text.at(i - 1)))
-                && (end == text.size() || !isAsciiAlnum(text.at(end)));
-            if (ruled) {
-                out += QChar(u'、');
-                i = end;
-                continue;
-            }
         }
         if (c == u'~' && i > 0 && i + 1 < text.size() && isAnyDigit(text.at(i - 1)) && isAnyDigit(text.at(i + 1))) {
             out += QStringLiteral("から");

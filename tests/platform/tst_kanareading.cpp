@@ -134,6 +134,10 @@ void tst_KanaReading::reading_data()
     QTest::newRow("brackets in a value are said") << u"は\uF8F2a(b)"_s
         << u"ワ\uF8F2エー カッコ ビー トジカッコ"_s;
     QTest::newRow("ruled line") << u"－－－－"_s << u"、"_s;
+    QTest::newRow("ruled lines of other dashes") << u"受信――――受信─────"_s << u"ジュシン、ジュシン、"_s;
+    QTest::newRow("every symbol of a password") << u"は\uF8F2a**-_b\uF8F2***\uF8F2x ---"_s
+        << u"ワ\uF8F2エー アスタリスク アスタリスク ハイフン アンダーバー ビー\uF8F2アスタリスク アスタリスク "
+           u"アスタリスク\uF8F2エックス ハイフン ハイフン ハイフン"_s;
     QTest::newRow("range") << u"は(30～300)"_s << u"ワ サンジューカラサンビャク"_s;
     QTest::newRow("full-width and half-width forms") << u"ＩＤ ｶﾞｲﾄﾞ"_s << u"アイディー ガイド"_s;
     QTest::newRow("circled number") << u"①受信"_s << u"マルイチジュシン"_s;
