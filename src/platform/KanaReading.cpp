@@ -80,12 +80,14 @@ char32_t commonKanji(char32_t c)
 QString symbolReading(char32_t c);
 
 // Words of the program's own texts that the dictionary cuts or reads wrongly
-// (拡張子 as 拡張 + 子 "コ", the counter in １行 as "コー").
+// (拡張子 as 拡張 + 子 "コ", the counter in １行 as "コー", 親 before a
+// loanword as "シン").
 QString withOwnWords(QStringView phrase)
 {
     static const std::pair<QString, QString> words[] = {
         {QStringLiteral("拡張子"), QStringLiteral("カクチョーシ")},
         {QStringLiteral("１行"), QStringLiteral("イチギョー")},
+        {QStringLiteral("親ディレクトリ"), QStringLiteral("オヤディレクトリ")},
     };
     QString out = phrase.toString();
     for (const auto& [written, said] : words)

@@ -142,6 +142,7 @@ void tst_KanaReading::reading_data()
     QTest::newRow("full-width and half-width forms") << u"ＩＤ ｶﾞｲﾄﾞ"_s << u"アイディー ガイド"_s;
     QTest::newRow("circled number") << u"①受信"_s << u"マルイチジュシン"_s;
     QTest::newRow("kanji one by one, variant to common") << u"髙橋"_s << u"タカハシ"_s;
+    QTest::newRow("own word") << u"親ディレクトリ"_s << u"オヤディレクトリ"_s;
     QTest::newRow("kanji nobody knows") << u"丼"_s << u"カンジ"_s;
     QTest::newRow("symbols by name") << u"○△"_s << u"マルサンカク"_s;
     QTest::newRow("marks alone") << u"ー゛"_s << u"チョーオンダクテン"_s;
