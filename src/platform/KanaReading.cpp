@@ -2,6 +2,7 @@
 
 #include "platform/AsciiReading.h"
 #include "platform/KanaForEspeak.h"
+#include "platform/SpeechObject.h"
 
 #include <QHash>
 #include <QList>
@@ -9,16 +10,14 @@
 namespace
 {
 
-// The announcement separator of the speech channel; like every control
-// character it ends a phrase and stays in the text as it was.
-constexpr char16_t AnnounceSeparatorChar = 0xF8F2;
-
 const QString KanjiWord = QStringLiteral("カンジ");
 const QString SymbolWord = QStringLiteral("キゴー");
 
-bool endsPhrase(char16_t c)
+// The separator and control characters end a phrase and stay in the text
+// as they were.
+bool endsPhrase(QChar c)
 {
-    return c == AnnounceSeparatorChar || c < 0x20 || (c >= 0x7F && c <= 0x9F);
+    return c == AnnounceSeparator || isControlCharacter(c);
 }
 
 bool isPrintableAscii(QChar c)
@@ -342,7 +341,7 @@ QString KanaReading::readUncached(const QString& text)
     out.reserve(text.size() * 3);
     qsizetype start = 0;
     for (qsizetype i = 0; i <= text.size(); ++i) {
-        if (i < text.size() && !endsPhrase(text.at(i).unicode()))
+        if (i < text.size() && !endsPhrase(text.at(i)))
             continue;
         if (i > start)
             out += readPhrase(text.sliced(start, i - start));
