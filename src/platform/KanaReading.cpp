@@ -2,6 +2,7 @@
 
 #include "platform/AsciiReading.h"
 #include "platform/KanaForEspeak.h"
+#include "platform/SpeechObject.h"
 
 #include <QHash>
 #include <QList>
@@ -9,27 +10,19 @@
 namespace
 {
 
-// The announcement separator of the speech channel; like every control
-// character it ends a phrase and stays in the text as it was.
-constexpr char16_t AnnounceSeparatorChar = 0xF8F2;
-
 const QString KanjiWord = QStringLiteral("カンジ");
 const QString SymbolWord = QStringLiteral("キゴー");
 
-bool endsPhrase(char16_t c)
+// The separator and control characters end a phrase and stay in the text
+// as they were.
+bool endsPhrase(QChar c)
 {
-    return c == AnnounceSeparatorChar || c < 0x20 || (c >= 0x7F && c <= 0x9F);
+    return c == AnnounceSeparator || isControlCharacter(c);
 }
 
 bool isPrintableAscii(QChar c)
 {
     return c.unicode() > 0x20 && c.unicode() < 0x7F;
-}
-
-bool isAsciiAlnum(QChar c)
-{
-    const char16_t u = c.unicode();
-    return (u >= u'0' && u <= u'9') || (u >= u'a' && u <= u'z') || (u >= u'A' && u <= u'Z');
 }
 
 bool isAnyDigit(QChar c)
@@ -86,17 +79,25 @@ char32_t commonKanji(char32_t c)
 QString symbolReading(char32_t c);
 
 // Words of the program's own texts that the dictionary cuts or reads wrongly
-// (拡張子 as 拡張 + 子 "コ", the counter in １行 as "コー").
+// (拡張子 as 拡張 + 子 "コ", the counter in １行 as "コー", 親 before a
+// loanword as "シン").
 QString withOwnWords(QStringView phrase)
 {
     static const std::pair<QString, QString> words[] = {
         {QStringLiteral("拡張子"), QStringLiteral("カクチョーシ")},
         {QStringLiteral("１行"), QStringLiteral("イチギョー")},
+        {QStringLiteral("親ディレクトリ"), QStringLiteral("オヤディレクトリ")},
     };
     QString out = phrase.toString();
     for (const auto& [written, said] : words)
         out.replace(written, said);
     return out;
+}
+
+// A line drawn across a text ("－－－－", "――", "─────") is one pause.
+bool isRuledLine(char32_t c)
+{
+    return c == U'－' || c == U'―' || c == U'─';
 }
 
 QString prepare(QStringView original)
@@ -115,6 +116,12 @@ QString prepare(QStringView original)
                 ++end;
             out += phrase.sliced(i, end - i).toString().normalized(QString::NormalizationForm_KC);
             i = end;
+            continue;
+        }
+        if (isRuledLine(c) && i + 1 < phrase.size() && isRuledLine(phrase[i + 1].unicode())) {
+            while (i < phrase.size() && isRuledLine(phrase[i].unicode()))
+                ++i;
+            out += QChar(u'、');
             continue;
         }
         if (const char32_t common = commonKanji(c); common != c) {
@@ -220,8 +227,9 @@ QList<bool> punctuationMarks(const QString& text)
     return marks;
 }
 
-// Sentence punctuation becomes a pause, a ruled line ("－－－－") one pause,
-// and a wave dash between numbers "から".
+// Sentence punctuation becomes a pause and a wave dash between numbers
+// "から". A run of ASCII symbols stays: it is as likely a password ("***")
+// as a line drawn with them, and a password must be heard whole.
 QString markPunctuation(const QString& text)
 {
     const QList<bool> marks = punctuationMarks(text);
@@ -234,18 +242,6 @@ QString markPunctuation(const QString& text)
             out += isOpening(c) || isClosing(c) || c == u'"' || c == u'\'' ? QChar(u' ') : QChar(u'、');
             ++i;
             continue;
-        }
-        if (isPrintableAscii(c) && !isAsciiAlnum(c)) {
-            qsizetype end = i;
-            while (end < text.size() && text.at(end) == c)
-                ++end;
-            const bool ruled = end - i >= 3 && (i == 0 || !isAsciiAlnum(text.at(i - 1)))
-                && (end == text.size() || !isAsciiAlnum(text.at(end)));
-            if (ruled) {
-                out += QChar(u'、');
-                i = end;
-                continue;
-            }
         }
         if (c == u'~' && i > 0 && i + 1 < text.size() && isAnyDigit(text.at(i - 1)) && isAnyDigit(text.at(i + 1))) {
             out += QStringLiteral("から");
@@ -345,7 +341,7 @@ QString KanaReading::readUncached(const QString& text)
     out.reserve(text.size() * 3);
     qsizetype start = 0;
     for (qsizetype i = 0; i <= text.size(); ++i) {
-        if (i < text.size() && !endsPhrase(text.at(i).unicode()))
+        if (i < text.size() && !endsPhrase(text.at(i)))
             continue;
         if (i > start)
             out += readPhrase(text.sliced(start, i - start));

@@ -1,8 +1,21 @@
 #pragma once
 
+#include <QChar>
 #include <QString>
 #include <functional>
 #include <memory>
+
+// The pause between a control's name and its value or key hint in a text
+// given to Speak: byte FE of the Japanese ANSI code page, which the system
+// turns into U+F8F2.
+inline constexpr QChar AnnounceSeparator = QChar(0xF8F2);
+
+// C0 and C1 controls and DEL, which are never said: like the separator,
+// each parts the words on either side.
+constexpr bool isControlCharacter(QChar c)
+{
+    return c.unicode() < 0x20 || (c.unicode() >= 0x7F && c.unicode() <= 0x9F);
+}
 
 // The screen reader's speech object as the program sees it: four calls, each
 // returning a status where a negative value means the call failed.

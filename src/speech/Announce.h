@@ -1,13 +1,10 @@
 #pragma once
 
-#include <QChar>
+#include "platform/SpeechObject.h"
+
 #include <QString>
 
 class SpeechChannel;
-
-// The pause between a control's name and its value or key hint: byte FE of
-// the Japanese ANSI code page, which the system turns into U+F8F2.
-inline constexpr QChar AnnounceSeparator = QChar(0xF8F2);
 
 // Said in place of an empty value.
 inline const QString NotRegistered = QStringLiteral("未登録");

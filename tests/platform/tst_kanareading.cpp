@@ -7,8 +7,11 @@
 #include "platform/KanaReading.h"
 #include "platform/SpeechReadingMode.h"
 #include "platform/linux/KanjidicReadings.h"
+#include "platform/linux/MecabWordReadings.h"
 
+#include <QFile>
 #include <QHash>
+#include <QTemporaryDir>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -64,6 +67,8 @@ private slots:
     void noTextReadsAsNothing();
     void modes();
     void kanjidicLines();
+    void longTextInPieces();
+    void kanjidicReadBeforeAsked();
 };
 
 void tst_KanaReading::ascii_data()
@@ -129,10 +134,15 @@ void tst_KanaReading::reading_data()
     QTest::newRow("brackets in a value are said") << u"は\uF8F2a(b)"_s
         << u"ワ\uF8F2エー カッコ ビー トジカッコ"_s;
     QTest::newRow("ruled line") << u"－－－－"_s << u"、"_s;
+    QTest::newRow("ruled lines of other dashes") << u"受信――――受信─────"_s << u"ジュシン、ジュシン、"_s;
+    QTest::newRow("every symbol of a password") << u"は\uF8F2a**-_b\uF8F2***\uF8F2x ---"_s
+        << u"ワ\uF8F2エー アスタリスク アスタリスク ハイフン アンダーバー ビー\uF8F2アスタリスク アスタリスク "
+           u"アスタリスク\uF8F2エックス ハイフン ハイフン ハイフン"_s;
     QTest::newRow("range") << u"は(30～300)"_s << u"ワ サンジューカラサンビャク"_s;
     QTest::newRow("full-width and half-width forms") << u"ＩＤ ｶﾞｲﾄﾞ"_s << u"アイディー ガイド"_s;
     QTest::newRow("circled number") << u"①受信"_s << u"マルイチジュシン"_s;
     QTest::newRow("kanji one by one, variant to common") << u"髙橋"_s << u"タカハシ"_s;
+    QTest::newRow("own word") << u"親ディレクトリ"_s << u"オヤディレクトリ"_s;
     QTest::newRow("kanji nobody knows") << u"丼"_s << u"カンジ"_s;
     QTest::newRow("symbols by name") << u"○△"_s << u"マルサンカク"_s;
     QTest::newRow("marks alone") << u"ー゛"_s << u"チョーオンダクテン"_s;
@@ -179,6 +189,66 @@ void tst_KanaReading::kanjidicLines()
     QCOMPARE(KanjidicReadings::parseLine(u"峠 463D U5ce0 B46 G9 とうげ {mountain peak}"_s),
              std::make_pair(char32_t(U'峠'), u"トウゲ"_s));
     QCOMPARE(KanjidicReadings::parseLine(u"# comment"_s).first, char32_t(0));
+}
+
+void tst_KanaReading::longTextInPieces()
+{
+    std::unique_ptr<MecabWordReadings> mecab = MecabWordReadings::open();
+    if (!mecab)
+        QSKIP("the MeCab IPA dictionary is not installed");
+
+    const auto surfaces = [](const QString& text, const QList<WordReadings::Word>& words) {
+        QString out;
+        for (const WordReadings::Word& w : words) {
+            QVERIFY2(!text.at(w.start).isLowSurrogate(), qPrintable(QString::number(w.start)));
+            out += text.mid(w.start, w.length);
+        }
+        QCOMPARE(out, text);
+    };
+    const auto pronounced = [](const QList<WordReadings::Word>& words) {
+        QString out;
+        for (const WordReadings::Word& w : words)
+            out += w.pronunciation + u'|';
+        return out;
+    };
+
+    // An ordinary sentence reads the same on its own and many times over.
+    const QString sentence = u"名前は、未登録です。"_s;
+    const QString many = sentence.repeated(30);
+    const QList<WordReadings::Word> once = mecab->words(sentence);
+    const QList<WordReadings::Word> all = mecab->words(many);
+    surfaces(many, all);
+    QCOMPARE(pronounced(all), pronounced(once).repeated(30));
+
+    // Characters outside the BMP across where a piece would end.
+    const QString wide = u"あ"_s + u"\U00020BB7"_s.repeated(300);
+    surfaces(wide, mecab->words(wide));
+
+    const QString pasted = u"カタカナ"_s.repeated(50000);
+    surfaces(pasted, mecab->words(pasted));
+    KanaReading kana(std::move(mecab));
+    QCOMPARE(kana.read(pasted), pasted);
+}
+
+void tst_KanaReading::kanjidicReadBeforeAsked()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString path = dir.filePath(u"kanjidic"_s);
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    // "亜 3021 U4e9c ア {Asia}" in EUC-JP, as the file is.
+    file.write("\xB0\xA1 3021 U4e9c \xA5\xA2 {Asia}\n");
+    file.close();
+
+    KanjidicReadings kanjidic(path);
+    QTRY_VERIFY_WITH_TIMEOUT(kanjidic.isLoaded(), 30000);
+    QCOMPARE(kanjidic.reading(U'亜'), u"ア"_s);
+    QCOMPARE(kanjidic.reading(U'峠'), QString());
+
+    // Gone again while the whole file is still being read.
+    for (int i = 0; i < 3; ++i)
+        KanjidicReadings{KanjidicReadings::defaultPath()};
 }
 
 QTEST_GUILESS_MAIN(tst_KanaReading)

@@ -385,11 +385,8 @@ void TestSpeechDispatcher::queuedTextsAreAllSpokenAndWaitedFor()
     // would have dropped the first.
     QCOMPARE(m_daemon.queuedMessages().mid(before), (QStringList{first, second}));
 
-    // Nothing pending: WaitDone does not sit out its bound.
-    QElapsedTimer timer;
-    timer.start();
+    // Nothing pending: done, not "still speaking" after its bound.
     QCOMPARE(speech->WaitDone(), 0);
-    QVERIFY2(timer.elapsed() < ms(Bounds{}.wait), qPrintable(QString::number(timer.elapsed())));
 }
 
 void TestSpeechDispatcher::interruptCutsOwnSpeechShort()
@@ -467,10 +464,7 @@ void TestSpeechDispatcher::emptyTextIsSpokenAsNothing()
     QVERIFY(speech);
     const qsizetype before = m_daemon.queuedMessages().size();
     QCOMPARE(speech->Speak(QString(), 0), 0);
-    QElapsedTimer timer;
-    timer.start();
     QCOMPARE(speech->WaitDone(), 0);
-    QVERIFY2(timer.elapsed() < ms(Bounds{}.wait), qPrintable(QString::number(timer.elapsed())));
     QCOMPARE(m_daemon.queuedMessages().size(), before);
     // Not a failure: the object goes on speaking.
     QCOMPARE(speech->Speak(QStringLiteral("あ"), 0), 0);

@@ -5,6 +5,8 @@
 
 #include <iconv.h>
 
+#include <chrono>
+
 namespace
 {
 
@@ -59,13 +61,27 @@ QString KanjidicReadings::defaultPath()
     return QStringLiteral("/usr/share/edict/kanjidic");
 }
 
-KanjidicReadings::KanjidicReadings(QString path) : m_path(std::move(path)) {}
+KanjidicReadings::KanjidicReadings(QString path) : m_stop(std::make_shared<std::atomic<bool>>(false))
+{
+    m_loading = std::async(std::launch::async, [path = std::move(path), stop = m_stop] { return load(path, *stop); });
+}
+
+KanjidicReadings::~KanjidicReadings()
+{
+    m_stop->store(true);
+    // The future of std::async waits for its thread when it is destroyed.
+}
 
 QString KanjidicReadings::reading(char32_t kanji)
 {
-    if (!m_loaded)
-        load();
+    if (m_loading.valid())
+        m_readings = m_loading.get();
     return m_readings.value(kanji);
+}
+
+bool KanjidicReadings::isLoaded() const
+{
+    return !m_loading.valid() || m_loading.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
 }
 
 std::pair<char32_t, QString> KanjidicReadings::parseLine(const QString& line)
@@ -99,16 +115,19 @@ std::pair<char32_t, QString> KanjidicReadings::parseLine(const QString& line)
     return {kanji.front(), on.isEmpty() ? kun : on};
 }
 
-void KanjidicReadings::load()
+KanjidicReadings::Table KanjidicReadings::load(const QString& path, const std::atomic<bool>& stop)
 {
-    m_loaded = true;
-    QFile file(m_path);
+    Table readings;
+    QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        return;
+        return readings;
     const QString text = decodeEucJp(file.readAll());
     for (const QStringView line : QStringView(text).split(u'\n')) {
+        if (stop.load(std::memory_order_relaxed))
+            return Table();
         const auto [kanji, reading] = parseLine(line.toString());
         if (kanji != 0 && !reading.isEmpty())
-            m_readings.insert(kanji, reading);
+            readings.insert(kanji, reading);
     }
+    return readings;
 }

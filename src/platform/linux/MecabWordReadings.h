@@ -4,6 +4,7 @@
 #include "platform/linux/KanjidicReadings.h"
 
 #include <QString>
+#include <QStringView>
 #include <memory>
 
 struct mecab_t;
@@ -25,6 +26,8 @@ public:
 
 private:
     MecabWordReadings(mecab_t* tagger, const QString& kanjidic);
+    // The words of one piece of the text that starts at offset.
+    void appendWords(QStringView piece, qsizetype offset, QList<Word>& result);
 
     mecab_t* m_tagger;
     KanjidicReadings m_kanjidic;

@@ -28,9 +28,6 @@ constexpr int Failed = -1;
 // WaitDone gave up waiting while the daemon was still speaking.
 constexpr int StillSpeaking = 1;
 
-// The announcement separator of the speech channel (platform code knows
-// nothing of the channel, so the character is spelled out here).
-constexpr char16_t AnnounceSeparatorChar = 0xF8F2;
 constexpr char16_t JapaneseComma = u'、';
 
 constexpr std::size_t SlotCount = 32;
@@ -500,19 +497,19 @@ QByteArray SpeechDispatcherObject::wireText(const QString& text)
     out.reserve(text.size() + 8);
     const qsizetype size = text.size();
     for (qsizetype i = 0; i < size; ++i) {
-        const char16_t c = text.at(i).unicode();
+        const QChar c = text.at(i);
         if (c == u'\r') {
             out += QLatin1String("\r\n");
             if (i + 1 < size && text.at(i + 1) == u'\n')
                 ++i;
         } else if (c == u'\n') {
             out += QLatin1String("\r\n");
-        } else if (c == AnnounceSeparatorChar) {
+        } else if (c == AnnounceSeparator) {
             out += QChar(JapaneseComma);
-        } else if (c < 0x20 || (c >= 0x7F && c <= 0x9F)) {
+        } else if (isControlCharacter(c)) {
             out += QLatin1Char(' ');
         } else {
-            out += QChar(c);
+            out += c;
         }
     }
     return out.toUtf8();
