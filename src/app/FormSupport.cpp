@@ -164,8 +164,12 @@ void FormSupport::Form_Load()
     m_speech.VobrInit(m_platform.speechFactory);
     ComboSet();
     defaultAcd();
-    m_programFolder = QCoreApplication::applicationDirPath();
     txtName->setFocus(Qt::OtherFocusReason);
+}
+
+QString FormSupport::programFolder() const
+{
+    return m_fileCommands->programFolder();
 }
 
 void FormSupport::bringToFront()

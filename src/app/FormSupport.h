@@ -42,7 +42,7 @@ public:
     void showScreenReaderWords(bool shown);
 
     // Where the file commands start: the folder of the program file.
-    QString programFolder() const { return m_programFolder; }
+    QString programFolder() const;
 
     // Window procedures on the account record and the provider lists.
     void defaultAcd();
@@ -133,7 +133,6 @@ private:
     std::unique_ptr<HelpPane> m_helpPane;
     std::unique_ptr<FieldBehaviour> m_fieldBehaviour;
     std::unique_ptr<PaneText> m_guide;
-    QString m_programFolder;
     bool m_centred = false;
     BrowserCommand m_hpPage;
     BrowserCommand m_web1Page;

@@ -12,9 +12,11 @@ class QDBusConnection;
 // what a screen reader does and nothing else on a desktop does. The bus being
 // enabled is no sign: toolkits turn it on for themselves.
 //
-// The question runs at start, in the window's way: every call together is
-// bounded by `budgetMs`, and without a session bus the answer is "no" at
-// once. Nothing is started by asking (no service activation).
+// The first question runs at start, in the window's way: the calls on the
+// buses together wait no longer than `budgetMs` for their answers (connecting
+// to the accessibility bus, a local socket, is not counted), and without a
+// session bus the answer is "no" at once. Later questions run on a thread of
+// their own. Nothing is started by asking (no service activation).
 class AtSpiScreenReaderPresence : public ScreenReaderPresence
 {
 public:
