@@ -28,10 +28,19 @@ QString spokenDescription(const QWidget* control)
     return hint;
 }
 
-void apply(QWidget* control, bool spoken)
+// The words the control was made with are its own until said otherwise.
+void keepOwn(QWidget* control)
 {
-    if (!hasSpoken(control))
+    if (control->property(OwnName).isValid())
         return;
+    control->setProperty(OwnName, control->accessibleName());
+    control->setProperty(OwnDescription, control->accessibleDescription());
+}
+
+// Puts the set of words that is to show on the control.
+void refresh(QWidget* control)
+{
+    const bool spoken = hasSpoken(control) && AccessibleWords::showsSpoken(control->window());
     const QString name = control->property(spoken ? SpokenName : OwnName).toString();
     const QString description = spoken ? spokenDescription(control) : control->property(OwnDescription).toString();
     // Setting a word tells a screen reader that it changed; only real changes.
@@ -49,44 +58,40 @@ void setOwn(QWidget* control, const QString& name, const QString& description)
 {
     control->setProperty(OwnName, name);
     control->setProperty(OwnDescription, description);
-    if (!hasSpoken(control) || !showsSpoken(control->window())) {
-        control->setAccessibleName(name);
-        control->setAccessibleDescription(description);
-    }
+    refresh(control);
 }
 
 void setOwnDescription(QWidget* control, const QString& description)
 {
-    setOwn(control, control->property(OwnName).isValid() ? control->property(OwnName).toString()
-                                                          : control->accessibleName(),
-           description);
+    keepOwn(control);
+    control->setProperty(OwnDescription, description);
+    refresh(control);
 }
 
 void setSpoken(QWidget* control, const QString& name, const QString& keyHint)
 {
-    if (!control->property(OwnName).isValid())
-        setOwn(control, control->accessibleName(), control->accessibleDescription());
+    keepOwn(control);
     control->setProperty(SpokenName, name);
     control->setProperty(SpokenHint, keyHint);
-    apply(control, showsSpoken(control->window()));
+    refresh(control);
 }
 
 void setSpokenField(QLineEdit* field, const QString& label, const QString& emptyValue)
 {
     field->setProperty(SpokenField, true);
     setSpoken(field, label, emptyValue);
-    QObject::connect(field, &QLineEdit::textChanged, field, [field] {
-        if (showsSpoken(field->window()))
-            apply(field, true);
-    });
+    QObject::connect(field, &QLineEdit::textChanged, field, [field] { refresh(field); });
 }
 
 void showSpoken(QWidget* window, bool spoken)
 {
     window->setProperty(ShowsSpoken, spoken);
-    apply(window, spoken);
-    for (QWidget* control : window->findChildren<QWidget*>())
-        apply(control, spoken);
+    QList<QWidget*> controls = window->findChildren<QWidget*>();
+    controls.prepend(window);
+    for (QWidget* control : controls) {
+        if (hasSpoken(control))
+            refresh(control);
+    }
 }
 
 bool showsSpoken(const QWidget* window)
