@@ -69,10 +69,25 @@ InterfaceReader::~InterfaceReader()
 
 bool InterfaceReader::eventFilter(QObject* watched, QEvent* event)
 {
-    if (event->type() == QEvent::Show && watched->isWidgetType()) {
-        auto* widget = static_cast<QWidget*>(watched);
+    if (!watched->isWidgetType())
+        return false;
+    auto* widget = static_cast<QWidget*>(watched);
+    switch (event->type()) {
+    case QEvent::Show:
         if (widget->isWindow())
             windowShown(widget);
+        break;
+    case QEvent::KeyPress:
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::Wheel:
+        if (auto* list = qobject_cast<QComboBox*>(widget))
+            m_listInUse = list;
+        else
+            m_listInUse = listOwning(widget);
+        break;
+    default:
+        break;
     }
     return false;
 }
@@ -143,9 +158,9 @@ void InterfaceReader::focusChanged(QWidget* old, QWidget* now)
 void InterfaceReader::listIndexChanged(int)
 {
     auto* list = qobject_cast<QComboBox*>(sender());
-    // Only the user's own choice: the program fills and sets its lists while
-    // the focus is elsewhere.
-    if (!list || !list->hasFocus())
+    // Only the user's own choice, made with the list or its popup: the
+    // program fills and sets its lists in answer to other keys, or none.
+    if (!list || !list->hasFocus() || list != m_listInUse)
         return;
     land({Place::Kind::ListEntry, list, {}, {}});
 }

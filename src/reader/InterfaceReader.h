@@ -81,4 +81,6 @@ private:
     // the list's popup does not say it again.
     QPointer<QComboBox> m_heardList;
     QString m_heardEntry;
+    // The list the user's last key or click went to (itself or its popup).
+    QPointer<QComboBox> m_listInUse;
 };

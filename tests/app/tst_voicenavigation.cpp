@@ -462,9 +462,7 @@ void tst_VoiceNavigation::selectionFromCodeSaysNothing()
     f->ComboDisp();
     AppFixture::settle();
     QCOMPARE(f->Combo1->currentIndex(), 4);
-    // The window announces nothing; the reader, which follows the list that
-    // holds the focus, says where it now stands, once.
-    QCOMPARE(m_app->calls(), (QStringList{u"Interrupt"_s, u"Speak:So-net(SONY)"_s}));
+    QVERIFY(m_app->calls().isEmpty());
     QCOMPARE(AppFixture::focusName(), u"Combo1"_s);
 }
 
