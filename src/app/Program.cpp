@@ -4,6 +4,7 @@
 #include "reader/InterfaceReader.h"
 
 #include <future>
+#include <utility>
 
 Program::Program(Platform platform)
     : m_platform(std::move(platform))
@@ -33,7 +34,11 @@ bool Program::start()
     m_form->Form_Load();
     followScreenReader(screenReaderRuns);
     FormSupport* form = m_form.get();
-    QObject::connect(form, &FormSupport::activated, form, [this] { askAgainWhetherScreenReaderRuns(); });
+    // The first activation is the start itself, asked about just now.
+    QObject::connect(form, &FormSupport::activated, form, [this, first = true]() mutable {
+        if (!std::exchange(first, false))
+            askAgainWhetherScreenReaderRuns();
+    });
     m_platform.singleInstance->setActivationHandler([form] { form->bringToFront(); });
     m_form->show();
     // A desktop gives a new window the keyboard by itself; without a window

@@ -43,4 +43,5 @@ private:
     // The same announcements come again and again (a field visited twice,
     // the guide pane); a few hundred recent texts are read once.
     QHash<QString, QString> m_recent;
+    int m_textsRead = 0;
 };

@@ -25,6 +25,9 @@ public:
     // How one character is read on its own, for a kanji of a word the
     // dictionary lacks; empty when nothing is known about it.
     virtual QString characterReading(char32_t c) = 0;
+    // The program is past its start-up: what is slow to prepare and not
+    // needed at once (the single-character readings) may start now.
+    virtual void startUpIsOver() {}
 };
 
 // The system's dictionary; empty when it is not installed.

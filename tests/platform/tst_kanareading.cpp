@@ -49,6 +49,8 @@ public:
         return out;
     }
     QString characterReading(char32_t c) override { return characters.value(c); }
+    void startUpIsOver() override { ++startUpsOver; }
+    int startUpsOver = 0;
 };
 
 } // namespace
@@ -65,6 +67,7 @@ private slots:
     void reading_data();
     void reading();
     void noTextReadsAsNothing();
+    void startUpIsOverAtTheSecondText();
     void modes();
     void kanjidicLines();
     void longTextInPieces();
@@ -170,6 +173,21 @@ void tst_KanaReading::noTextReadsAsNothing()
     QCOMPARE(bare.read(u"山はA"_s), u"カンジハエー"_s);
 }
 
+// The slow single-kanji readings are left alone while the program starts:
+// they may begin once a second text is asked for, and only then.
+void tst_KanaReading::startUpIsOverAtTheSecondText()
+{
+    auto words = std::make_unique<FakeWordReadings>();
+    FakeWordReadings* fake = words.get();
+    KanaReading kana(std::move(words));
+    kana.read(u"名前は、未登録"_s);
+    kana.read(u"名前は、未登録"_s);
+    QCOMPARE(fake->startUpsOver, 0);
+    kana.read(u"受信"_s);
+    kana.read(u"高橋"_s);
+    QCOMPARE(fake->startUpsOver, 1);
+}
+
 void tst_KanaReading::modes()
 {
     QCOMPARE(parseSpeechReadingMode(u"kana"_s), SpeechReadingMode::Kana);
@@ -242,13 +260,15 @@ void tst_KanaReading::kanjidicReadBeforeAsked()
     file.close();
 
     KanjidicReadings kanjidic(path);
+    QVERIFY(!kanjidic.isLoaded());
+    kanjidic.startLoading();
     QTRY_VERIFY_WITH_TIMEOUT(kanjidic.isLoaded(), 30000);
     QCOMPARE(kanjidic.reading(U'亜'), u"ア"_s);
     QCOMPARE(kanjidic.reading(U'峠'), QString());
 
     // Gone again while the whole file is still being read.
     for (int i = 0; i < 3; ++i)
-        KanjidicReadings{KanjidicReadings::defaultPath()};
+        KanjidicReadings{KanjidicReadings::defaultPath()}.startLoading();
 }
 
 QTEST_GUILESS_MAIN(tst_KanaReading)

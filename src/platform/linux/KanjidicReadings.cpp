@@ -4,6 +4,8 @@
 #include <QStringList>
 
 #include <iconv.h>
+#include <sys/resource.h>
+#include <unistd.h>
 
 #include <chrono>
 
@@ -61,9 +63,22 @@ QString KanjidicReadings::defaultPath()
     return QStringLiteral("/usr/share/edict/kanjidic");
 }
 
-KanjidicReadings::KanjidicReadings(QString path) : m_stop(std::make_shared<std::atomic<bool>>(false))
+KanjidicReadings::KanjidicReadings(QString path)
+    : m_path(std::move(path)), m_stop(std::make_shared<std::atomic<bool>>(false))
 {
-    m_loading = std::async(std::launch::async, [path = std::move(path), stop = m_stop] { return load(path, *stop); });
+}
+
+void KanjidicReadings::startLoading()
+{
+    if (m_started)
+        return;
+    m_started = true;
+    m_loading = std::async(std::launch::async, [path = m_path, stop = m_stop] {
+        // Whatever else the program does comes first: the window answering
+        // keys, the speech being sent.
+        setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), 19);
+        return load(path, *stop);
+    });
 }
 
 KanjidicReadings::~KanjidicReadings()
@@ -74,6 +89,7 @@ KanjidicReadings::~KanjidicReadings()
 
 QString KanjidicReadings::reading(char32_t kanji)
 {
+    startLoading();
     if (m_loading.valid())
         m_readings = m_loading.get();
     return m_readings.value(kanji);
@@ -81,7 +97,8 @@ QString KanjidicReadings::reading(char32_t kanji)
 
 bool KanjidicReadings::isLoaded() const
 {
-    return !m_loading.valid() || m_loading.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
+    return m_started
+           && (!m_loading.valid() || m_loading.wait_for(std::chrono::seconds(0)) == std::future_status::ready);
 }
 
 std::pair<char32_t, QString> KanjidicReadings::parseLine(const QString& line)

@@ -12,9 +12,11 @@
 // 働). The first on reading is taken, or the first kun reading of a kanji
 // that has none.
 //
-// The file (over a megabyte of EUC-JP) is read on a thread of its own from
-// construction on, so that the first kanji the word dictionary lacks does
-// not hold up the speech; only a question asked before it is done waits.
+// The file (over a megabyte of EUC-JP) is read on a thread of its own once
+// startLoading() is called, so that the first kanji the word dictionary
+// lacks does not hold up the speech; only a question asked before it is
+// done waits. Not at construction: the owner starts it when the program
+// is past its start-up.
 // One thread at a time asks.
 class KanjidicReadings
 {
@@ -29,6 +31,8 @@ public:
     KanjidicReadings(const KanjidicReadings&) = delete;
     KanjidicReadings& operator=(const KanjidicReadings&) = delete;
 
+    // Starts reading the file in the background; only the first call does.
+    void startLoading();
     // Katakana; empty when the kanji is not listed or the file is missing.
     QString reading(char32_t kanji);
     // Whether the file has been read (and reading() will not wait).
@@ -40,6 +44,8 @@ public:
 private:
     static Table load(const QString& path, const std::atomic<bool>& stop);
 
+    QString m_path;
+    bool m_started = false;
     std::shared_ptr<std::atomic<bool>> m_stop;
     std::future<Table> m_loading;
     Table m_readings;

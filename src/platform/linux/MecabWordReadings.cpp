@@ -174,6 +174,11 @@ void MecabWordReadings::appendWords(QStringView piece, qsizetype offset, QList<W
     }
 }
 
+void MecabWordReadings::startUpIsOver()
+{
+    m_kanjidic.startLoading();
+}
+
 QString MecabWordReadings::characterReading(char32_t c)
 {
     const QString text = QString::fromUcs4(&c, 1);

@@ -23,6 +23,8 @@ public:
 
     QList<Word> words(const QString& text) override;
     QString characterReading(char32_t c) override;
+    // Starts reading KANJIDIC in the background.
+    void startUpIsOver() override;
 
 private:
     MecabWordReadings(mecab_t* tagger, const QString& kanjidic);
