@@ -300,7 +300,7 @@ void tst_SpokenReading::mainWindowReadsAsWrittenByHand_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("reading");
-    // Written by ear, not taken from the program.
+    // Written by ear, not taken from the program. Brackets are no sound.
     const struct {
         const char16_t* text;
         const char16_t* reading;
@@ -326,6 +326,12 @@ void tst_SpokenReading::mainWindowReadsAsWrittenByHand_data()
         {u"説明ウインド", u"セツメーウインド"},
         {u"詳細ヘルプウインド", u"ショーサイヘルプウインド"},
         {u"パス", u"パス"},
+        {u"@nifty(富士通)", u"アットニフティ フジツー"},
+        {u"biglobe(NEC)", u"ビッグローブ エヌイーシー"},
+        {u"OCN(NTT)", u"オーシーエヌ エヌティーティー"},
+        {u"DION(KDDI)", u"ディオン ケーディーディーアイ"},
+        {u"So-net(SONY)", u"ソーネット ソニー"},
+        {u"ODN(日本テレコム)", u"オーディーエヌ ニホンテレコム"},
     };
     for (const auto& row : rows)
         QTest::newRow(qPrintable(QString::fromUtf16(row.text).section(Sep, 0, 0)))
