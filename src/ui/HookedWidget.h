@@ -59,23 +59,17 @@ protected:
 
     void focusInEvent(QFocusEvent* e) override
     {
-        if constexpr (std::is_base_of_v<QLineEdit, Base>) {
-            // A screen reader learns of a move of the caret or the selection
-            // in the moments before it learns of the focus, takes that move
-            // for the focus and then says nothing of the field. So a field
-            // has its caret at the start and nothing selected before it gets
-            // the focus (it is put there when the field loses the focus or
-            // its text is set), and it does not select its text on Tab.
-            if (e->reason() == Qt::TabFocusReason || e->reason() == Qt::BacktabFocusReason
-                || e->reason() == Qt::ShortcutFocusReason) {
-                QFocusEvent plain(e->type(), Qt::OtherFocusReason);
-                Base::focusInEvent(&plain);
-            } else {
-                Base::focusInEvent(e);
-            }
-        } else {
-            Base::focusInEvent(e);
-        }
+        // A screen reader learns of a move of the caret or the selection in
+        // the moments before it learns of the focus, takes that move for the
+        // focus and then says nothing of the field. So a field has its caret
+        // at the start and nothing selected before it gets the focus (it is
+        // put there when the field loses the focus or its text is set), and
+        // it does not select its text on Tab: it gets the focus as if by code.
+        const bool selectsAll = std::is_base_of_v<QLineEdit, Base>
+                                && (e->reason() == Qt::TabFocusReason || e->reason() == Qt::BacktabFocusReason
+                                    || e->reason() == Qt::ShortcutFocusReason);
+        QFocusEvent plain(e->type(), Qt::OtherFocusReason);
+        Base::focusInEvent(selectsAll ? &plain : e);
         if (!isFocusMove(e->reason()))
             return;
         // The focus may also have been moved while the window was inactive (a
