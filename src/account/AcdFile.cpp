@@ -70,6 +70,8 @@ AcdWriteResult writeAcdFile(const QString& path, const QByteArray& bytes, FileSy
 {
     if (path.isEmpty() || path.endsWith(u'/'))
         return {};
+    if (!fs.mayReplace(path))
+        return {};
     const QString temporary = temporaryPathFor(path);
     const int handle = fs.createExclusive(temporary);
     if (handle < 0)

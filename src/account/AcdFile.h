@@ -21,7 +21,9 @@ struct AcdWriteResult {
 };
 
 // Writes bytes to path so that the path holds either its previous content or
-// all of the new one, whatever fails and whenever the process dies: a new
+// all of the new one, whatever fails and whenever the process dies: a target
+// the file system says not to replace (write-protected, or not the user's to
+// write) is left alone and nothing is created; otherwise a new
 // file (owner-only, created exclusively) in the same folder is written,
 // synced and closed, then renamed over the target. On failure the new file is
 // removed; the previous file is left as it was.

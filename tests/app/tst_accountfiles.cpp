@@ -80,6 +80,7 @@ private slots:
     void saveFailuresKeepPreviousFile_data();
     void saveFailuresKeepPreviousFile();
     void saveIntoVanishedFolder();
+    void protectedFileIsWriteError();
     void characterWithoutCp932IsWriteError();
 
     void menuCommandsReachTheirDialogs_data();
@@ -269,6 +270,25 @@ void tst_AccountFiles::saveIntoVanishedFolder()
     QCOMPARE(m_app->messageBox->shown.size(), 1);
     QVERIFY(readAll(path(u"x.acd"_s)).startsWith("[AccountSection]\r\nTitle=" + Sato + "\r\n"));
     QCOMPARE(m_app->program().acd().Title, u"佐藤"_s);
+}
+
+void tst_AccountFiles::protectedFileIsWriteError()
+{
+    // Read-only for everyone, root included: the box, and the file untouched.
+    const QString target = path(u"ro.acd"_s);
+    QVERIFY(writeAll(target, FilledFile));
+    QVERIFY(QFile::setPermissions(target, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+    fillForm();
+    f->txtName->setText(u"佐藤"_s);
+    save(target);
+    QCOMPARE(m_app->messageBox->shown.size(), 1);
+    QCOMPARE(m_app->messageBox->shown[0].kind, u"error"_s);
+    QCOMPARE(m_app->messageBox->shown[0].text, WriteError);
+    QCOMPARE(m_app->messageBox->shown[0].title, WriteErrorTitle);
+    QCOMPARE(readAll(target), FilledFile);
+    QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden), QStringList({u"ro.acd"_s}));
+    // As with a file that could not be created, the title stays blank.
+    QCOMPARE(m_app->program().acd().Title, QString());
 }
 
 void tst_AccountFiles::characterWithoutCp932IsWriteError()
