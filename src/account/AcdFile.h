@@ -1,11 +1,12 @@
 #pragma once
 
+#include "account/AcdFormat.h"
+
 #include <QByteArray>
 #include <QString>
 #include <optional>
 
 class FileSystem;
-struct Acd;
 
 // Account files are a few hundred bytes; anything past this is not one, and
 // reading it whole would only cost memory and time.
@@ -17,6 +18,9 @@ inline constexpr qint64 MaxAcdFileBytes = 16 * 1024 * 1024;
 struct AcdWriteResult {
     bool created = false;
     bool written = false;
+    // Set when the save failed because a value holds a character the file
+    // cannot: the first one, so the user can be told where it is.
+    std::optional<UnwritableCharacter> unwritable;
     operator bool() const { return written; }
 };
 
@@ -36,7 +40,9 @@ AcdWriteResult writeAcdFile(const QString& path, const QByteArray& bytes, FileSy
 std::optional<QByteArray> readAcdFileBytes(const QString& path);
 
 // Saves the record to path: the Title rule on a copy, the bytes, the write.
-// A character the file cannot hold is a failed save, not a silent substitute.
+// A character the file cannot hold is a failed save, not a silent substitute;
+// the result names the first one. One in a Title the rule took from the
+// sender name is named as the sender name's, where the user typed it.
 // The blank Title takes the sender name in acd once the file has been created,
 // and keeps it even when writing then fails; a save that never got a file
 // leaves it blank, so a later save takes the name as it is then.
