@@ -70,11 +70,13 @@ AcdWriteResult writeAcdFile(const QString& path, const QByteArray& bytes, FileSy
 {
     if (path.isEmpty() || path.endsWith(u'/'))
         return {};
+    if (!fs.mayReplace(path))
+        return {};
     const QString temporary = temporaryPathFor(path);
     const int handle = fs.createExclusive(temporary);
     if (handle < 0)
         return {};
-    const AcdWriteResult failedAfterCreating{true, false};
+    const AcdWriteResult failedAfterCreating{true, false, {}};
 
     if (!fs.write(handle, bytes) || !fs.sync(handle)) {
         fs.close(handle);
@@ -90,7 +92,7 @@ AcdWriteResult writeAcdFile(const QString& path, const QByteArray& bytes, FileSy
     // durable, and calling the save failed would misreport what is on disk.
     fs.syncFolder(folderOf(path));
     removeStaleTemporaries(path, fs);
-    return {true, true};
+    return {true, true, {}};
 }
 
 std::optional<QByteArray> readAcdFileBytes(const QString& path)
@@ -125,7 +127,14 @@ AcdWriteResult saveAcdFile(const QString& path, Acd& acd, FileSystem& fs)
     Acd saved = acd;
     applyTitleRule(saved);
     const std::optional<QByteArray> bytes = formatAcd(saved);
-    const AcdWriteResult result = bytes ? writeAcdFile(path, *bytes, fs) : AcdWriteResult{};
+    if (!bytes) {
+        AcdWriteResult failed;
+        failed.unwritable = firstUnwritableCharacter(saved);
+        if (failed.unwritable && failed.unwritable->field == &Acd::Title && isBlank(acd.Title))
+            failed.unwritable->field = &Acd::FromName;
+        return failed;
+    }
+    const AcdWriteResult result = writeAcdFile(path, *bytes, fs);
     if (result.created)
         acd.Title = saved.Title;
     return result;

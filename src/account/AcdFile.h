@@ -1,11 +1,12 @@
 #pragma once
 
+#include "account/AcdFormat.h"
+
 #include <QByteArray>
 #include <QString>
 #include <optional>
 
 class FileSystem;
-struct Acd;
 
 // Account files are a few hundred bytes; anything past this is not one, and
 // reading it whole would only cost memory and time.
@@ -17,11 +18,16 @@ inline constexpr qint64 MaxAcdFileBytes = 16 * 1024 * 1024;
 struct AcdWriteResult {
     bool created = false;
     bool written = false;
+    // Set when the save failed because a value holds a character the file
+    // cannot: the first one, so the user can be told where it is.
+    std::optional<UnwritableCharacter> unwritable;
     operator bool() const { return written; }
 };
 
 // Writes bytes to path so that the path holds either its previous content or
-// all of the new one, whatever fails and whenever the process dies: a new
+// all of the new one, whatever fails and whenever the process dies: a target
+// the file system says not to replace (write-protected, or not the user's to
+// write) is left alone and nothing is created; otherwise a new
 // file (owner-only, created exclusively) in the same folder is written,
 // synced and closed, then renamed over the target. On failure the new file is
 // removed; the previous file is left as it was.
@@ -34,7 +40,9 @@ AcdWriteResult writeAcdFile(const QString& path, const QByteArray& bytes, FileSy
 std::optional<QByteArray> readAcdFileBytes(const QString& path);
 
 // Saves the record to path: the Title rule on a copy, the bytes, the write.
-// A character the file cannot hold is a failed save, not a silent substitute.
+// A character the file cannot hold is a failed save, not a silent substitute;
+// the result names the first one. One in a Title the rule took from the
+// sender name is named as the sender name's, where the user typed it.
 // The blank Title takes the sender name in acd once the file has been created,
 // and keeps it even when writing then fails; a save that never got a file
 // leaves it blank, so a later save takes the name as it is then.

@@ -136,6 +136,18 @@ std::optional<QByteArray> formatAcd(const Acd& acd)
     return out;
 }
 
+std::optional<UnwritableCharacter> firstUnwritableCharacter(const Acd& acd)
+{
+    for (const TextKey& k : leadingTextKeys) {
+        if (const std::optional<char32_t> c = Cp932Codec::firstUnencodable(trimmedBlanks(acd.*k.field)))
+            return UnwritableCharacter{k.field, *c};
+    }
+    if (const std::optional<char32_t> c =
+            Cp932Codec::firstUnencodable(trimmedBlanks(acd.*trailingTextKey.field)))
+        return UnwritableCharacter{trailingTextKey.field, *c};
+    return std::nullopt;
+}
+
 bool readAcdInto(const QByteArray& bytes, Acd& acd)
 {
     defaultAcd(acd);

@@ -19,6 +19,7 @@
 #include "providers/ServerDerivation.h"
 #include "speech/Announce.h"
 #include "speech/SpeechChannel.h"
+#include "ui/AccessKey.h"
 #include "ui/AccessibleWords.h"
 #include "ui/DesignFonts.h"
 #include "ui/EnterMovesOn.h"
@@ -46,6 +47,15 @@ const BoxWords ReadFailed{QStringLiteral("アカウントデータの読み込�
 const BoxWords NoRemovableDisk{QStringLiteral("フロッピーディスクなどのリムーバブルディスクが見つかりません"),
                                QStringLiteral("ディスクエラー")};
 const BoxWords ClearAll{QStringLiteral("現在の設定をクリアします。よろしいですか?"), QStringLiteral("すべてクリア")};
+
+// The write-error box's second line when a value holds a character CP932
+// lacks: the user finds the field by its caption and the character by ear.
+QString unwritableLine(const QString& caption, char32_t character)
+{
+    return QStringLiteral("「%1」に保存できない文字があります：%2（U+%3）")
+        .arg(caption, QString::fromUcs4(&character, 1),
+             QString::number(character, 16).toUpper().rightJustified(4, u'0'));
+}
 
 // A window without the services it stands on could only fail later, at
 // whichever command first reached for one.
@@ -356,8 +366,26 @@ bool FormSupport::Command4_KeyUp(QKeyEvent* e)
 void FormSupport::saveAcd(const QString& path)
 {
     Edit2Acd();
-    if (!saveAcdFile(path, m_acd, *m_platform.fileSystem))
-        m_platform.messageBox->error(this, WriteFailed.text, WriteFailed.title);
+    const AcdWriteResult result = saveAcdFile(path, m_acd, *m_platform.fileSystem);
+    if (result)
+        return;
+    QString text = WriteFailed.text;
+    if (result.unwritable)
+        text += u'\n' + unwritableLine(captionOf(result.unwritable->field), result.unwritable->character);
+    m_platform.messageBox->error(this, text, WriteFailed.title);
+}
+
+QString FormSupport::captionOf(QString Acd::*field) const
+{
+    // The fields as Edit2Acd copies them.
+    const std::pair<QString Acd::*, const QLabel*> shown[] = {
+        {&Acd::FromName, lblName0}, {&Acd::FromMail, lblAddress0}, {&Acd::Pop, lblPOP0},
+        {&Acd::Smtp, lblSMTP0},     {&Acd::PopUser, lblID0},       {&Acd::Poppass, lblPW0}};
+    for (const auto& [member, caption] : shown) {
+        if (member == field)
+            return withoutAccessKeyMarker(caption->text());
+    }
+    return Kodo::captionOf(field);
 }
 
 void FormSupport::LoadAcd(const QString& path)

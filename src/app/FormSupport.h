@@ -124,6 +124,8 @@ private:
     bool Command4_KeyDown(QKeyEvent* e);
     bool Command4_KeyUp(QKeyEvent* e);
     void showNoRemovableDisk();
+    // The caption of the box, here or in the advanced dialog, that edits field.
+    QString captionOf(QString Acd::*field) const;
     void returnFromDialog();
 
     Platform& m_platform;

@@ -5,6 +5,7 @@
 #include "dialogs/FlagCheckState.h"
 #include "speech/Announce.h"
 #include "speech/SpeechChannel.h"
+#include "ui/AccessKey.h"
 #include "ui/AccessibleWords.h"
 #include "ui/DesignFonts.h"
 #include "ui/EnterMovesOn.h"
@@ -24,6 +25,11 @@ namespace
 {
 
 const QString KeepInMind = QStringLiteral("通常は変更しないようにしてください");
+
+// The captions of the two text fields of the record (the rest are numbers);
+// a failed save names the field by them.
+const QString TitleCaption = QStringLiteral("この設定に付ける名前");
+const QString ReplyMailCaption = QStringLiteral("返信先");
 
 // zPopWarningSize says nothing when it gains the focus; when an OK is refused
 // because of its text, the user still has to hear which field holds the fault.
@@ -61,6 +67,15 @@ void Kodo::showModal(Acd& acd, SpeechChannel& speech, const QString& senderName,
     Kodo dialog(acd, speech, senderName, mainWindow);
     centreOver(&dialog, mainWindow);
     dialog.exec();
+}
+
+QString Kodo::captionOf(QString Acd::*field)
+{
+    if (field == &Acd::Title)
+        return withoutAccessKeyMarker(TitleCaption);
+    if (field == &Acd::ReplyMail)
+        return withoutAccessKeyMarker(ReplyMailCaption);
+    return QString();
 }
 
 void Kodo::buildControls()
@@ -104,8 +119,8 @@ void Kodo::buildControls()
     zReplyUser =
         addCheckBox<CheckBox>(Frame1, "zReplyUser", QStringLiteral("差出人とは別のアドレスを返信先にする"),
                               QRect(360, 600, 3435, 255));
-    addLabel(Frame1, "Label5", QStringLiteral("返信先"), QRect(4020, 630, 540, 180));
-    zReplyMail = addTextBox(Frame1, "zReplyMail", QStringLiteral("返信先"), QRect(4680, 592, 2895, 270), 9.75,
+    addLabel(Frame1, "Label5", ReplyMailCaption, QRect(4020, 630, 540, 180));
+    zReplyMail = addTextBox(Frame1, "zReplyMail", ReplyMailCaption, QRect(4680, 592, 2895, 270), 9.75,
                             QStringLiteral("返信先アドレスは"));
     zSmtpAttestationPop = addCheckBox<CheckBox>(
         Frame1, "zSmtpAttestationPop", QStringLiteral("送信する直前に、必ず受信する　(POP Before SMTP)"),
@@ -119,9 +134,9 @@ void Kodo::buildControls()
     Frame4->setGeometry(twipsRect(120, 4140, 7755, 795));
     Frame4->setFocusPolicy(Qt::NoFocus);
 
-    addLabel(Frame4, "Label16", QStringLiteral("この設定に付ける名前"), QRect(420, 330, 1710, 180));
-    zTitle = addTextBox(Frame4, "zTitle", QStringLiteral("この設定に付ける名前"), QRect(2280, 300, 4395, 285),
-                        9.75, QStringLiteral("このアカウント設定につける名前は"));
+    addLabel(Frame4, "Label16", TitleCaption, QRect(420, 330, 1710, 180));
+    zTitle = addTextBox(Frame4, "zTitle", TitleCaption, QRect(2280, 300, 4395, 285), 9.75,
+                        QStringLiteral("このアカウント設定につける名前は"));
 
     Command1 =
         addButton("Command1", QStringLiteral("OK"), QRect(2280, 5100, 1755, 375),

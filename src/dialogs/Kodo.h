@@ -34,6 +34,10 @@ public:
     // Copies the record into the controls (after the Title rule).
     void SetData();
 
+    // The caption of the dialog's box for a text field of the record, as it
+    // reads (no access-key marker); empty for a field the dialog does not show.
+    static QString captionOf(QString Acd::*field);
+
 private:
     using TextBox = Hooked<QLineEdit>;
     using CheckBox = Hooked<QCheckBox>;

@@ -102,6 +102,23 @@ std::optional<QByteArray> Cp932Codec::encode(QStringView text)
     return out;
 }
 
+std::optional<char32_t> Cp932Codec::firstUnencodable(QStringView text)
+{
+    if (encode(text))
+        return std::nullopt;
+    // The table is stateless, so a text encodes exactly when each of its
+    // characters does; the values are short enough to try them one by one.
+    for (qsizetype i = 0; i < text.size();) {
+        const bool pair =
+            text.at(i).isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate();
+        const qsizetype length = pair ? 2 : 1;
+        if (!encode(text.sliced(i, length)))
+            return pair ? QChar::surrogateToUcs4(text.at(i), text.at(i + 1)) : char32_t(text.at(i).unicode());
+        i += length;
+    }
+    return std::nullopt;
+}
+
 QString Cp932Codec::decode(const QByteArray& bytes)
 {
     if (bytes.isEmpty())

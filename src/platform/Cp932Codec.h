@@ -16,6 +16,10 @@ public:
     // "?" in an account file would pass for a real value.
     static std::optional<QByteArray> encode(QStringView text);
 
+    // The first character of text that encode refuses, as a code point (a lone
+    // surrogate as its own code unit), or std::nullopt when encode takes it all.
+    static std::optional<char32_t> firstUnencodable(QStringView text);
+
     // Never fails: bytes that are no CP932 character become U+FFFD and the rest
     // is decoded on. An invalid pair whose second byte is ASCII costs only the
     // lead byte, so a broken character cannot swallow a line end or an "=".

@@ -10,6 +10,13 @@ class FileSystem
 public:
     virtual ~FileSystem() = default;
 
+    // Whether a save may put a new file where path is. False for a file that
+    // has no write bit at all (the user protected it, and even root leaves it
+    // alone) or that the user may not write: the folder's permission alone
+    // would let the rename replace another user's file. True when nothing is
+    // there, or when only the later steps can tell.
+    virtual bool mayReplace(const QString& path) = 0;
+
     // Creates a new file that must not exist yet (O_EXCL), readable and
     // writable by the owner only. Answers a handle, or -1.
     virtual int createExclusive(const QString& path) = 0;

@@ -115,6 +115,8 @@ private slots:
     void failedStepKeepsPreviousFile();
     void unsyncableFolderStillSaves();
     void saveIntoReadOnlyFolder();
+    void protectedTargetKeepsItsBytes();
+    void othersFileKeepsItsBytes();
     void saveIntoVanishedFolder();
     void thousandInjectedFailures();
     void killedDuringSave();
@@ -278,6 +280,52 @@ void TestAcdFile::saveIntoReadOnlyFolder()
     QCOMPARE(result, Unprivileged::Passed);
     QCOMPARE(contentOf(target), previous);
     QCOMPARE(strayEntries(folder, {"old.acd"}), QStringList());
+}
+
+void TestAcdFile::protectedTargetKeepsItsBytes()
+{
+    // No write bit at all: the user protected the file, and being root is no
+    // reason to replace it.
+    const QByteArray previous = accountBytes(1, 300);
+    putFile(path("ro.acd"), previous);
+    QVERIFY(QFile::setPermissions(path("ro.acd"), QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+    const AcdWriteResult result = writeAcdFile(path("ro.acd"), accountBytes(2, 300), m_posix);
+    QVERIFY(!result);
+    QVERIFY(!result.created);
+    QCOMPARE(contentOf(path("ro.acd")), previous);
+    QCOMPARE(modeOf(path("ro.acd")), mode_t(0444));
+    QCOMPARE(strayEntries(m_dir->path(), {"ro.acd"}), QStringList());
+}
+
+void TestAcdFile::othersFileKeepsItsBytes()
+{
+    if (::geteuid() != 0)
+        QSKIP("a file of another user needs root to make");
+    // In a folder anyone may write (no sticky bit) a rename replaces any
+    // file; only the file's own permissions tell whose it is to replace.
+    QVERIFY(QFile::setPermissions(m_dir->path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner
+                                                     | QFile::ReadOther | QFile::ExeOther));
+    const QString folder = path("shared");
+    QVERIFY(QDir().mkdir(folder));
+    QVERIFY(QFile::setPermissions(folder, QFile::Permissions(0x7777)));
+    const QByteArray previous = accountBytes(1, 300);
+    putFile(folder + "/theirs.acd", previous);
+    QVERIFY(QFile::setPermissions(folder + "/theirs.acd",
+                                  QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther));
+    putFile(folder + "/open.acd", previous);
+    QVERIFY(QFile::setPermissions(folder + "/open.acd", QFile::Permissions(0x6666)));
+
+    const Unprivileged result = runUnprivileged([&] {
+        PosixFileSystem fs;
+        return !writeAcdFile(folder + "/theirs.acd", accountBytes(2, 300), fs)
+               && writeAcdFile(folder + "/open.acd", accountBytes(2, 300), fs);
+    });
+    if (result == Unprivileged::Unavailable)
+        QSKIP("cannot drop root privileges here");
+    QCOMPARE(result, Unprivileged::Passed);
+    QCOMPARE(contentOf(folder + "/theirs.acd"), previous);
+    QCOMPARE(contentOf(folder + "/open.acd"), accountBytes(2, 300));
+    QCOMPARE(strayEntries(folder, {"theirs.acd", "open.acd"}), QStringList());
 }
 
 void TestAcdFile::saveIntoVanishedFolder()

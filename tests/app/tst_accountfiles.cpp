@@ -80,6 +80,8 @@ private slots:
     void saveFailuresKeepPreviousFile_data();
     void saveFailuresKeepPreviousFile();
     void saveIntoVanishedFolder();
+    void protectedFileIsWriteError();
+    void characterWithoutCp932IsWriteError_data();
     void characterWithoutCp932IsWriteError();
 
     void menuCommandsReachTheirDialogs_data();
@@ -271,15 +273,80 @@ void tst_AccountFiles::saveIntoVanishedFolder()
     QCOMPARE(m_app->program().acd().Title, u"佐藤"_s);
 }
 
+void tst_AccountFiles::protectedFileIsWriteError()
+{
+    // Read-only for everyone, root included: the box, and the file untouched.
+    const QString target = path(u"ro.acd"_s);
+    QVERIFY(writeAll(target, FilledFile));
+    QVERIFY(QFile::setPermissions(target, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+    fillForm();
+    f->txtName->setText(u"佐藤"_s);
+    save(target);
+    QCOMPARE(m_app->messageBox->shown.size(), 1);
+    QCOMPARE(m_app->messageBox->shown[0].kind, u"error"_s);
+    QCOMPARE(m_app->messageBox->shown[0].text, WriteError);
+    QCOMPARE(m_app->messageBox->shown[0].title, WriteErrorTitle);
+    QCOMPARE(readAll(target), FilledFile);
+    QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden), QStringList({u"ro.acd"_s}));
+    // As with a file that could not be created, the title stays blank.
+    QCOMPARE(m_app->program().acd().Title, QString());
+}
+
+void tst_AccountFiles::characterWithoutCp932IsWriteError_data()
+{
+    // Pairs of a field (the window's or the advanced dialog's) and its text.
+    QTest::addColumn<QStringList>("entries");
+    QTest::addColumn<QString>("line");
+    QTest::newRow("emoji in the password")
+        << QStringList{u"txtPW"_s, u"pw\U0001F600"_s}
+        << u"「メールパスワード」に保存できない文字があります：\U0001F600（U+1F600）"_s;
+    QTest::newRow("é in the address") << QStringList{u"txtAddress"_s, u"café@example.jp"_s}
+                                      << u"「メールアドレス」に保存できない文字があります：é（U+00E9）"_s;
+    // The file is written Title, Smtp, Pop, PopUser, Poppass, FromName,
+    // FromMail: the password's emoji comes before the address's é.
+    QTest::newRow("first in the file, not on the screen")
+        << QStringList{u"txtAddress"_s, u"café@example.jp"_s, u"txtPW"_s, u"pw\U0001F600"_s}
+        << u"「メールパスワード」に保存できない文字があります：\U0001F600（U+1F600）"_s;
+    // A blank title takes the sender name, which the user typed in its own box.
+    QTest::newRow("sender name as the title")
+        << QStringList{u"txtName"_s, u"山田é"_s}
+        << u"「差出人の名前」に保存できない文字があります：é（U+00E9）"_s;
+    QTest::newRow("𠮷 in the advanced title")
+        << QStringList{u"zTitle"_s, u"𠮷野家"_s}
+        << u"「この設定に付ける名前」に保存できない文字があります：𠮷（U+20BB7）"_s;
+    QTest::newRow("é in the reply address") << QStringList{u"zReplyMail"_s, u"ré@example.jp"_s}
+                                            << u"「返信先」に保存できない文字があります：é（U+00E9）"_s;
+}
+
 void tst_AccountFiles::characterWithoutCp932IsWriteError()
 {
+    QFETCH(QStringList, entries);
+    QFETCH(QString, line);
     const QString target = path(u"emoji.acd"_s);
     QVERIFY(writeAll(target, FilledFile));
     fillForm();
-    f->txtPW->setText(u"pw\U0001F600"_s);
+    QStringList inDialog;
+    for (qsizetype i = 0; i + 1 < entries.size(); i += 2) {
+        if (auto* edit = f->findChild<QLineEdit*>(entries[i]))
+            edit->setText(entries[i + 1]);
+        else
+            inDialog << entries[i] << entries[i + 1];
+    }
+    if (!inDialog.isEmpty()) {
+        ModalHelper helper([&](QWidget* dialog) {
+            for (qsizetype i = 0; i + 1 < inDialog.size(); i += 2)
+                dialog->findChild<QLineEdit*>(inDialog[i])->setText(inDialog[i + 1]);
+            QTest::mouseClick(dialog->findChild<QPushButton*>(u"Command1"_s), Qt::LeftButton);
+        });
+        f->Command2->click();
+        QVERIFY(helper.ran());
+        QVERIFY(!helper.forcedClose());
+    }
     save(target);
     QCOMPARE(m_app->messageBox->shown.size(), 1);
-    QCOMPARE(m_app->messageBox->shown[0].text, WriteError);
+    QCOMPARE(m_app->messageBox->shown[0].kind, u"error"_s);
+    QCOMPARE(m_app->messageBox->shown[0].text, WriteError + u'\n' + line);
+    QCOMPARE(m_app->messageBox->shown[0].title, WriteErrorTitle);
     QCOMPARE(readAll(target), FilledFile);
     QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden), QStringList({u"emoji.acd"_s}));
 }

@@ -32,6 +32,7 @@ public:
     int injectedFailures() const { return m_injected; }
     int openHandles() const { return int(m_open.size()); }
 
+    bool mayReplace(const QString& path) override { return m_real.mayReplace(path); }
     int createExclusive(const QString& path) override;
     bool write(int handle, const QByteArray& bytes) override;
     bool sync(int handle) override;

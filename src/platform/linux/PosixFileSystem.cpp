@@ -8,6 +8,20 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+bool PosixFileSystem::mayReplace(const QString& path)
+{
+    const QByteArray name = QFile::encodeName(path);
+    struct stat st {};
+    // Nothing there, or nothing we may look at: creating the new file or the
+    // rename will tell.
+    if (::stat(name.constData(), &st) != 0)
+        return true;
+    if ((st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
+        return false;
+    // The effective ids are the ones the rename acts with; ACLs count too.
+    return ::faccessat(AT_FDCWD, name.constData(), W_OK, AT_EACCESS) == 0;
+}
+
 int PosixFileSystem::createExclusive(const QString& path)
 {
     const QByteArray name = QFile::encodeName(path);

@@ -6,6 +6,7 @@
 class PosixFileSystem : public FileSystem
 {
 public:
+    bool mayReplace(const QString& path) override;
     int createExclusive(const QString& path) override;
     bool write(int handle, const QByteArray& bytes) override;
     bool sync(int handle) override;
