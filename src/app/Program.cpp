@@ -24,10 +24,8 @@ Program::~Program()
 
 bool Program::start()
 {
-    if (!m_platform.singleInstance->becomePrimary()) {
-        m_platform.singleInstance->activatePrimary();
+    if (!m_platform.singleInstance->becomePrimaryOrHandOver())
         return false;
-    }
     openSpeechEarly();
     const bool screenReaderRuns = m_platform.screenReaderPresence->isRunning();
     m_form = std::make_unique<FormSupport>(m_platform, m_speech, m_acd);

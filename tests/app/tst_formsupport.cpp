@@ -48,7 +48,11 @@ public:
     int activations = 0;
     std::function<void()> handler;
     bool becomePrimary() override { return primary; }
-    void activatePrimary() override { ++activations; }
+    bool activatePrimary() override
+    {
+        ++activations;
+        return true;
+    }
     void setActivationHandler(std::function<void()> h) override { handler = std::move(h); }
 };
 
