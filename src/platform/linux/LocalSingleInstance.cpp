@@ -364,7 +364,9 @@ bool LocalSingleInstance::activatePrimary()
 {
     if (m_primary || m_directory.isEmpty())
         return false;
-    const QDeadlineTimer deadline(m_handOverWindow);
+    if (!m_handOverDeadline)
+        m_handOverDeadline = QDeadlineTimer(m_handOverWindow);
+    const QDeadlineTimer deadline = *m_handOverDeadline;
     const QByteArray path = QFile::encodeName(socketPath());
     for (;;) {
         switch (sendActivate(path, deadline)) {

@@ -2,10 +2,12 @@
 
 #include "platform/SingleInstance.h"
 
+#include <QDeadlineTimer>
 #include <QString>
 #include <chrono>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class QSocketNotifier;
@@ -31,10 +33,12 @@ public:
     static constexpr char ActivatedMessage[] = "activated\n";
 
     // directory empty: the user's private runtime folder (runtimeDirectory()).
-    // handOverWindow bounds activatePrimary(): how long a later start keeps
-    // trying to reach a primary that is still coming up, and waits for its answer.
+    // handOverWindow bounds every activatePrimary() of this start together:
+    // how long it keeps trying to reach a primary that is still coming up and
+    // waits for its answer. A primary answers as soon as its event loop runs,
+    // however loaded the machine; the window only ends the wait for one that hangs.
     explicit LocalSingleInstance(QString name = defaultName(), QString directory = {},
-                                 std::chrono::milliseconds handOverWindow = std::chrono::seconds(5));
+                                 std::chrono::milliseconds handOverWindow = std::chrono::seconds(20));
     ~LocalSingleInstance() override;
 
     LocalSingleInstance(const LocalSingleInstance&) = delete;
@@ -69,6 +73,7 @@ private:
     QString m_name;
     QString m_directory;
     std::chrono::milliseconds m_handOverWindow;
+    std::optional<QDeadlineTimer> m_handOverDeadline;
     int m_lockFd = -1;
     bool m_primary = false;
     int m_listenFd = -1;
