@@ -3,6 +3,7 @@
 #include "app/FormSupport.h"
 #include "reader/InterfaceReader.h"
 
+#include <QGuiApplication>
 #include <future>
 #include <utility>
 
@@ -24,10 +25,8 @@ Program::~Program()
 
 bool Program::start()
 {
-    if (!m_platform.singleInstance->becomePrimary()) {
-        m_platform.singleInstance->activatePrimary();
+    if (!m_platform.singleInstance->becomePrimaryOrHandOver())
         return false;
-    }
     openSpeechEarly();
     const bool screenReaderRuns = m_platform.screenReaderPresence->isRunning();
     m_form = std::make_unique<FormSupport>(m_platform, m_speech, m_acd);
@@ -40,6 +39,10 @@ bool Program::start()
             askAgainWhetherScreenReaderRuns();
     });
     m_platform.singleInstance->setActivationHandler([form] { form->bringToFront(); });
+    // A closed window means the program is ending, even while its event loop
+    // still runs: a start arriving now is not answered, and opens its own.
+    QObject::connect(qGuiApp, &QGuiApplication::lastWindowClosed, form,
+                     [instance = m_platform.singleInstance] { instance->setActivationHandler({}); });
     m_form->show();
     // A desktop gives a new window the keyboard by itself; without a window
     // manager nothing would, and the first field would never announce itself.

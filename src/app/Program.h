@@ -20,8 +20,8 @@ public:
     Program(const Program&) = delete;
     Program& operator=(const Program&) = delete;
 
-    // False when another copy already runs: it was asked to come to the
-    // front, and this one created no window and no speech object. Otherwise
+    // False when another copy already runs: it came to the front when asked
+    // and said so, and this one created no window and no speech object. Otherwise
     // the main window is shown with the focus in its first field.
     bool start();
 

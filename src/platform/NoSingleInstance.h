@@ -8,6 +8,6 @@ class NoSingleInstance : public SingleInstance
 {
 public:
     bool becomePrimary() override { return true; }
-    void activatePrimary() override {}
+    bool activatePrimary() override { return false; }
     void setActivationHandler(std::function<void()>) override {}
 };

@@ -20,6 +20,7 @@
 #include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 
 using namespace Qt::StringLiterals;
 
@@ -48,7 +49,11 @@ public:
     int activations = 0;
     std::function<void()> handler;
     bool becomePrimary() override { return primary; }
-    void activatePrimary() override { ++activations; }
+    bool activatePrimary() override
+    {
+        ++activations;
+        return true;
+    }
     void setActivationHandler(std::function<void()> h) override { handler = std::move(h); }
 };
 
@@ -300,6 +305,16 @@ void tst_FormSupport::activationBringsWindowToFront()
     instance->handler();
     QVERIFY(QTest::qWaitForWindowActive(f));
     QVERIFY(!f->isMinimized());
+
+    // Closing the window ends the program, its event loop a moment later: a
+    // start arriving in between must not be told a window came forward.
+    other.close();
+    QTimer::singleShot(0, f, [this] { f->close(); });
+    QTimer hang;
+    QObject::connect(&hang, &QTimer::timeout, [] { QCoreApplication::exit(1); });
+    hang.start(20000);
+    QCOMPARE(QApplication::exec(), 0);
+    QVERIFY(!instance->handler);
 }
 
 void tst_FormSupport::captions_data()

@@ -50,6 +50,15 @@ class InstancesTest(harness.AppTestCase):
             time.sleep(0.1)
         raise AssertionError("the covering window did not show")
 
+    def wait_raised(self, window, over):
+        deadline = time.monotonic() + 5
+        while True:
+            order = self.stacking()
+            if order.index(window) > order.index(over):
+                return
+            self.assertLess(time.monotonic(), deadline, "the running window was not brought to the front")
+            time.sleep(0.1)
+
     def test_second_start_brings_the_first_to_the_front_and_ends(self):
         first = self.start_app()
         cover = self.cover_screen()
@@ -63,13 +72,7 @@ class InstancesTest(harness.AppTestCase):
         self.assertEqual(proc.wait(timeout=20), 0, second.stderr_tail())
         # The running window is raised over the other program. (Taking the
         # input focus as well is the window manager's part; there is none here.)
-        deadline = time.monotonic() + 5
-        while True:
-            order = self.stacking()
-            if order.index(first.window) > order.index(cover):
-                break
-            self.assertLess(time.monotonic(), deadline, "the running window was not brought to the front")
-            time.sleep(0.1)
+        self.wait_raised(first.window, cover)
         self.assertEqual(self.titled_windows(), [first.window])
         self.assertTrue(first.alive())
         # The later start created no speech connection of its own.
@@ -79,6 +82,24 @@ class InstancesTest(harness.AppTestCase):
         first.focus(first.window)
         self.proxy.wait_speak(field(NAME), since=mark)
         self.press("Tab", expect=field(harness.ADDRESS))
+
+    def test_runtime_folder_too_deep_for_a_socket(self):
+        """Both starts meet in a short private folder instead; the second
+        still reaches the first."""
+        mark = self.proxy.mark()
+        first = self.session.new_app()
+        deep = os.path.join(os.path.dirname(first.runtime), "r" * 120)
+        os.makedirs(deep, mode=0o700)
+        first.runtime = deep
+        self.app = first.start()
+        self.proxy.wait_speak(field(NAME), since=mark, timeout=20)
+        cover = self.cover_screen()
+
+        second = self.session.new_app(name="second")
+        second.runtime = deep
+        self.assertEqual(second.launch().wait(timeout=30), 0, second.stderr_tail())
+        self.wait_raised(first.window, cover)
+        self.assertEqual(self.titled_windows(), [first.window])
 
     def test_start_storm_leaves_one_window_and_no_stray_process(self):
         apps = [self.session.new_app(name="storm%d" % i) for i in range(STORM_SIZE)]

@@ -8,7 +8,9 @@
 // Primary: prints "primary", then "activated <n>" for each later start; ends
 // on "quit" or end of stdin, after N activations, or when the lifetime is over
 // (exit code 3), so that a lost test never leaves it behind.
-// Later start: hands over, prints "handed over" and exits 0.
+// Later start: hands over, prints "handed over" once the primary answered and
+// exits 0; a start the primary never answers becomes the primary itself.
+// An empty directory means the user's runtime folder.
 #include "platform/linux/LocalSingleInstance.h"
 
 #include <QCoreApplication>
@@ -78,8 +80,7 @@ int main(int argc, char** argv)
         if (quitAfter > 0 && activations >= quitAfter)
             app.quit();
     });
-    if (!instance.becomePrimary()) {
-        instance.activatePrimary();
+    if (!instance.becomePrimaryOrHandOver()) {
         say("handed over");
         return 0;
     }

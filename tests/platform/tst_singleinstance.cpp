@@ -12,8 +12,10 @@
 
 #include <atomic>
 #include <csignal>
+#include <future>
 #include <map>
 #include <memory>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
@@ -30,6 +32,35 @@ mode_t modeOf(const QString& path)
         return 0;
     return st.st_mode;
 }
+
+// A later start waits for the primary's answer, and the primary answers from
+// this thread's event loop: the later start runs on a thread of its own.
+bool handOver(const QString& name, const QString& directory, std::chrono::milliseconds window = 5s)
+{
+    auto answered = std::async(std::launch::async, [=] {
+        LocalSingleInstance later(name, directory, window);
+        return !later.becomePrimary() && !later.isListening() && later.activatePrimary();
+    });
+    // Not ready by then: get() waits out the later start's own window.
+    (void)QTest::qWaitFor([&] { return answered.wait_for(0s) == std::future_status::ready; }, 60000);
+    return answered.get();
+}
+
+// Plays a program: becomePrimary() gives the next of places (false once
+// they run out), activatePrimary() the next of answers.
+class ScriptedInstance : public SingleInstance
+{
+public:
+    QList<bool> places, answers;
+    int handOvers = 0;
+    bool becomePrimary() override { return !places.isEmpty() && places.takeFirst(); }
+    bool activatePrimary() override
+    {
+        ++handOvers;
+        return !answers.isEmpty() && answers.takeFirst();
+    }
+    void setActivationHandler(std::function<void()>) override {}
+};
 
 } // namespace
 
@@ -51,6 +82,10 @@ private slots:
     void lockNotInheritedByChildren();
     void handOverWaitsForPrimaryComingUp();
     void handOverIsBounded();
+    void answerWaitsForTheWindow();
+    void handOverRounds_data();
+    void handOverRounds();
+    void socketThatCannotBeMadeFreesThePlace();
     void runtimeDirectory_data();
     void runtimeDirectory();
 
@@ -58,6 +93,8 @@ private slots:
     void twoProcesses();
     void killedPrimaryLeavesNoObstacle();
     void startStorm();
+    void overLongRuntimeFolder();
+    void startWhilePrimaryEnds();
 
 private:
     QProcess* startProbe(const QStringList& extra = {});
@@ -65,6 +102,8 @@ private:
 
     std::unique_ptr<QTemporaryDir> m_dir;
     QString m_name;
+    // Where probes keep their lock and socket; empty: the runtime folder.
+    QString m_probeDirectory;
     std::vector<std::unique_ptr<QProcess>> m_probes;
     std::map<QProcess*, QByteArray> m_output;
     QByteArray m_savedXdg, m_savedTmp;
@@ -85,6 +124,7 @@ void tst_SingleInstance::init()
     m_dir = std::make_unique<QTemporaryDir>();
     QVERIFY(m_dir->isValid());
     m_name = QStringLiteral("probe-%1").arg(QCoreApplication::applicationPid());
+    m_probeDirectory = m_dir->path();
 }
 
 void tst_SingleInstance::cleanup()
@@ -113,7 +153,7 @@ QProcess* tst_SingleInstance::startProbe(const QStringList& extra)
 {
     auto probe = std::make_unique<QProcess>();
     probe->setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    probe->start(QStringLiteral(VX_INSTANCE_PROBE), QStringList{m_dir->path(), m_name} + extra);
+    probe->start(QStringLiteral(VX_INSTANCE_PROBE), QStringList{m_probeDirectory, m_name} + extra);
     m_probes.push_back(std::move(probe));
     return m_probes.back().get();
 }
@@ -134,12 +174,10 @@ void tst_SingleInstance::laterStartHandsOver()
     QVERIFY(first.isListening());
     QVERIFY2(first.becomePrimary(), "asking again must not lose the place");
 
+    // The answer comes once the window is in front, never before.
     for (int start = 1; start <= 3; ++start) {
-        LocalSingleInstance later(m_name, m_dir->path());
-        QVERIFY(!later.becomePrimary());
-        QVERIFY(!later.isListening());
-        later.activatePrimary();
-        QTRY_COMPARE(threads.size(), start);
+        QVERIFY(handOver(m_name, m_dir->path()));
+        QCOMPARE(threads.size(), start);
     }
     QTest::qWait(100);
     QCOMPARE(threads.size(), 3);
@@ -182,18 +220,21 @@ void tst_SingleInstance::messages()
     QVERIFY(client.waitForConnected(2000));
     client.write(payload);
     QVERIFY(payload.isEmpty() || client.waitForBytesWritten(2000));
-    if (hangUp)
+    QByteArray answer;
+    if (hangUp) {
         client.disconnectFromServer();
-    else // the primary ends every connection once it has made up its mind, a silent one included
-        QTRY_COMPARE_WITH_TIMEOUT(client.state(), QLocalSocket::UnconnectedState, 6000);
+    } else { // the primary ends every connection once it has made up its mind, a silent one included
+        QTRY_VERIFY_WITH_TIMEOUT((answer += client.readAll(), client.state() == QLocalSocket::UnconnectedState), 6000);
+        answer += client.readAll();
+        // Only what brought the window forward is answered.
+        QCOMPARE(answer, activations ? QByteArray("activated\n") : QByteArray());
+    }
     QTest::qWait(200);
     QCOMPARE(count, activations);
 
     // Whatever came before, the next start is still heard, exactly once.
-    LocalSingleInstance later(m_name, m_dir->path());
-    QVERIFY(!later.becomePrimary());
-    later.activatePrimary();
-    QTRY_COMPARE(count, activations + 1);
+    QVERIFY(handOver(m_name, m_dir->path()));
+    QCOMPARE(count, activations + 1);
     QTest::qWait(100);
     QCOMPARE(count, activations + 1);
 }
@@ -253,10 +294,11 @@ void tst_SingleInstance::handOverWaitsForPrimaryComingUp()
 
     std::atomic<bool> returned{false};
     bool laterWasPrimary = true;
+    bool answered = false;
     std::thread later([&] {
         LocalSingleInstance instance(m_name, m_dir->path(), 5s);
         laterWasPrimary = instance.becomePrimary();
-        instance.activatePrimary();
+        answered = instance.activatePrimary();
         returned = true;
     });
     QTest::qWait(600);
@@ -264,17 +306,23 @@ void tst_SingleInstance::handOverWaitsForPrimaryComingUp()
 
     QLocalServer late;
     const bool listening = late.listen(path);
+    QTRY_VERIFY_WITH_TIMEOUT(late.hasPendingConnections() || returned, 6000);
+    QLocalSocket* socket = late.nextPendingConnection();
+    QByteArray received;
+    QTRY_VERIFY(!socket || (received += socket->readAll()).contains('\n') ||
+                socket->state() == QLocalSocket::UnconnectedState);
+    if (socket) {
+        received += socket->readAll();
+        socket->write(LocalSingleInstance::ActivatedMessage);
+        socket->flush();
+    }
     QTRY_VERIFY_WITH_TIMEOUT(returned, 6000);
     later.join();
     QVERIFY(!returnedEarly);
     QVERIFY(listening);
     QVERIFY(!laterWasPrimary);
-    QTRY_VERIFY(late.hasPendingConnections());
-    QLocalSocket* socket = late.nextPendingConnection();
-    QByteArray received;
-    QTRY_VERIFY((received += socket->readAll()).contains('\n') || socket->state() == QLocalSocket::UnconnectedState);
-    received += socket->readAll();
     QCOMPARE(received, QByteArray("activate\n"));
+    QVERIFY(answered);
 }
 
 void tst_SingleInstance::handOverIsBounded()
@@ -284,18 +332,18 @@ void tst_SingleInstance::handOverIsBounded()
     primary->setActivationHandler([&] { ++count; });
     QVERIFY(primary->becomePrimary());
 
-    // A primary that is busy (its event loop does not run here) still takes the
-    // message at once: the system queues it. Waiting for the primary would use
-    // up the whole long window.
+    // A primary that is busy (its event loop does not run for a while) finds
+    // the message in the system's queue and answers when it gets to it.
     {
-        LocalSingleInstance later(m_name, m_dir->path(), 60s);
-        QVERIFY(!later.becomePrimary());
-        QElapsedTimer clock;
-        clock.start();
-        later.activatePrimary();
-        QVERIFY2(clock.elapsed() < 30000, QByteArray::number(clock.elapsed()));
+        auto answered = std::async(std::launch::async, [&] {
+            LocalSingleInstance later(m_name, m_dir->path(), 60s);
+            return !later.becomePrimary() && later.activatePrimary();
+        });
+        QThread::msleep(300);
+        QTRY_VERIFY_WITH_TIMEOUT(answered.wait_for(0s) == std::future_status::ready, 30000);
+        QVERIFY(answered.get());
+        QCOMPARE(count, 1);
     }
-    QTRY_COMPARE(count, 1);
 
     // A primary that stopped listening altogether: give up once the window closes.
     QVERIFY(QFile::remove(primary->socketPath()));
@@ -304,23 +352,103 @@ void tst_SingleInstance::handOverIsBounded()
         QVERIFY(!later.becomePrimary());
         QElapsedTimer clock;
         clock.start();
-        later.activatePrimary();
+        QVERIFY(!later.activatePrimary());
         QVERIFY2(clock.elapsed() < 30000, QByteArray::number(clock.elapsed()));
     }
     QTest::qWait(100);
     QCOMPARE(count, 1);
 
-    // A primary still coming up: the later start keeps knocking until it is there.
+    // The primary has ended and freed the place: a start knocking at its
+    // door takes the place instead of waiting out its window.
     primary.reset();
     LocalSingleInstance later(m_name, m_dir->path(), 60s);
-    std::thread knocking([&] { later.activatePrimary(); });
-    QTest::qWait(200);
+    QVERIFY(!later.activatePrimary());
+    QVERIFY(later.becomePrimary());
+    QVERIFY(later.isListening());
     LocalSingleInstance replacement(m_name, m_dir->path());
-    int replacementCount = 0;
-    replacement.setActivationHandler([&] { ++replacementCount; });
-    QVERIFY(replacement.becomePrimary());
-    QTRY_COMPARE_WITH_TIMEOUT(replacementCount, 1, 30000);
-    knocking.join();
+    QVERIFY(!replacement.becomePrimary());
+}
+
+void tst_SingleInstance::answerWaitsForTheWindow()
+{
+    auto primary = std::make_unique<LocalSingleInstance>(m_name, m_dir->path());
+    QVERIFY(primary->becomePrimary());
+    auto ready = [](const auto& start) { return start.wait_for(0s) == std::future_status::ready; };
+
+    // Heard while the window is still being made: answered once it is there.
+    auto early = std::async(std::launch::async, [this] {
+        LocalSingleInstance later(m_name, m_dir->path(), 60s);
+        return !later.becomePrimary() && later.activatePrimary();
+    });
+    QTest::qWait(300);
+    QVERIFY(!ready(early));
+    int count = 0;
+    primary->setActivationHandler([&] { ++count; });
+    QTRY_VERIFY_WITH_TIMEOUT(ready(early), 30000);
+    QVERIFY(early.get());
+    QCOMPARE(count, 1);
+
+    // Heard while the program ends, its window gone: never answered, so the
+    // start takes the place once it is free and listens itself.
+    // A QThread: the start listens there once it has the place.
+    primary->setActivationHandler({});
+    bool lateListened = false;
+    std::unique_ptr<QThread> late(QThread::create([&] {
+        LocalSingleInstance later(m_name, m_dir->path(), 60s);
+        lateListened = later.becomePrimaryOrHandOver() && later.isListening();
+    }));
+    late->start();
+    QTest::qWait(300);
+    QVERIFY(!late->isFinished());
+    primary.reset();
+    QVERIFY(late->wait(30000));
+    QVERIFY(lateListened);
+    QCOMPARE(count, 1);
+}
+
+void tst_SingleInstance::handOverRounds_data()
+{
+    // places: what each try for the place finds; answers: whether each
+    // hand-over was answered. opensWindow: the start's part in the end.
+    QTest::addColumn<QList<bool>>("places");
+    QTest::addColumn<QList<bool>>("answers");
+    QTest::addColumn<bool>("opensWindow");
+    QTest::addColumn<int>("handOvers");
+
+    QTest::newRow("first") << QList<bool>{true} << QList<bool>{} << true << 0;
+    QTest::newRow("answered") << QList<bool>{false} << QList<bool>{true} << false << 1;
+    QTest::newRow("primary ended unanswered") << QList<bool>{false, true} << QList<bool>{false} << true << 1;
+    QTest::newRow("answered at the second try")
+        << QList<bool>{false, false} << QList<bool>{false, true} << false << 2;
+    // A primary that takes messages and never answers: a window of its own
+    // rather than a start that tries forever.
+    QTest::newRow("never answered") << QList<bool>{} << QList<bool>{} << true << 3;
+}
+
+void tst_SingleInstance::handOverRounds()
+{
+    QFETCH(QList<bool>, places);
+    QFETCH(QList<bool>, answers);
+    QFETCH(bool, opensWindow);
+    QFETCH(int, handOvers);
+
+    ScriptedInstance start;
+    start.places = places;
+    start.answers = answers;
+    QCOMPARE(start.becomePrimaryOrHandOver(), opensWindow);
+    QCOMPARE(start.handOvers, handOvers);
+}
+
+void tst_SingleInstance::socketThatCannotBeMadeFreesThePlace()
+{
+    // A folder too deep for a socket address: nobody could hand over to the
+    // first start, so it must not keep the next one waiting for an answer.
+    const QString deep = m_dir->path() + QLatin1Char('/') + QString(120, QLatin1Char('d'));
+    QVERIFY(QDir().mkpath(deep));
+    LocalSingleInstance first(m_name, deep), second(m_name, deep);
+    QVERIFY(first.becomePrimary());
+    QVERIFY(!first.isListening());
+    QVERIFY(second.becomePrimary());
 }
 
 void tst_SingleInstance::runtimeDirectory_data()
@@ -337,6 +465,7 @@ void tst_SingleInstance::runtimeDirectory_data()
     QTest::newRow("missing folder") << "missing" << "nothing" << "fallback";
     QTest::newRow("open to the group") << "group" << "nothing" << "fallback";
     QTest::newRow("a file") << "file" << "nothing" << "fallback";
+    QTest::newRow("too deep for a socket") << "deep" << "nothing" << "fallback";
     QTest::newRow("fallback already there") << "-" << "private" << "fallback";
     QTest::newRow("fallback is a link") << "-" << "link" << "";
     QTest::newRow("fallback open to all") << "-" << "open" << "";
@@ -351,7 +480,7 @@ void tst_SingleInstance::runtimeDirectory()
     QFETCH(QString, expected);
 
     const QString base = m_dir->path();
-    const QString xdgPath = base + "/xdg";
+    const QString xdgPath = base + (xdg == "deep" ? "/" + QString(120, 'x') : "/xdg");
     QVERIFY(QDir().mkpath(base + "/tmp"));
     const QString fallbackPath = base + "/tmp/vornix-support-" + QString::number(::geteuid());
     auto makeDir = [](const QString& path, mode_t mode) {
@@ -369,7 +498,7 @@ void tst_SingleInstance::runtimeDirectory()
         qputenv("XDG_RUNTIME_DIR", "xdg");
     else
         qputenv("XDG_RUNTIME_DIR", QFile::encodeName(xdgPath));
-    if (xdg == "private" || xdg == "relative")
+    if (xdg == "private" || xdg == "relative" || xdg == "deep")
         QVERIFY(makeDir(xdgPath, 0700));
     else if (xdg == "group")
         QVERIFY(makeDir(xdgPath, 0770));
@@ -502,6 +631,66 @@ void tst_SingleInstance::startStorm()
     QCOMPARE(primary->exitCode(), 0);
     for (QProcess* probe : probes)
         QCOMPARE(probe->state(), QProcess::NotRunning);
+}
+
+void tst_SingleInstance::overLongRuntimeFolder()
+{
+    // The socket cannot live in a runtime folder this deep; both starts must
+    // meet in the same short folder instead.
+    const QString deep = m_dir->path() + QLatin1Char('/') + QString(120, QLatin1Char('r'));
+    QVERIFY(QDir().mkpath(deep));
+    QVERIFY(QFile::setPermissions(deep, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    QVERIFY(QDir().mkpath(m_dir->path() + "/tmp"));
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(deep));
+    qputenv("TMPDIR", QFile::encodeName(m_dir->path() + "/tmp"));
+    m_probeDirectory.clear();
+
+    QProcess* first = startProbe();
+    QTRY_VERIFY_WITH_TIMEOUT(output(first).contains("primary\n"), 10000);
+    QProcess* second = startProbe();
+    QVERIFY(second->waitForFinished(20000));
+    QCOMPARE(second->exitCode(), 0);
+    QCOMPARE(output(second), QByteArray("handed over\n"));
+    QTRY_COMPARE(output(first), QByteArray("primary\nactivated 1\n"));
+    first->write("quit\n");
+    QVERIFY(first->waitForFinished(5000));
+    QCOMPARE(first->exitCode(), 0);
+}
+
+void tst_SingleInstance::startWhilePrimaryEnds()
+{
+    // The test plays a primary that is ending: it holds the place, takes the
+    // later start's line and closes without answering, socket first, lock after.
+    const LocalSingleInstance paths(m_name, m_dir->path());
+    QFile lock(paths.lockPath());
+    QVERIFY(lock.open(QIODevice::ReadWrite));
+    QCOMPARE(::flock(lock.handle(), LOCK_EX | LOCK_NB), 0);
+    auto ending = std::make_unique<QLocalServer>();
+    QVERIFY(ending->listen(paths.socketPath()));
+
+    QProcess* late = startProbe();
+    QTRY_VERIFY_WITH_TIMEOUT(ending->hasPendingConnections(), 10000);
+    QLocalSocket* heard = ending->nextPendingConnection();
+    QByteArray line;
+    QTRY_VERIFY((line += heard->readAll()).endsWith('\n'));
+    QCOMPARE(line, QByteArray("activate\n"));
+    ending.reset();
+    // The place stays taken a moment longer, as while the program's last
+    // objects go: the start must not give up meanwhile.
+    QTest::qWait(300);
+    QCOMPARE(late->state(), QProcess::Running);
+    QCOMPARE(output(late), QByteArray());
+    lock.close();
+
+    // It becomes the window itself, one that later starts reach.
+    QTRY_COMPARE_WITH_TIMEOUT(output(late), QByteArray("primary\n"), 10000);
+    QProcess* next = startProbe();
+    QVERIFY(next->waitForFinished(20000));
+    QCOMPARE(output(next), QByteArray("handed over\n"));
+    QTRY_COMPARE(output(late), QByteArray("primary\nactivated 1\n"));
+    late->write("quit\n");
+    QVERIFY(late->waitForFinished(5000));
+    QCOMPARE(late->exitCode(), 0);
 }
 
 QTEST_GUILESS_MAIN(tst_SingleInstance)

@@ -11,6 +11,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/file.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -53,6 +54,11 @@ bool socketAddress(const QByteArray& path, sockaddr_un* address)
     return true;
 }
 
+QByteArray socketPathIn(const QByteArray& directory, const QString& name)
+{
+    return directory + '/' + QFile::encodeName(name) + ".socket";
+}
+
 // A blocking connect or send on the descriptor gives up after ms; zero
 // would mean never, so it is at least one.
 void setSendLimit(int fd, int ms)
@@ -61,16 +67,45 @@ void setSendLimit(int fd, int ms)
     ::setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &limit, sizeof limit);
 }
 
-// One attempt to hand the activate line to a listening primary. False when
-// nobody accepted the connection in time.
-bool sendActivate(const QByteArray& path, const QDeadlineTimer& deadline)
+enum class HandOver { NotReached, Unanswered, Answered };
+
+// The primary answers once its window is in front. A hang-up without the
+// answer is a primary that is ending: it took the line but will show no window.
+HandOver awaitAnswer(int fd, const QDeadlineTimer& deadline)
+{
+    const QByteArray expected(LocalSingleInstance::ActivatedMessage);
+    QByteArray answer;
+    while (answer.size() < expected.size()) {
+        pollfd readable{fd, POLLIN, 0};
+        const int rc = ::poll(&readable, 1, stepMs(deadline));
+        if (rc < 0 && errno != EINTR)
+            return HandOver::Unanswered;
+        if (rc <= 0) {
+            if (deadline.hasExpired())
+                return HandOver::Unanswered;
+            continue;
+        }
+        char chunk[MaxMessageLength];
+        const ssize_t n = ::recv(fd, chunk, sizeof chunk, MSG_DONTWAIT);
+        if (n < 0 && (errno == EINTR || errno == EAGAIN || errno == EWOULDBLOCK))
+            continue;
+        if (n <= 0)
+            return HandOver::Unanswered;
+        answer.append(chunk, n);
+    }
+    return answer.startsWith(expected) ? HandOver::Answered : HandOver::Unanswered;
+}
+
+// One attempt to hand the activate line to a listening primary and hear it
+// answer.
+HandOver sendActivate(const QByteArray& path, const QDeadlineTimer& deadline)
 {
     sockaddr_un address;
     if (!socketAddress(path, &address))
-        return false;
+        return HandOver::NotReached;
     const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (fd < 0)
-        return false;
+        return HandOver::NotReached;
     // A connect to a full queue waits for room, as long as the send limit allows.
     setSendLimit(fd, stepMs(deadline));
     int rc;
@@ -79,7 +114,7 @@ bool sendActivate(const QByteArray& path, const QDeadlineTimer& deadline)
     } while (rc != 0 && errno == EINTR);
     if (rc != 0) {
         ::close(fd);
-        return false;
+        return HandOver::NotReached;
     }
     const char* rest = LocalSingleInstance::ActivateMessage;
     size_t left = sizeof(LocalSingleInstance::ActivateMessage) - 1;
@@ -93,14 +128,15 @@ bool sendActivate(const QByteArray& path, const QDeadlineTimer& deadline)
         rest += n;
         left -= size_t(n);
     }
+    const HandOver result = left == 0 ? awaitAnswer(fd, deadline) : HandOver::Unanswered;
     ::close(fd);
-    return true;
+    return result;
 }
 
 } // namespace
 
 LocalSingleInstance::LocalSingleInstance(QString name, QString directory, std::chrono::milliseconds handOverWindow)
-    : m_name(std::move(name)), m_directory(directory.isEmpty() ? runtimeDirectory() : std::move(directory)),
+    : m_name(std::move(name)), m_directory(directory.isEmpty() ? runtimeDirectory(m_name) : std::move(directory)),
       m_handOverWindow(handOverWindow)
 {
 }
@@ -109,6 +145,8 @@ LocalSingleInstance::~LocalSingleInstance()
 {
     // The socket goes before the lock: once the lock is free a new primary may
     // listen at the same path, and our close must not unlink its socket.
+    // Starts still waiting for an answer hear the hang-up and try for the
+    // place themselves.
     stopListening();
     if (m_lockFd >= 0)
         ::close(m_lockFd);
@@ -119,16 +157,24 @@ QString LocalSingleInstance::defaultName()
     return QStringLiteral("vornix-support-%1").arg(::geteuid());
 }
 
-QString LocalSingleInstance::runtimeDirectory()
+QString LocalSingleInstance::runtimeDirectory(const QString& name)
 {
+    sockaddr_un address;
+    auto fits = [&](const QByteArray& directory) { return socketAddress(socketPathIn(directory, name), &address); };
+
     const QByteArray xdg = qgetenv("XDG_RUNTIME_DIR");
-    if (xdg.startsWith('/') && isPrivateDirectory(xdg, true))
+    if (xdg.startsWith('/') && isPrivateDirectory(xdg, true) && fits(xdg))
         return QFile::decodeName(xdg);
 
     // The shared temp folder is where links get planted: the folder must be a
-    // real one of ours, never followed through a link.
-    const QByteArray fallback =
-        QFile::encodeName(QDir::tempPath()) + "/vornix-support-" + QByteArray::number(::geteuid());
+    // real one of ours, never followed through a link. A temp folder with a
+    // long path gives way to /tmp itself, where a socket path always fits.
+    const QByteArray own = "/vornix-support-" + QByteArray::number(::geteuid());
+    QByteArray fallback = QFile::encodeName(QDir::tempPath()) + own;
+    if (!fits(fallback))
+        fallback = "/tmp" + own;
+    if (!fits(fallback))
+        return {};
     if (::mkdir(fallback.constData(), 0700) != 0 && errno != EEXIST)
         return {};
     return isPrivateDirectory(fallback, false) ? QFile::decodeName(fallback) : QString();
@@ -141,12 +187,36 @@ QString LocalSingleInstance::lockPath() const
 
 QString LocalSingleInstance::socketPath() const
 {
-    return m_directory.isEmpty() ? QString() : m_directory + QLatin1Char('/') + m_name + QLatin1String(".socket");
+    return m_directory.isEmpty() ? QString() : QFile::decodeName(socketPathIn(QFile::encodeName(m_directory), m_name));
 }
 
 bool LocalSingleInstance::isListening() const
 {
     return m_listenFd >= 0;
+}
+
+LocalSingleInstance::Lock LocalSingleInstance::takeLock()
+{
+    if (m_lockFd >= 0)
+        return Lock::Taken;
+    // O_CLOEXEC: a browser or any other child started later must not inherit
+    // the lock and keep holding it after the program has ended.
+    const int fd = ::open(QFile::encodeName(lockPath()).constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    if (fd < 0)
+        return Lock::Unusable;
+    int rc;
+    do {
+        rc = ::flock(fd, LOCK_EX | LOCK_NB);
+    } while (rc != 0 && errno == EINTR);
+    if (rc != 0) {
+        const Lock result = errno == EWOULDBLOCK ? Lock::HeldByOther : Lock::Unusable;
+        ::close(fd);
+        return result;
+    }
+    // The lock file is never removed: unlinking it would let two starts lock
+    // two different files of the same name.
+    m_lockFd = fd;
+    return Lock::Taken;
 }
 
 bool LocalSingleInstance::becomePrimary()
@@ -158,27 +228,22 @@ bool LocalSingleInstance::becomePrimary()
     m_primary = true;
     if (m_directory.isEmpty())
         return true;
-
-    // O_CLOEXEC: a browser or any other child started later must not inherit
-    // the lock and keep holding it after the program has ended.
-    const int fd = ::open(QFile::encodeName(lockPath()).constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
-    if (fd < 0)
+    switch (takeLock()) {
+    case Lock::HeldByOther:
+        m_primary = false;
+        return false;
+    case Lock::Unusable:
         return true;
-    int rc;
-    do {
-        rc = ::flock(fd, LOCK_EX | LOCK_NB);
-    } while (rc != 0 && errno == EINTR);
-    if (rc != 0) {
-        const bool heldByOther = errno == EWOULDBLOCK;
-        ::close(fd);
-        if (heldByOther)
-            m_primary = false;
-        return m_primary;
+    case Lock::Taken:
+        break;
     }
-    // The lock file is never removed: unlinking it would let two starts lock
-    // two different files of the same name.
-    m_lockFd = fd;
     listen();
+    if (!isListening()) {
+        // Nobody could reach this window: holding the place would only keep
+        // every later start waiting for an answer that never comes.
+        ::close(m_lockFd);
+        m_lockFd = -1;
+    }
     return true;
 }
 
@@ -216,6 +281,7 @@ void LocalSingleInstance::stopListening()
     if (m_listenFd < 0)
         return;
     // The notifiers of connections still being heard go with it, and close theirs.
+    m_held.clear();
     m_listener.reset();
     ::unlink(QFile::encodeName(socketPath()).constData());
     ::close(m_listenFd);
@@ -262,13 +328,16 @@ void LocalSingleInstance::serve(int fd)
             return;
         const QByteArray line = eol < 0 ? *buffer : buffer->left(eol);
         *done = true;
-        // The start learns at once that it has been heard; the descriptor
-        // itself closes with its notifier.
-        ::shutdown(fd, SHUT_RDWR);
         readable->setEnabled(false);
-        readable->deleteLater();
-        if (line == QByteArray(ActivateMessage).chopped(1) && m_handler)
-            m_handler();
+        if (line != QByteArray(ActivateMessage).chopped(1)) {
+            // The start learns at once that it has been heard; the descriptor
+            // itself closes with its notifier.
+            ::shutdown(fd, SHUT_RDWR);
+            readable->deleteLater();
+            return;
+        }
+        m_held.emplace_back(fd, readable);
+        answerHeldStarts();
     };
 
     QObject::connect(readable, &QSocketNotifier::activated, readable, [take] { take(false); });
@@ -277,17 +346,41 @@ void LocalSingleInstance::serve(int fd)
     take(false);
 }
 
-void LocalSingleInstance::activatePrimary()
+// Each start is answered after the window came forward for it, so that a
+// start told "activated" never finds itself without a window.
+void LocalSingleInstance::answerHeldStarts()
+{
+    while (m_handler && !m_held.empty()) {
+        const auto [fd, readable] = m_held.front();
+        m_held.erase(m_held.begin());
+        m_handler();
+        ::send(fd, ActivatedMessage, sizeof(ActivatedMessage) - 1, MSG_NOSIGNAL | MSG_DONTWAIT);
+        ::shutdown(fd, SHUT_RDWR);
+        readable->deleteLater();
+    }
+}
+
+bool LocalSingleInstance::activatePrimary()
 {
     if (m_primary || m_directory.isEmpty())
-        return;
-    const QDeadlineTimer deadline(m_handOverWindow);
+        return false;
+    if (!m_handOverDeadline)
+        m_handOverDeadline = QDeadlineTimer(m_handOverWindow);
+    const QDeadlineTimer deadline = *m_handOverDeadline;
     const QByteArray path = QFile::encodeName(socketPath());
-    // Refused or missing: the primary is still coming up, or a new one is
-    // replacing a socket left by one that died. Try again until the window closes.
-    while (!sendActivate(path, deadline)) {
-        if (deadline.hasExpired())
-            return;
+    for (;;) {
+        switch (sendActivate(path, deadline)) {
+        case HandOver::Answered:
+            return true;
+        case HandOver::Unanswered:
+            return false;
+        case HandOver::NotReached:
+            break;
+        }
+        // Refused or missing: the primary is still coming up, or it has ended
+        // and freed the place, which this start then takes.
+        if (takeLock() == Lock::Taken || deadline.hasExpired())
+            return false;
         QThread::msleep(ulong(std::min<qint64>(RetryPauseMs, deadline.remainingTime())));
     }
 }
@@ -295,4 +388,8 @@ void LocalSingleInstance::activatePrimary()
 void LocalSingleInstance::setActivationHandler(std::function<void()> handler)
 {
     m_handler = std::move(handler);
+    // Starts that came while no window was there to show are answered from
+    // the event loop, once the window has been set up.
+    if (m_handler && !m_held.empty())
+        QMetaObject::invokeMethod(m_listener.get(), [this] { answerHeldStarts(); }, Qt::QueuedConnection);
 }

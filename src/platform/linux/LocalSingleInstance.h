@@ -2,10 +2,13 @@
 
 #include "platform/SingleInstance.h"
 
+#include <QDeadlineTimer>
 #include <QString>
 #include <chrono>
 #include <functional>
 #include <memory>
+#include <optional>
+#include <vector>
 
 class QSocketNotifier;
 
@@ -15,36 +18,43 @@ class QSocketNotifier;
 // socket: the kernel hands it to exactly one process, however many start at
 // once, and drops it when that process dies, even by SIGKILL, so a crashed
 // primary never blocks the next start. The lock holder then listens on the
-// socket; later starts connect to it and send one "activate" line.
+// socket; later starts connect to it and send one "activate" line, and the
+// primary answers once its window is in front.
 //
 // A plain Unix socket watched by the event loop: all it carries is that one
-// line, and Qt's local sockets would bring the whole network library (and
-// the Kerberos and proxy libraries behind it) into every start.
+// line each way, and Qt's local sockets would bring the whole network library
+// (and the Kerberos and proxy libraries behind it) into every start.
 class LocalSingleInstance : public SingleInstance
 {
 public:
     // The message a later start sends; one line per connection.
     static constexpr char ActivateMessage[] = "activate\n";
+    // The primary's answer: its window has been brought to the front.
+    static constexpr char ActivatedMessage[] = "activated\n";
 
     // directory empty: the user's private runtime folder (runtimeDirectory()).
-    // handOverWindow bounds activatePrimary(): how long a later start keeps
-    // trying to reach a primary that is still coming up.
+    // handOverWindow bounds every activatePrimary() of this start together:
+    // how long it keeps trying to reach a primary that is still coming up and
+    // waits for its answer. A primary answers as soon as its event loop runs,
+    // however loaded the machine; the window only ends the wait for one that hangs.
     explicit LocalSingleInstance(QString name = defaultName(), QString directory = {},
-                                 std::chrono::milliseconds handOverWindow = std::chrono::seconds(5));
+                                 std::chrono::milliseconds handOverWindow = std::chrono::seconds(20));
     ~LocalSingleInstance() override;
 
     LocalSingleInstance(const LocalSingleInstance&) = delete;
     LocalSingleInstance& operator=(const LocalSingleInstance&) = delete;
 
     bool becomePrimary() override;
-    void activatePrimary() override;
+    bool activatePrimary() override;
     void setActivationHandler(std::function<void()> handler) override;
 
     // "vornix-support-<uid>", so that two users on one machine do not meet.
     static QString defaultName();
-    // $XDG_RUNTIME_DIR when it is a folder only this user can enter, else
-    // <temp>/vornix-support-<uid>, created 0700. Empty when neither is safe to use.
-    static QString runtimeDirectory();
+    // Where name's lock and socket go: $XDG_RUNTIME_DIR when it is a folder
+    // only this user can enter and the socket's path fits a socket address,
+    // else <temp>/vornix-support-<uid>, else /tmp/vornix-support-<uid>, created
+    // 0700. Empty when none is safe to use.
+    static QString runtimeDirectory(const QString& name = defaultName());
 
     QString lockPath() const;
     QString socketPath() const;
@@ -52,18 +62,25 @@ public:
     bool isListening() const;
 
 private:
+    enum class Lock { Taken, HeldByOther, Unusable };
+    Lock takeLock();
     void listen();
     void stopListening();
     void acceptConnections();
     void serve(int fd);
+    void answerHeldStarts();
 
     QString m_name;
     QString m_directory;
     std::chrono::milliseconds m_handOverWindow;
+    std::optional<QDeadlineTimer> m_handOverDeadline;
     int m_lockFd = -1;
     bool m_primary = false;
     int m_listenFd = -1;
     // Also the parent of one notifier per later start still being heard.
     std::unique_ptr<QSocketNotifier> m_listener;
     std::function<void()> m_handler;
+    // Later starts heard while no window could come to the front: answered
+    // once one can, or left unanswered when this program ends.
+    std::vector<std::pair<int, QSocketNotifier*>> m_held;
 };
