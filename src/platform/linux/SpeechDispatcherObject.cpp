@@ -686,13 +686,19 @@ int SpeechDispatcherObject::WaitDone()
     if (core.allSpoken())
         return 0;
     const auto deadline = Core::Clock::now() + core.bounds.wait;
-    // Asked first, so that the answer comes within the wait rather than
-    // after it.
-    if (!core.livenessAsked) {
+    // A daemon that stopped never sends END. Asked once now and once more a
+    // call bound before the end, a live one has answered both within the
+    // wait; one that stops meanwhile is found out by the end of it.
+    const auto askAgain = deadline - core.bounds.call;
+    bool askedAgain = false;
+    const auto ask = [&core] {
+        if (core.livenessAsked)
+            return;
         core.livenessAsked = true;
         core.jobs.push_front([&core] { askWhetherAlive(core); });
         core.changed.notify_all();
-    }
+    };
+    ask();
     for (;;) {
         if (core.failed)
             return Failed;
@@ -703,6 +709,10 @@ int SpeechDispatcherObject::WaitDone()
             core.failed = true;
             return Failed;
         }
+        if (!askedAgain && now >= askAgain) {
+            askedAgain = true;
+            ask();
+        }
         const bool withDaemon = core.activity == Activity::Daemon;
         // Past the bound the next announcement may cut in, unless the worker
         // is then waiting for the daemon: its answer, due within its own
@@ -710,6 +720,8 @@ int SpeechDispatcherObject::WaitDone()
         if (now >= deadline && !withDaemon)
             return StillSpeaking;
         auto until = now < deadline ? deadline : core.daemonDeadline;
+        if (!askedAgain)
+            until = std::min(until, askAgain);
         if (withDaemon)
             until = std::min(until, core.daemonDeadline);
         core.changed.wait_until(lock, until);
