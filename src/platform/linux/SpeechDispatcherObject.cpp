@@ -97,10 +97,11 @@ struct SpeechDispatcherObject::Core : std::enable_shared_from_this<Core> {
         changed.notify_all();
     }
 
-    bool hasFailed()
+    // Nothing more goes to the daemon once speech failed or the program ends.
+    bool mayAsk()
     {
         std::lock_guard lock(mutex);
-        return failed;
+        return !failed && !quit;
     }
 
     void fail()
@@ -568,8 +569,7 @@ int SpeechDispatcherObject::call(std::function<int(Core&)> job)
     auto result = std::make_shared<std::optional<int>>();
     // The worker holds the core for as long as it runs, so the reference stays valid.
     core.jobs.push_back([&core, job = std::move(job), result] {
-        // Once speech has failed nothing more reaches the daemon.
-        const int status = core.hasFailed() ? Failed : job(core);
+        const int status = core.mayAsk() ? job(core) : Failed;
         std::lock_guard done(core.mutex);
         *result = status;
         if (status < 0)
@@ -625,7 +625,7 @@ int SpeechDispatcherObject::Speak(const QString& text, int /*flags*/)
         }
         const QByteArray wire = wireText(spoken);
         int id = -1;
-        if (!core.hasFailed()) {
+        if (core.mayAsk()) {
             WithDaemon daemon(core, core.bounds.call);
             // SPD_MESSAGE queues behind what is being said: a list announces
             // itself in two texts and both must be heard (SPD_TEXT would drop
