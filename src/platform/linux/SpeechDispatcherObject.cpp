@@ -6,13 +6,13 @@
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <climits>
 #include <condition_variable>
 #include <csignal>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
-#include <cerrno>
-#include <cstdint>
 #include <deque>
 #include <fcntl.h>
 #include <mutex>
