@@ -1,4 +1,5 @@
 #include "SpeechDaemon.h"
+#include "platform/KanaReading.h"
 #include "platform/linux/SpeechDispatcherObject.h"
 #include "speech/Announce.h"
 #include "speech/SpeechChannel.h"
@@ -11,8 +12,10 @@
 #include <QTest>
 
 #include <atomic>
+#include <condition_variable>
 #include <csignal>
 #include <cstring>
+#include <future>
 #include <mutex>
 #include <sys/socket.h>
 #include <thread>
@@ -239,6 +242,55 @@ private:
     std::thread m_thread;
 };
 
+// A dictionary that finds a text's words only when the test lets it: a
+// reading as slow as the test wants.
+class HeldWords : public WordReadings
+{
+public:
+    struct Gate {
+        std::mutex mutex;
+        std::condition_variable changed;
+        bool held = false;
+        bool reading = false;
+        bool closed = false;
+
+        void hold() { set(held, true); }
+        void release() { set(held, false); }
+        bool isReading()
+        {
+            std::lock_guard lock(mutex);
+            return reading;
+        }
+        bool isClosed()
+        {
+            std::lock_guard lock(mutex);
+            return closed;
+        }
+        void set(bool& flag, bool value)
+        {
+            std::lock_guard lock(mutex);
+            flag = value;
+            changed.notify_all();
+        }
+    };
+
+    explicit HeldWords(std::shared_ptr<Gate> gate) : m_gate(std::move(gate)) {}
+    ~HeldWords() override { m_gate->set(m_gate->closed, true); }
+
+    QList<Word> words(const QString&) override
+    {
+        std::unique_lock lock(m_gate->mutex);
+        m_gate->reading = true;
+        m_gate->changed.wait(lock, [&] { return !m_gate->held; });
+        m_gate->reading = false;
+        return {};
+    }
+    QString characterReading(char32_t) override { return {}; }
+
+private:
+    std::shared_ptr<Gate> m_gate;
+};
+
 } // namespace
 
 class TestSpeechDispatcher : public QObject
@@ -261,6 +313,7 @@ private slots:
     void emptyTextIsSpokenAsNothing();
     void channelAnnouncesListInTwoTexts();
     void longWaitLeavesSpeechOn();
+    void slowReadingLeavesSpeechOn();
 
     void createFailsFastWithoutDaemon_data();
     void createFailsFastWithoutDaemon();
@@ -269,6 +322,8 @@ private slots:
     void killedDaemonFailsWithinBound();
     void stoppedDaemonFailsWithinBound_data();
     void stoppedDaemonFailsWithinBound();
+    void daemonLostDuringWaitEndsIt_data();
+    void daemonLostDuringWaitEndsIt();
     void endBeforeAnswerStillCounts();
     void otherClientsEventsAreIgnored();
     void peerThatStopsReadingDoesNotEndTheProgram();
@@ -507,6 +562,49 @@ void TestSpeechDispatcher::longWaitLeavesSpeechOn()
     QVERIFY(channel.VoiceEnabled());
 }
 
+void TestSpeechDispatcher::slowReadingLeavesSpeechOn()
+{
+    // The call bound is short and the wait long: a reading that outlasts
+    // the one must neither count as a dead daemon nor end the other.
+    const Bounds shortCall{3000ms, 200ms, 600000ms};
+    auto gate = std::make_shared<HeldWords::Gate>();
+    std::unique_ptr<SpeechObject> speech = SpeechDispatcherObject::createWithBounds(
+        shortCall, SpeechReadingMode::Kana, [gate] { return std::make_unique<HeldWords>(gate); });
+    QVERIFY(speech);
+    const auto releaseOnFailure = qScopeGuard([&] { gate->release(); });
+    QCOMPARE(speech->Configure(33), 0);
+    const qsizetype before = m_daemon.queuedMessages().size();
+    const QString first = QStringLiteral("ヨミガオソイ");
+    const QString second = QStringLiteral("ツギノラン");
+
+    gate->hold();
+    // The window goes on while the text is read: Speak is back before the
+    // reading is let go.
+    QCOMPARE(speech->Speak(first, 0), 0);
+    QTRY_VERIFY_WITH_TIMEOUT(gate->isReading(), HangGuardMs);
+    QTest::qWait(3 * ms(shortCall.call));
+    QCOMPARE(speech->Speak(second, 0), 0);
+    gate->release();
+    // Waits for both texts, though neither had reached the daemon when it began.
+    QCOMPARE(speech->WaitDone(), 0);
+    QVERIFY(!static_cast<SpeechDispatcherObject&>(*speech).hasFailed());
+    KanaReading reference(std::make_unique<HeldWords>(std::make_shared<HeldWords::Gate>()));
+    QCOMPARE(m_daemon.queuedMessages().mid(before), (QStringList{reference.read(first), reference.read(second)}));
+
+    // A reading still going on when the object goes is waited for: left
+    // running at exit, it would use what static destruction takes away.
+    gate->hold();
+    QCOMPARE(speech->Speak(QStringLiteral("サイゴ"), 0), 0);
+    QTRY_VERIFY_WITH_TIMEOUT(gate->isReading(), HangGuardMs);
+    std::thread releaser([&] {
+        std::this_thread::sleep_for(3 * shortCall.call);
+        gate->release();
+    });
+    speech.reset();
+    releaser.join();
+    QVERIFY(gate->isClosed());
+}
+
 void TestSpeechDispatcher::createFailsFastWithoutDaemon_data()
 {
     QTest::addColumn<QString>("address");
@@ -635,6 +733,52 @@ void TestSpeechDispatcher::stoppedDaemonFailsWithinBound()
     speech.reset();
     QVERIFY2(timer.elapsed() < HangGuardMs, qPrintable(QString::number(timer.elapsed())));
     m_stoppable.resume();
+}
+
+void TestSpeechDispatcher::daemonLostDuringWaitEndsIt_data()
+{
+    QTest::addColumn<bool>("killed");
+    QTest::newRow("killed: the connection closes") << true;
+    QTest::newRow("stopped: the liveness question goes unanswered") << false;
+}
+
+void TestSpeechDispatcher::daemonLostDuringWaitEndsIt()
+{
+    QFETCH(bool, killed);
+    // A wait far longer than the hang guard: a wait that ends in time was
+    // ended by the daemon's going, not by its own bound.
+    const Bounds longWait{3000ms, 1000ms, 600000ms};
+    SpeechDaemon daemon;
+    QString whyNot;
+    QVERIFY2(daemon.start(&whyNot), qPrintable(whyNot));
+    AddressScope scope(daemon.address());
+    std::unique_ptr<SpeechObject> speech = SpeechDispatcherObject::createWithBounds(longWait);
+    QVERIFY(speech);
+    QCOMPARE(speech->Configure(33), 0);
+    const QString text = longText(40);
+    QCOMPARE(speech->Speak(text, 0), 0);
+    if (!killed)
+        daemon.pause();
+
+    std::promise<int> waited;
+    std::future<int> status = waited.get_future();
+    std::thread waiter([&] { waited.set_value(speech->WaitDone()); });
+    if (killed) {
+        QVERIFY2(status.wait_for(300ms) == std::future_status::timeout, "the wait ended with the text still spoken");
+        daemon.kill();
+    }
+    if (status.wait_for(std::chrono::milliseconds(HangGuardMs)) != std::future_status::ready) {
+        waiter.detach();
+        speech.release(); // still in use by the waiter
+        QFAIL("the wait ran on after the daemon was gone");
+    }
+    waiter.join();
+    QVERIFY(status.get() < 0);
+    QCOMPARE(daemon.endingOf(text), QString());
+    // Speech is off: nothing more is tried.
+    QVERIFY(speech->Speak(QStringLiteral("あ"), 0) < 0);
+    if (!killed)
+        daemon.resume();
 }
 
 void TestSpeechDispatcher::endBeforeAnswerStillCounts()

@@ -4,17 +4,23 @@
 
 #include <libspeechd.h>
 
+#include <algorithm>
 #include <array>
+#include <cerrno>
 #include <climits>
 #include <condition_variable>
 #include <csignal>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <deque>
+#include <fcntl.h>
 #include <mutex>
 #include <optional>
+#include <poll.h>
 #include <pthread.h>
 #include <set>
+#include <sys/eventfd.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <system_error>
@@ -35,10 +41,14 @@ constexpr std::size_t NoSlot = SlotCount;
 
 } // namespace
 
-// Shared by the object, its worker thread and libspeechd's event thread; it
-// lives as long as the longest of them, so a worker abandoned inside a call to
-// a dead daemon never touches freed memory.
+// Shared by the object, its threads and libspeechd's event thread; it lives
+// as long as the longest of them, so a worker abandoned inside a call to a
+// dead daemon never touches freed memory.
 struct SpeechDispatcherObject::Core : std::enable_shared_from_this<Core> {
+    using Clock = std::chrono::steady_clock;
+    // What the worker is doing. Only Daemon counts against the bounds.
+    enum class Activity { Idle, Busy, OwnWork, Daemon };
+
     std::mutex mutex;
     std::condition_variable changed;
 
@@ -47,6 +57,12 @@ struct SpeechDispatcherObject::Core : std::enable_shared_from_this<Core> {
     bool quit = false;
     bool workerDone = false;
     bool failed = false;
+    Activity activity = Activity::Idle;
+    // While the worker waits for the daemon: when its answer is overdue.
+    Clock::time_point daemonDeadline;
+    bool livenessAsked = false;
+    // Texts given to Speak that have not reached the daemon yet.
+    int unsent = 0;
     int clientId = -1;
     // Messages of ours the daemon has not finished (END) or dropped (CANCEL).
     std::set<std::size_t> pending;
@@ -56,17 +72,53 @@ struct SpeechDispatcherObject::Core : std::enable_shared_from_this<Core> {
     // Set by the worker in Configure; the worker reads it without the lock.
     bool readAsKana = false;
 
+    // Set before the worker starts.
+    Bounds bounds;
+    SpeechReadingMode readingMode = SpeechReadingMode::Off;
+    WordReadingsSource words;
+
     // Worker thread only.
     SPDConnection* connection = nullptr;
     std::size_t slot = NoSlot;
-    SpeechReadingMode readingMode = SpeechReadingMode::Off;
     std::unique_ptr<KanaReading> reading;
+    // A descriptor of the connection's own for the watcher; written while
+    // opening, before the caller reads it.
+    int watchedSocket = -1;
 
-    void messageSent(std::size_t id)
+    // Under mutex.
+    bool overdue(Clock::time_point now) const { return activity == Activity::Daemon && now >= daemonDeadline; }
+    bool allSpoken() const { return unsent == 0 && pending.empty(); }
+
+    void setActivity(Activity now, Clock::time_point deadline = {})
     {
         std::lock_guard lock(mutex);
-        if (finishedUnclaimed.erase(id) == 0)
-            pending.insert(id);
+        activity = now;
+        daemonDeadline = deadline;
+        changed.notify_all();
+    }
+
+    // Nothing more goes to the daemon once speech failed or the program ends.
+    bool mayAsk()
+    {
+        std::lock_guard lock(mutex);
+        return !failed && !quit;
+    }
+
+    void fail()
+    {
+        std::lock_guard lock(mutex);
+        failed = true;
+        changed.notify_all();
+    }
+
+    // A text left the worker: queued by the daemon under id, or lost.
+    void textHandedOver(std::optional<std::size_t> id)
+    {
+        std::lock_guard lock(mutex);
+        --unsent;
+        if (id && finishedUnclaimed.erase(*id) == 0)
+            pending.insert(*id);
+        changed.notify_all();
     }
 
     void messageFinished(std::size_t id, std::size_t client)
@@ -84,6 +136,37 @@ struct SpeechDispatcherObject::Core : std::enable_shared_from_this<Core> {
 namespace {
 
 using Core = SpeechDispatcherObject::Core;
+using Activity = Core::Activity;
+
+// The worker waits for the daemon in here: callers hold this, and only this,
+// against the bound.
+class WithDaemon
+{
+public:
+    WithDaemon(Core& core, std::chrono::milliseconds bound) : m_core(core)
+    {
+        core.setActivity(Activity::Daemon, Core::Clock::now() + bound);
+    }
+    ~WithDaemon() { m_core.setActivity(Activity::Busy); }
+    WithDaemon(const WithDaemon&) = delete;
+    WithDaemon& operator=(const WithDaemon&) = delete;
+
+private:
+    Core& m_core;
+};
+
+// The program's own work: callers go on without waiting for it.
+class OwnWork
+{
+public:
+    explicit OwnWork(Core& core) : m_core(core) { core.setActivity(Activity::OwnWork); }
+    ~OwnWork() { m_core.setActivity(Activity::Busy); }
+    OwnWork(const OwnWork&) = delete;
+    OwnWork& operator=(const OwnWork&) = delete;
+
+private:
+    Core& m_core;
+};
 
 // libspeechd's callbacks carry no user data and the client id alone is not
 // unique once a process has talked to more than one daemon, so every open
@@ -206,19 +289,55 @@ QString queryOutputModule(SPDConnection* connection)
 
 // Called after the language is set: the daemon may pick another module per
 // language.
-void decideReading(Core& core)
+bool wantsKana(Core& core)
 {
-    bool kana = false;
     if (core.readingMode == SpeechReadingMode::Kana)
-        kana = true;
-    else if (core.readingMode == SpeechReadingMode::Auto)
-        kana = isEspeakModule(queryOutputModule(core.connection));
-    if (!kana)
-        core.reading.reset();
-    else if (!core.reading)
-        core.reading = std::make_unique<KanaReading>(openSystemWordReadings());
-    std::lock_guard lock(core.mutex);
-    core.readAsKana = kana;
+        return true;
+    return core.readingMode == SpeechReadingMode::Auto && isEspeakModule(queryOutputModule(core.connection));
+}
+
+// Opens the dictionary the first time it is needed.
+KanaReading& kanaReading(Core& core)
+{
+    if (!core.reading)
+        core.reading = std::make_unique<KanaReading>(core.words ? core.words() : openSystemWordReadings());
+    return *core.reading;
+}
+
+// A daemon that stopped never sends END; a live one answers a question at once.
+void askWhetherAlive(Core& core)
+{
+    {
+        std::lock_guard lock(core.mutex);
+        core.livenessAsked = false;
+        if (core.failed)
+            return;
+    }
+    bool alive = false;
+    {
+        WithDaemon daemon(core, core.bounds.call);
+        alive = queryClientId(core.connection) >= 0;
+    }
+    if (!alive)
+        core.fail();
+}
+
+// Notices the daemon closing the connection (killed, crashed) at once; until
+// then nothing asked of it would fail.
+void watchSocket(std::shared_ptr<Core> core, int socket, int wake)
+{
+    std::array<pollfd, 2> fds{{{socket, POLLRDHUP, 0}, {wake, POLLIN, 0}}};
+    for (;;) {
+        const int ready = ::poll(fds.data(), fds.size(), -1);
+        if (ready < 0 && errno == EINTR)
+            continue;
+        if (ready < 0 || fds[1].revents != 0)
+            return;
+        if (fds[0].revents != 0) {
+            core->fail();
+            return;
+        }
+    }
 }
 
 // libspeechd loses a little memory every time it cannot connect; a daemon
@@ -256,6 +375,7 @@ int openConnection(Core& core, bool autospawn)
     if (!connection)
         return Failed;
     core.connection = connection;
+    core.watchedSocket = ::fcntl(connection->socket, F_DUPFD_CLOEXEC, 0);
 
     const std::optional<std::size_t> slot = takeSlot(core.shared_from_this());
     if (!slot)
@@ -306,26 +426,36 @@ void runWorker(std::shared_ptr<Core> core)
 
     std::unique_lock lock(core->mutex);
     for (;;) {
+        core->activity = Activity::Idle;
+        core->changed.notify_all();
         core->changed.wait(lock, [&] { return core->quit || !core->jobs.empty(); });
-        if (core->jobs.empty())
+        // The program is ending: what is still queued is no longer wanted.
+        if (core->quit)
             break;
         std::function<void()> job = std::move(core->jobs.front());
         core->jobs.pop_front();
+        core->activity = Activity::Busy;
         lock.unlock();
         job();
         lock.lock();
     }
+    std::deque<std::function<void()>> dropped = std::move(core->jobs);
     lock.unlock();
-    closeConnection(*core);
+    dropped.clear();
+    {
+        WithDaemon daemon(*core, core->bounds.call);
+        closeConnection(*core);
+    }
     lock.lock();
     core->workerDone = true;
+    core->activity = Activity::Idle;
     core->changed.notify_all();
 }
 
 } // namespace
 
-SpeechDispatcherObject::SpeechDispatcherObject(std::shared_ptr<Core> core, const Bounds& bounds)
-    : m_core(std::move(core)), m_worker(runWorker, m_core), m_bounds(bounds)
+SpeechDispatcherObject::SpeechDispatcherObject(std::shared_ptr<Core> core)
+    : m_core(std::move(core)), m_worker(runWorker, m_core)
 {
 }
 
@@ -342,50 +472,95 @@ std::unique_ptr<SpeechObject> SpeechDispatcherObject::createWithBounds(const Bou
 std::unique_ptr<SpeechObject> SpeechDispatcherObject::createWithBounds(const Bounds& bounds,
                                                                        SpeechReadingMode reading)
 {
+    return createWithBounds(bounds, reading, nullptr);
+}
+
+std::unique_ptr<SpeechObject> SpeechDispatcherObject::createWithBounds(const Bounds& bounds,
+                                                                       SpeechReadingMode reading,
+                                                                       WordReadingsSource words)
+{
     // A daemon named by the user's environment is the one to use: starting
     // another one in its place is not ours to do.
     const bool autospawn = !qEnvironmentVariableIsSet("SPEECHD_ADDRESS");
+    auto core = std::make_shared<Core>();
+    core->bounds = bounds;
+    core->readingMode = reading;
+    core->words = std::move(words);
     std::unique_ptr<SpeechDispatcherObject> object;
     try {
-        object.reset(new SpeechDispatcherObject(std::make_shared<Core>(), bounds));
+        object.reset(new SpeechDispatcherObject(std::move(core)));
     } catch (const std::system_error&) {
         return nullptr;
     }
-    if (object->call([autospawn](Core& core) { return openConnection(core, autospawn); }, bounds.open) < 0)
+    const int opened = object->call([autospawn](Core& core) {
+        WithDaemon daemon(core, core.bounds.open);
+        return openConnection(core, autospawn);
+    });
+    if (opened < 0)
         return nullptr;
-    if (reading != SpeechReadingMode::Off) {
-        // Opening the dictionary takes a few milliseconds (more from a cold
-        // disk); it overlaps whatever the caller does before the first text.
-        object->post([reading](Core& core) {
-            core.readingMode = reading;
-            core.reading = std::make_unique<KanaReading>(openSystemWordReadings());
-        });
-    }
+    object->startWatching();
     return object;
 }
 
 SpeechDispatcherObject::~SpeechDispatcherObject()
 {
-    {
-        std::lock_guard lock(m_core->mutex);
-        m_core->quit = true;
+    bool watcherGone = true;
+    if (m_watcher.joinable()) {
+        const std::uint64_t wake = 1;
+        watcherGone = ::write(m_watcherWake, &wake, sizeof wake) == sizeof wake;
+        if (watcherGone)
+            m_watcher.join();
+        else
+            m_watcher.detach(); // it holds the core; its descriptors stay open
     }
-    m_core->changed.notify_all();
-    if (!m_workerStuck) {
-        std::unique_lock lock(m_core->mutex);
-        if (m_core->changed.wait_for(lock, m_bounds.call, [&] { return m_core->workerDone; })) {
+    Core& core = *m_core;
+    std::unique_lock lock(core.mutex);
+    core.quit = true;
+    core.changed.notify_all();
+    // A reading still going on ends by itself, and it may use what static
+    // destruction takes away at exit: it is waited for. Only a worker the
+    // daemon keeps past its bound is left behind; it owns what it still
+    // needs and finishes on its own if it ever gets an answer.
+    for (;;) {
+        if (core.workerDone) {
             lock.unlock();
             m_worker.join();
-            return;
+            break;
         }
+        if (core.overdue(Core::Clock::now())) {
+            lock.unlock();
+            m_worker.detach();
+            break;
+        }
+        if (core.activity == Activity::Daemon)
+            core.changed.wait_until(lock, core.daemonDeadline);
+        else
+            core.changed.wait(lock);
     }
-    // The worker is inside libspeechd waiting for a daemon that does not
-    // answer; it owns what it still needs and finishes on its own if it ever
-    // gets an answer.
-    m_worker.detach();
+    if (watcherGone) {
+        if (m_watcherWake >= 0)
+            ::close(m_watcherWake);
+        if (core.watchedSocket >= 0)
+            ::close(core.watchedSocket);
+    }
 }
 
-int SpeechDispatcherObject::call(std::function<int(Core&)> job, std::chrono::milliseconds bound)
+void SpeechDispatcherObject::startWatching()
+{
+    const int socket = m_core->watchedSocket;
+    if (socket < 0)
+        return;
+    m_watcherWake = ::eventfd(0, EFD_CLOEXEC);
+    if (m_watcherWake < 0)
+        return;
+    try {
+        m_watcher = std::thread(watchSocket, m_core, socket, m_watcherWake);
+    } catch (const std::system_error&) {
+        // Unwatched, a closed connection shows at the next request instead.
+    }
+}
+
+int SpeechDispatcherObject::call(std::function<int(Core&)> job)
 {
     Core& core = *m_core;
     std::unique_lock lock(core.mutex);
@@ -394,22 +569,32 @@ int SpeechDispatcherObject::call(std::function<int(Core&)> job, std::chrono::mil
     auto result = std::make_shared<std::optional<int>>();
     // The worker holds the core for as long as it runs, so the reference stays valid.
     core.jobs.push_back([&core, job = std::move(job), result] {
-        const int status = job(core);
+        const int status = core.mayAsk() ? job(core) : Failed;
         std::lock_guard done(core.mutex);
         *result = status;
+        if (status < 0)
+            core.failed = true;
         core.changed.notify_all();
     });
     core.changed.notify_all();
-    if (!core.changed.wait_for(lock, bound, [&] { return result->has_value(); })) {
-        m_workerStuck = true;
-        core.failed = true;
-        return Failed;
+    for (;;) {
+        if (result->has_value())
+            return **result < 0 ? Failed : **result;
+        if (core.failed)
+            return Failed;
+        if (core.overdue(Core::Clock::now())) {
+            core.failed = true;
+            return Failed;
+        }
+        // A reading is no business of the window's; the job goes on without
+        // it, and a failure of the daemon shows at the next call.
+        if (core.activity == Activity::OwnWork)
+            return 0;
+        if (core.activity == Activity::Daemon)
+            core.changed.wait_until(lock, core.daemonDeadline);
+        else
+            core.changed.wait(lock);
     }
-    if (**result < 0) {
-        core.failed = true;
-        return Failed;
-    }
-    return **result;
 }
 
 void SpeechDispatcherObject::post(std::function<void(Core&)> job)
@@ -425,58 +610,122 @@ int SpeechDispatcherObject::Speak(const QString& text, int /*flags*/)
     // libspeechd refuses an empty text; nothing to say is not a failure.
     if (text.isEmpty())
         return hasFailed() ? Failed : 0;
-    return call(
-        [text](Core& core) {
-            // The reading runs here, next to the dictionary it uses.
-            const QByteArray wire = wireText(core.reading && core.readAsKana ? core.reading->read(text) : text);
+    {
+        std::lock_guard lock(m_core->mutex);
+        if (m_core->failed)
+            return Failed;
+        ++m_core->unsent;
+    }
+    return call([text](Core& core) {
+        QString spoken = text;
+        if (core.readAsKana) {
+            // Here, next to the dictionary it uses.
+            OwnWork own(core);
+            spoken = kanaReading(core).read(text);
+        }
+        const QByteArray wire = wireText(spoken);
+        int id = -1;
+        if (core.mayAsk()) {
+            WithDaemon daemon(core, core.bounds.call);
             // SPD_MESSAGE queues behind what is being said: a list announces
             // itself in two texts and both must be heard (SPD_TEXT would drop
             // the first).
-            const int id = spd_say(core.connection, SPD_MESSAGE, wire.constData());
-            if (id < 0)
-                return Failed;
-            core.messageSent(static_cast<std::size_t>(id));
-            return 0;
-        },
-        m_bounds.call);
+            id = spd_say(core.connection, SPD_MESSAGE, wire.constData());
+        }
+        core.textHandedOver(id >= 0 ? std::optional<std::size_t>(id) : std::nullopt);
+        return id >= 0 ? 0 : Failed;
+    });
 }
 
 int SpeechDispatcherObject::Interrupt()
 {
     // This program's own speech only: cancelling every client's would also
     // silence the user's screen reader.
-    return call([](Core& core) { return spd_cancel(core.connection) == 0 ? 0 : Failed; }, m_bounds.call);
+    return call([](Core& core) {
+        WithDaemon daemon(core, core.bounds.call);
+        return spd_cancel(core.connection) == 0 ? 0 : Failed;
+    });
 }
 
 int SpeechDispatcherObject::Configure(int /*value*/)
 {
-    return call(
-        [](Core& core) {
+    const int status = call([](Core& core) {
+        bool kana = false;
+        {
+            WithDaemon daemon(core, core.bounds.call);
             // Plain text, so that "<" in a password is spoken, not parsed.
             if (spd_set_data_mode(core.connection, SPD_DATA_TEXT) != 0)
                 return Failed;
             if (spd_set_language(core.connection, "ja") != 0)
                 return Failed;
-            decideReading(core);
-            return 0;
-        },
-        m_bounds.call);
+            kana = wantsKana(core);
+        }
+        if (!kana)
+            core.reading.reset();
+        std::lock_guard lock(core.mutex);
+        core.readAsKana = kana;
+        return 0;
+    });
+    if (status == 0 && readsAsKana()) {
+        // Opening the dictionary takes a few milliseconds (more from a cold
+        // disk); it overlaps whatever the caller does before the first text.
+        post([](Core& core) {
+            OwnWork own(core);
+            kanaReading(core);
+        });
+    }
+    return status;
 }
 
 int SpeechDispatcherObject::WaitDone()
 {
-    {
-        std::unique_lock lock(m_core->mutex);
-        if (m_core->failed)
+    Core& core = *m_core;
+    std::unique_lock lock(core.mutex);
+    if (core.failed)
+        return Failed;
+    if (core.allSpoken())
+        return 0;
+    const auto deadline = Core::Clock::now() + core.bounds.wait;
+    // A daemon that stopped never sends END. Asked once now and once more a
+    // call bound before the end, a live one has answered both within the
+    // wait; one that stops meanwhile is found out by the end of it.
+    const auto askAgain = deadline - core.bounds.call;
+    bool askedAgain = false;
+    const auto ask = [&core] {
+        if (core.livenessAsked)
+            return;
+        core.livenessAsked = true;
+        core.jobs.push_front([&core] { askWhetherAlive(core); });
+        core.changed.notify_all();
+    };
+    ask();
+    for (;;) {
+        if (core.failed)
             return Failed;
-        if (m_core->changed.wait_for(lock, m_bounds.wait, [&] { return m_core->pending.empty(); }))
+        if (core.allSpoken())
             return 0;
+        const auto now = Core::Clock::now();
+        if (core.overdue(now)) {
+            core.failed = true;
+            return Failed;
+        }
+        if (!askedAgain && now >= askAgain) {
+            askedAgain = true;
+            ask();
+        }
+        const bool withDaemon = core.activity == Activity::Daemon;
+        // Past the bound the next announcement may cut in, unless the worker
+        // is then waiting for the daemon: its answer, due within its own
+        // bound, tells a live daemon from a dead one.
+        if (now >= deadline && !withDaemon)
+            return StillSpeaking;
+        auto until = now < deadline ? deadline : core.daemonDeadline;
+        if (!askedAgain)
+            until = std::min(until, askAgain);
+        if (withDaemon)
+            until = std::min(until, core.daemonDeadline);
+        core.changed.wait_until(lock, until);
     }
-    // Still speaking after the bound: a dead daemon never sends END, a live
-    // one answers a question at once.
-    const int alive = call([](Core& core) { return queryClientId(core.connection) >= 0 ? 0 : Failed; },
-                           m_bounds.call);
-    return alive < 0 ? Failed : StillSpeaking;
 }
 
 bool SpeechDispatcherObject::hasFailed() const

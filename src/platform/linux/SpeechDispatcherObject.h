@@ -2,6 +2,7 @@
 
 #include "platform/SpeechObject.h"
 #include "platform/SpeechReadingMode.h"
+#include "platform/WordReadings.h"
 
 #include <QByteArray>
 #include <QString>
@@ -16,11 +17,16 @@
 // libspeechd blocks for ever when the daemon stops answering (and opening can
 // block for ever against a server that accepts but never replies), so every
 // libspeechd call runs on a thread of this object and the caller waits for it
-// only a bounded time. A call running into its bound counts as a failure;
-// after the first failure every call fails at once, so a dead daemon costs the
-// window one bound at most, never a hang. Waiting for speech to end is another
-// matter: a long text or a slow voice is no fault, so a wait that runs past its
-// bound only asks whether the daemon still answers.
+// only a bounded time. Only the daemon is held to that bound: the worker's own
+// work (reading a text as kana, opening the dictionary) is no sign of a dead
+// daemon, and the window does not wait for it either: a call that finds the
+// worker busy with it returns at once and the text follows when it is ready.
+// A daemon call running into its bound counts as a failure; after the first
+// failure every call fails at once, so a dead daemon costs the window one
+// bound at most, never a hang. A daemon that closes the connection is noticed
+// the moment it does. Waiting for speech to end is another matter: a long
+// text or a slow voice is no fault, so a wait that runs past its bound only
+// asks whether the daemon still answers, and asks it within the same bound.
 class SpeechDispatcherObject : public SpeechObject
 {
 public:
@@ -28,12 +34,17 @@ public:
         // Includes an autospawned daemon's start, which takes about a second.
         std::chrono::milliseconds open{3000};
         // One request and its answer; a live daemon answers in milliseconds.
+        // Counts only the time spent waiting for the daemon.
         std::chrono::milliseconds call{3000};
         // How long WaitDone holds the window for speech still going on (a long
         // field value may be ahead of the short word it waits for); then the
-        // next announcement may cut in.
+        // next announcement may cut in. The question whether the daemon still
+        // answers is asked within it, not after it.
         std::chrono::milliseconds wait{5000};
     };
+
+    // Where the kana reading takes its words from.
+    using WordReadingsSource = std::function<std::unique_ptr<WordReadings>()>;
 
     // Connects to the daemon named by SPEECHD_ADDRESS, or to the user's own
     // daemon (started if it is not running). Empty when no daemon answers
@@ -42,23 +53,29 @@ public:
     static std::unique_ptr<SpeechObject> create();
     // The same with other bounds (tests use short ones to stay quick).
     static std::unique_ptr<SpeechObject> createWithBounds(const Bounds& bounds);
-    // The same with the kana reading chosen by the caller. Unless it is Off,
-    // the dictionary is opened on this object's thread right after the
-    // connection, while the caller goes on; Configure then decides, from the
-    // daemon's output module for this connection, whether texts go out as
-    // kana (espeak family) or as they are (any other engine, or a module
-    // the daemon does not name).
+    // The same with the kana reading chosen by the caller. Configure decides,
+    // from the daemon's output module for this connection, whether texts go
+    // out as kana (espeak family) or as they are (any other engine, or a
+    // module the daemon does not name); for kana the dictionary is then
+    // opened on this object's thread while the caller goes on.
     static std::unique_ptr<SpeechObject> createWithBounds(const Bounds& bounds, SpeechReadingMode reading);
+    // The same with the words taken from another dictionary than the system's.
+    static std::unique_ptr<SpeechObject> createWithBounds(const Bounds& bounds, SpeechReadingMode reading,
+                                                          WordReadingsSource words);
 
     ~SpeechDispatcherObject() override;
     SpeechDispatcherObject(const SpeechDispatcherObject&) = delete;
     SpeechDispatcherObject& operator=(const SpeechDispatcherObject&) = delete;
 
+    // Each returns the daemon's answer, or 0 as soon as the worker turns to
+    // the program's own work (reading a text as kana) ahead of it: a failure
+    // the daemon answers later makes the next call fail.
     int Speak(const QString& text, int flags) override;
     int Interrupt() override;
     int Configure(int value) override;
     // 0 once everything is spoken; 1 when the bound passed while the daemon,
-    // still answering, was speaking; negative when the connection is dead.
+    // still answering, was speaking (or the worker was still reading a text);
+    // negative when the connection is dead.
     int WaitDone() override;
 
     // The bytes handed to libspeechd for a text: the announcement separator
@@ -76,14 +93,19 @@ public:
     struct Core;
 
 private:
-    SpeechDispatcherObject(std::shared_ptr<Core> core, const Bounds& bounds);
-    int call(std::function<int(Core&)> job, std::chrono::milliseconds bound);
+    explicit SpeechDispatcherObject(std::shared_ptr<Core> core);
+    // Runs the job on the worker and waits for its answer while the worker
+    // waits for the daemon; returns 0 without the answer once the worker is
+    // busy with the program's own work.
+    int call(std::function<int(Core&)> job);
     // Runs the job on the worker without waiting for it.
     void post(std::function<void(Core&)> job);
+    // Notices the daemon closing the connection while nothing is asked.
+    void startWatching();
 
     std::shared_ptr<Core> m_core;
     std::thread m_worker;
-    Bounds m_bounds;
-    // A call ran into its bound: the worker may be stuck inside libspeechd.
-    bool m_workerStuck = false;
+    std::thread m_watcher;
+    // Wakes the watcher when the object goes.
+    int m_watcherWake = -1;
 };
