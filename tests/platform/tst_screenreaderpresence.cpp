@@ -250,8 +250,8 @@ class StandIns
 {
 public:
     StandIns(const QString& address, QThread* services)
-        : m_name(u"services-%1"_s.arg(++s_round)), m_connection(QDBusConnection::connectToBus(address, m_name)),
-          m_services(services)
+        : m_name(u"services-%1"_s.arg(++s_round)),
+          m_connection(QDBusConnection::connectToBus(address, m_name)), m_services(services)
     {
     }
 
@@ -277,7 +277,7 @@ public:
         auto* registry = new QObject(&m_objects);
         new RegistryAdaptor(registry, events);
         QList<std::pair<QString, QObject*>> objects{{u"/org/a11y/bus"_s, bus},
-                                                   {u"/org/a11y/atspi/registry"_s, registry}};
+                                                    {u"/org/a11y/atspi/registry"_s, registry}};
         QList<AccessibleRef> children;
         for (const QString& name : apps) {
             auto* app = new QObject(&m_objects);
@@ -310,8 +310,7 @@ private:
 
 // Work on a thread of its own that nobody waits for: a test that finds it
 // stuck fails instead of hanging.
-template <typename Work>
-std::future<std::invoke_result_t<Work>> inBackground(Work work)
+template <typename Work> std::future<std::invoke_result_t<Work>> inBackground(Work work)
 {
     std::packaged_task<std::invoke_result_t<Work>()> task(std::move(work));
     auto result = task.get_future();
@@ -329,9 +328,10 @@ void tst_ScreenReaderPresence::desktopAnswers_data()
     const QString reader = u":1.7"_s;
     const QList<RegisteredEvent> followsFocus{{reader, u"Object:ChildrenChanged:"_s},
                                               {reader, u"Object:StateChanged:Focused"_s}};
-    QTest::newRow("no accessibility services") << false << false << QList<RegisteredEvent>() << QStringList()
-                                               << false;
-    QTest::newRow("screen-reader switch on") << true << true << QList<RegisteredEvent>() << QStringList() << true;
+    QTest::newRow("no accessibility services")
+        << false << false << QList<RegisteredEvent>() << QStringList() << false;
+    QTest::newRow("screen-reader switch on")
+        << true << true << QList<RegisteredEvent>() << QStringList() << true;
     // Following the focus is no sign: magnifiers and on-screen keyboards do
     // it too, and nobody would speak the program's words.
     QTest::newRow("someone follows the focus") << true << false << followsFocus << QStringList() << false;
@@ -387,7 +387,8 @@ void tst_ScreenReaderPresence::hungAccessibilityBusAnswersNoneAndBlocksNobody()
     StandIns standIns(m_address, &m_services);
     QVERIFY(standIns.offer(false, u"unix:path="_s + QFile::decodeName(hungPath), {}, {u"orca"_s}));
 
-    auto answer = inBackground([address = m_address] { return AtSpiScreenReaderPresence(1000).askDesktop(address); });
+    auto answer =
+        inBackground([address = m_address] { return AtSpiScreenReaderPresence(1000).askDesktop(address); });
     // The question is in the bus's handshake once its first bytes arrive.
     pollfd incoming{listener, POLLIN, 0};
     QCOMPARE(poll(&incoming, 1, 20000), 1);
@@ -401,14 +402,16 @@ void tst_ScreenReaderPresence::hungAccessibilityBusAnswersNoneAndBlocksNobody()
         QDBusMessage reply;
         {
             const QDBusConnection bus = QDBusConnection::connectToBus(address, name);
-            reply = bus.call(QDBusMessage::createMethodCall(u"org.freedesktop.DBus"_s, u"/org/freedesktop/DBus"_s,
-                                                            u"org.freedesktop.DBus"_s, u"GetId"_s));
+            reply =
+                bus.call(QDBusMessage::createMethodCall(u"org.freedesktop.DBus"_s, u"/org/freedesktop/DBus"_s,
+                                                        u"org.freedesktop.DBus"_s, u"GetId"_s));
         }
         QDBusConnection::disconnectFromBus(name);
         return reply.type() == QDBusMessage::ReplyMessage;
     });
     // The waits only stop a hang; they are far beyond the question's bound.
-    QVERIFY2(otherUser.wait_for(20s) == std::future_status::ready, "another D-Bus user of the process is stuck");
+    QVERIFY2(otherUser.wait_for(20s) == std::future_status::ready,
+             "another D-Bus user of the process is stuck");
     QVERIFY(otherUser.get());
     QVERIFY2(answer.wait_for(20s) == std::future_status::ready, "the question never ends");
     QVERIFY(!answer.get());

@@ -63,8 +63,8 @@ Connection connect(const std::string& address, const Question& question)
 {
     const auto flags = GDBusConnectionFlags(G_DBUS_CONNECTION_FLAGS_AUTHENTICATION_CLIENT |
                                             G_DBUS_CONNECTION_FLAGS_MESSAGE_BUS_CONNECTION);
-    return Connection(
-        g_dbus_connection_new_for_address_sync(address.c_str(), flags, nullptr, question.cancellable, nullptr));
+    return Connection(g_dbus_connection_new_for_address_sync(address.c_str(), flags, nullptr,
+                                                             question.cancellable, nullptr));
 }
 
 // A call that waits no longer than what is left of the question's time.
@@ -80,14 +80,15 @@ Variant call(GDBusConnection* bus, const char* service, const char* path, const 
         return nullptr;
     }
     return Variant(g_dbus_connection_call_sync(bus, service, path, interface, method, arguments,
-                                               G_VARIANT_TYPE(replyType), G_DBUS_CALL_FLAGS_NO_AUTO_START, left,
-                                               question.cancellable, nullptr));
+                                               G_VARIANT_TYPE(replyType), G_DBUS_CALL_FLAGS_NO_AUTO_START,
+                                               left, question.cancellable, nullptr));
 }
 
 bool screenReaderSwitchOn(GDBusConnection* session, const Question& question)
 {
-    const Variant reply = call(session, BusService, BusPath, PropertiesInterface, "Get",
-                               g_variant_new("(ss)", "org.a11y.Status", "ScreenReaderEnabled"), "(v)", question);
+    const Variant reply =
+        call(session, BusService, BusPath, PropertiesInterface, "Get",
+             g_variant_new("(ss)", "org.a11y.Status", "ScreenReaderEnabled"), "(v)", question);
     if (!reply)
         return false;
     const Variant value(g_variant_get_child_value(reply.get(), 0));
@@ -112,8 +113,8 @@ void nameAnswered(GObject* bus, GAsyncResult* result, gpointer data)
     const Variant value(g_variant_get_child_value(reply.get(), 0));
     const Variant name(g_variant_get_variant(value.get()));
     if (g_variant_is_of_type(name.get(), G_VARIANT_TYPE_STRING))
-        answers->screenReader =
-            answers->screenReader || AtSpiScreenReaderPresence::isScreenReaderName(g_variant_get_string(name.get(), nullptr));
+        answers->screenReader = answers->screenReader || AtSpiScreenReaderPresence::isScreenReaderName(
+                                                             g_variant_get_string(name.get(), nullptr));
 }
 
 bool screenReaderAmongApplications(GDBusConnection* a11y, const Question& question)
@@ -152,7 +153,8 @@ bool screenReaderAmongApplications(GDBusConnection* a11y, const Question& questi
 
 bool screenReaderOnAccessibilityBus(GDBusConnection* session, const Question& question)
 {
-    const Variant reply = call(session, BusService, BusPath, BusService, "GetAddress", nullptr, "(s)", question);
+    const Variant reply =
+        call(session, BusService, BusPath, BusService, "GetAddress", nullptr, "(s)", question);
     if (!reply)
         return false;
     const char* address = nullptr;
@@ -164,8 +166,8 @@ bool screenReaderOnAccessibilityBus(GDBusConnection* session, const Question& qu
 bool ask(const std::string& sessionBusAddress, const Question& question)
 {
     const Connection session = connect(sessionBusAddress, question);
-    return session &&
-           (screenReaderSwitchOn(session.get(), question) || screenReaderOnAccessibilityBus(session.get(), question));
+    return session && (screenReaderSwitchOn(session.get(), question) ||
+                       screenReaderOnAccessibilityBus(session.get(), question));
 }
 
 } // namespace
@@ -197,7 +199,8 @@ bool AtSpiScreenReaderPresence::askDesktop(const QString& sessionBusAddress) con
     auto question = std::make_shared<Question>(Clock::now() + std::chrono::milliseconds(m_budget));
     std::promise<bool> promise;
     std::future<bool> answer = promise.get_future();
-    std::thread([question, address = sessionBusAddress.toStdString(), promise = std::move(promise)]() mutable {
+    std::thread([question, address = sessionBusAddress.toStdString(),
+                 promise = std::move(promise)]() mutable {
         promise.set_value(ask(address, *question));
     }).detach();
     if (answer.wait_until(question->deadline) == std::future_status::ready)
