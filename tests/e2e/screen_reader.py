@@ -182,6 +182,23 @@ class AccessibilityBus:
                               "org.a11y.atspi.Registry.GetRegisteredEvents", address=address)
         return re.findall(r'string "([^"]*)"\s+string "([^"]*)"', reply or "")
 
+    def application_names(self):
+        """The names of the applications on the accessibility bus, as the
+        registry's desktop root lists them."""
+        address = self.address()
+        if not address:
+            return []
+        reply = self.bus.send("org.a11y.atspi.Registry", "/org/a11y/atspi/accessible/root",
+                              "org.a11y.atspi.Accessible.GetChildren", address=address)
+        names = []
+        for app, path in re.findall(r'string "([^"]*)"\s+object path "([^"]*)"', reply or ""):
+            name = self.bus.send(app, path, "org.freedesktop.DBus.Properties.Get", "string:org.a11y.atspi.Accessible",
+                                 "string:Name", address=address)
+            found = re.search(r'variant\s+string "([^"]*)"', name or "")
+            if found:
+                names.append(found.group(1))
+        return names
+
     def hang(self):
         """Stops the launcher's children, the accessibility bus's daemon
         among them (SIGSTOP): the bus's socket still takes connections but
