@@ -15,7 +15,8 @@ Program::Program(Platform platform)
 Program::~Program()
 {
     // An answer on its way is delivered to the window, which must still be
-    // there to drop it.
+    // there to drop it. The question answers within its bound, so this
+    // never waits for good.
     if (m_pendingQuestion.valid())
         m_pendingQuestion.wait();
     // A late start must not reach a window that is gone.

@@ -11,7 +11,9 @@ class ScreenReaderPresence
 {
 public:
     virtual ~ScreenReaderPresence() = default;
-    // May be asked from any thread, one question at a time.
+    // May be asked from any thread, one question at a time. Answers within a
+    // bound of its own: the start waits for the answer, and so does the exit
+    // for a question still on its way.
     virtual bool isRunning() = 0;
 };
 

@@ -22,6 +22,7 @@ import os
 import re
 import select
 import shutil
+import signal
 import subprocess
 import sys
 import time
@@ -135,6 +136,7 @@ class AccessibilityBus:
         self.workdir = workdir
         self.bus = session_bus
         self.proc = None
+        self.stopped = []
 
     def start(self, env, timeout=10.0):
         self.proc = _popen([BUS_LAUNCHER, "--launch-immediately"], env, self.workdir, "a11y-bus")
@@ -180,7 +182,50 @@ class AccessibilityBus:
                               "org.a11y.atspi.Registry.GetRegisteredEvents", address=address)
         return re.findall(r'string "([^"]*)"\s+string "([^"]*)"', reply or "")
 
+    def application_names(self):
+        """The names of the applications on the accessibility bus, as the
+        registry's desktop root lists them."""
+        address = self.address()
+        if not address:
+            return []
+        reply = self.bus.send("org.a11y.atspi.Registry", "/org/a11y/atspi/accessible/root",
+                              "org.a11y.atspi.Accessible.GetChildren", address=address)
+        names = []
+        for app, path in re.findall(r'string "([^"]*)"\s+object path "([^"]*)"', reply or ""):
+            name = self.bus.send(app, path, "org.freedesktop.DBus.Properties.Get", "string:org.a11y.atspi.Accessible",
+                                 "string:Name", address=address)
+            found = re.search(r'variant\s+string "([^"]*)"', name or "")
+            if found:
+                names.append(found.group(1))
+        return names
+
+    def hang(self):
+        """Stops the launcher's children, the accessibility bus's daemon
+        among them (SIGSTOP): the bus's socket still takes connections but
+        nobody answers, while the launcher still hands out its address."""
+        # The launcher answers only once it has its bus running; stopped
+        # before that, it would hang itself.
+        address = self.address()
+        if not address or self.bus.send("org.freedesktop.DBus", "/org/freedesktop/DBus",
+                                        "org.freedesktop.DBus.GetId", address=address) is None:
+            raise RuntimeError("the accessibility bus does not answer before it is stopped")
+        for task in os.listdir("/proc/%d/task" % self.proc.pid):
+            with open("/proc/%d/task/%s/children" % (self.proc.pid, task)) as f:
+                self.stopped += [int(pid) for pid in f.read().split()]
+        if not self.stopped:
+            raise RuntimeError("the accessibility bus launcher has no bus to stop")
+        for pid in self.stopped:
+            os.kill(pid, signal.SIGSTOP)
+        if self.address() != address:
+            raise RuntimeError("the accessibility bus launcher no longer answers")
+
     def stop(self):
+        for pid in self.stopped:
+            try:
+                os.kill(pid, signal.SIGCONT)
+            except ProcessLookupError:
+                pass
+        self.stopped = []
         _stop_process(self.proc)
         self.proc = None
 
@@ -291,13 +336,17 @@ class ScreenReaderApp(App):
         super().__init__(*args, **kwargs)
         # The program finds the screen reader on the bus by itself.
         self.screen_reader = None
+        # Whether Qt joins the accessibility bus, as it does when a screen
+        # reader or the desktop asks for it.
+        self.accessibility = True
         self.bus_address = bus_address
         self.orca_data_home = orca_data_home
 
     def env(self):
         env = super().env()
         env["DBUS_SESSION_BUS_ADDRESS"] = self.bus_address
-        env["QT_LINUX_ACCESSIBILITY_ALWAYS_ON"] = "1"
+        if self.accessibility:
+            env["QT_LINUX_ACCESSIBILITY_ALWAYS_ON"] = "1"
         # Where the user's Orca settings are, as on a desktop.
         env["XDG_DATA_HOME"] = self.orca_data_home
         return env
@@ -305,13 +354,20 @@ class ScreenReaderApp(App):
 
 class ScreenReaderSession(Session):
     """The harness's session plus a session bus, the accessibility bus and
-    Orca, in this order; stopped in the reverse order."""
+    Orca (unless left out), in this order; stopped in the reverse order.
+    `desktop_env` is the environment the desktop's own programs run in.
+    With `bus_on_display` the bus launcher also publishes the accessibility
+    bus's address on the X display, as on an X11 desktop; Qt's own bridge
+    then joins that bus whatever the desktop's switches say."""
 
-    def __init__(self):
+    def __init__(self, with_orca=True, bus_on_display=True):
         super().__init__(with_daemon=True)
+        self.with_orca = with_orca
+        self.bus_on_display = bus_on_display
         self.bus = None
         self.a11y = None
         self.orca = None
+        self.desktop_env = None
 
     def start(self):
         super().start()
@@ -335,8 +391,14 @@ class ScreenReaderSession(Session):
             }
             self.bus = SessionBus(self.workdir).start(env)
             env["DBUS_SESSION_BUS_ADDRESS"] = self.bus.address
-            self.a11y = AccessibilityBus(self.workdir, self.bus).start(env)
-            self.orca = Orca(self.workdir, self.proxy).start(env)
+            launcher_env = dict(env)
+            if not self.bus_on_display:
+                del launcher_env["DISPLAY"]
+            self.a11y = AccessibilityBus(self.workdir, self.bus).start(launcher_env)
+            self.desktop_env = env
+            self.orca = Orca(self.workdir, self.proxy)
+            if self.with_orca:
+                self.orca.start(env)
         except BaseException:
             self.stop()
             raise

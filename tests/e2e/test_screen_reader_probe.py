@@ -27,9 +27,11 @@ class ScreenReaderProbeTest(sr.ScreenReaderTestCase):
         self.assertEqual(self.connection_pid(sr.PROGRAM), {self.app.proc.pid})
         self.assertEqual(self.connection_pid(sr.ORCA), {self.session.orca.proc.pid})
         # What tells the program a screen reader runs when the desktop's flag
-        # does not: Orca listens for focus changes on the accessibility bus.
+        # does not: Orca is on the accessibility bus under its name. That it
+        # listens for focus changes is no sign, magnifiers do too.
         self.assertFalse(self.session.a11y.status()["ScreenReaderEnabled"])
         self.assertIn("Object:StateChanged:Focused", [e for _, e in self.session.a11y.registered_events()])
+        self.assertIn("orca", self.session.a11y.application_names())
 
         mark = self.proxy.mark()
         wid = self.open_by_menu("alt+e", "すべてクリア(C)", "c", CLEAR_TITLE)

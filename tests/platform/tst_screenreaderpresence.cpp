@@ -7,13 +7,21 @@
 #include <QDBusAbstractAdaptor>
 #include <QDBusArgument>
 #include <QDBusConnection>
+#include <QDBusMessage>
 #include <QDBusMetaType>
+#include <QDBusObjectPath>
 #include <QProcess>
 #include <QScopeGuard>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
+
+#include <future>
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 
@@ -22,6 +30,29 @@ struct RegisteredEvent {
     QString event;
 };
 Q_DECLARE_METATYPE(RegisteredEvent)
+
+// An application on the accessibility bus, as the desktop's root lists it.
+struct AccessibleRef {
+    QString bus;
+    QDBusObjectPath path;
+};
+Q_DECLARE_METATYPE(AccessibleRef)
+
+QDBusArgument& operator<<(QDBusArgument& argument, const AccessibleRef& r)
+{
+    argument.beginStructure();
+    argument << r.bus << r.path;
+    argument.endStructure();
+    return argument;
+}
+
+const QDBusArgument& operator>>(const QDBusArgument& argument, AccessibleRef& r)
+{
+    argument.beginStructure();
+    argument >> r.bus >> r.path;
+    argument.endStructure();
+    return argument;
+}
 
 QDBusArgument& operator<<(QDBusArgument& argument, const RegisteredEvent& e)
 {
@@ -88,6 +119,29 @@ private:
     QList<RegisteredEvent> m_events;
 };
 
+// The desktop's root (its children are the applications) and each
+// application's root (its name).
+class AccessibleAdaptor : public QDBusAbstractAdaptor
+{
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.a11y.atspi.Accessible")
+    Q_PROPERTY(QString Name READ name)
+
+public:
+    AccessibleAdaptor(QObject* parent, QString name, QList<AccessibleRef> children = {})
+        : QDBusAbstractAdaptor(parent), m_name(std::move(name)), m_children(std::move(children))
+    {
+    }
+    QString name() const { return m_name; }
+
+public slots:
+    QList<AccessibleRef> GetChildren() { return m_children; }
+
+private:
+    QString m_name;
+    QList<AccessibleRef> m_children;
+};
+
 class tst_ScreenReaderPresence : public QObject
 {
     Q_OBJECT
@@ -100,8 +154,11 @@ private slots:
     void noSessionBusMeansNone();
     void desktopAnswers_data();
     void desktopAnswers();
+    void hungAccessibilityBusAnswersNoneAndBlocksNobody();
 
 private:
+    bool startBus();
+
     QTemporaryDir m_dir;
     QProcess m_bus;
     QString m_address;
@@ -112,6 +169,8 @@ void tst_ScreenReaderPresence::initTestCase()
 {
     qDBusRegisterMetaType<RegisteredEvent>();
     qDBusRegisterMetaType<QList<RegisteredEvent>>();
+    qDBusRegisterMetaType<AccessibleRef>();
+    qDBusRegisterMetaType<QList<AccessibleRef>>();
     // The program's own question goes to a session bus that is not there.
     qunsetenv(ScreenReaderVariable);
     qputenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=" + QFile::encodeName(m_dir.filePath(u"no-bus"_s)));
@@ -155,8 +214,108 @@ void tst_ScreenReaderPresence::variableSettlesTheAnswer()
 
 void tst_ScreenReaderPresence::noSessionBusMeansNone()
 {
-    QVERIFY(!QDBusConnection::sessionBus().isConnected());
-    QVERIFY(!AtSpiScreenReaderPresence().askDesktop(QDBusConnection::sessionBus()));
+    QVERIFY(!AtSpiScreenReaderPresence().askDesktop(QString()));
+    QVERIFY(!AtSpiScreenReaderPresence().askDesktop(AtSpiScreenReaderPresence::sessionBusAddress()));
+}
+
+bool tst_ScreenReaderPresence::startBus()
+{
+    if (!m_address.isEmpty())
+        return true;
+    const QString daemon = QStandardPaths::findExecutable(u"dbus-daemon"_s);
+    if (daemon.isEmpty())
+        return false;
+    QFile config(m_dir.filePath(u"bus.conf"_s));
+    if (!config.open(QIODevice::WriteOnly))
+        return false;
+    config.write("<!DOCTYPE busconfig PUBLIC \"-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN\"\n"
+                 " \"http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd\">\n"
+                 "<busconfig><type>session</type><listen>unix:path=" +
+                 QFile::encodeName(m_dir.filePath(u"bus"_s)) +
+                 "</listen><auth>EXTERNAL</auth><policy context=\"default\">"
+                 "<allow send_destination=\"*\" eavesdrop=\"true\"/><allow eavesdrop=\"true\"/>"
+                 "<allow own=\"*\"/></policy></busconfig>\n");
+    config.close();
+    m_bus.start(daemon, {u"--config-file="_s + config.fileName(), u"--nofork"_s, u"--print-address"_s});
+    if (!m_bus.waitForStarted() || !m_bus.waitForReadyRead(10000))
+        return false;
+    m_address = QString::fromUtf8(m_bus.readLine()).trimmed();
+    return !m_address.isEmpty();
+}
+
+// The desktop's accessibility services on the test's bus. They answer from
+// the services thread while the question blocks this one, as they would from
+// their own process, and leave the bus when the test row ends.
+class StandIns
+{
+public:
+    StandIns(const QString& address, QThread* services)
+        : m_name(u"services-%1"_s.arg(++s_round)),
+          m_connection(QDBusConnection::connectToBus(address, m_name)), m_services(services)
+    {
+    }
+
+    ~StandIns()
+    {
+        QDBusConnection::disconnectFromBus(m_name);
+        // The objects end in the thread they were made in.
+        QThread* home = QThread::currentThread();
+        if (m_objects.thread() != home)
+            QMetaObject::invokeMethod(
+                &m_objects, [&] { m_objects.moveToThread(home); }, Qt::BlockingQueuedConnection);
+    }
+
+    // org.a11y.Bus on the session bus, and on the same connection what the
+    // accessibility bus holds: the registry, the desktop's root and the
+    // applications named `apps`.
+    bool offer(bool switchOn, const QString& a11yAddress, const QList<RegisteredEvent>& events,
+               const QStringList& apps)
+    {
+        auto* bus = new QObject(&m_objects);
+        new StatusAdaptor(bus, switchOn);
+        new BusAdaptor(bus, a11yAddress);
+        auto* registry = new QObject(&m_objects);
+        new RegistryAdaptor(registry, events);
+        QList<std::pair<QString, QObject*>> objects{{u"/org/a11y/bus"_s, bus},
+                                                    {u"/org/a11y/atspi/registry"_s, registry}};
+        QList<AccessibleRef> children;
+        for (const QString& name : apps) {
+            auto* app = new QObject(&m_objects);
+            new AccessibleAdaptor(app, name);
+            const QString path = u"/org/a11y/atspi/accessible/app%1"_s.arg(children.size());
+            objects.append({path, app});
+            children.append({m_connection.baseService(), QDBusObjectPath(path)});
+        }
+        auto* desktop = new QObject(&m_objects);
+        new AccessibleAdaptor(desktop, u"main"_s, children);
+        objects.append({u"/org/a11y/atspi/accessible/root"_s, desktop});
+        m_objects.moveToThread(m_services);
+        if (!m_connection.isConnected())
+            return false;
+        for (const auto& [path, object] : objects) {
+            if (!m_connection.registerObject(path, object, QDBusConnection::ExportAdaptors))
+                return false;
+        }
+        return m_connection.registerService(u"org.a11y.Bus"_s) &&
+               m_connection.registerService(u"org.a11y.atspi.Registry"_s);
+    }
+
+private:
+    static inline int s_round = 0;
+    QString m_name;
+    QDBusConnection m_connection;
+    QThread* m_services;
+    QObject m_objects;
+};
+
+// Work on a thread of its own that nobody waits for: a test that finds it
+// stuck fails instead of hanging.
+template <typename Work> std::future<std::invoke_result_t<Work>> inBackground(Work work)
+{
+    std::packaged_task<std::invoke_result_t<Work>()> task(std::move(work));
+    auto result = task.get_future();
+    std::thread(std::move(task)).detach();
+    return result;
 }
 
 void tst_ScreenReaderPresence::desktopAnswers_data()
@@ -164,22 +323,29 @@ void tst_ScreenReaderPresence::desktopAnswers_data()
     QTest::addColumn<bool>("servicesThere");
     QTest::addColumn<bool>("switchOn");
     QTest::addColumn<QList<RegisteredEvent>>("events");
+    QTest::addColumn<QStringList>("apps");
     QTest::addColumn<bool>("running");
     const QString reader = u":1.7"_s;
-    QTest::newRow("no accessibility services") << false << false << QList<RegisteredEvent>() << false;
-    QTest::newRow("screen-reader switch on") << true << true << QList<RegisteredEvent>() << true;
-    QTest::newRow("someone follows the focus")
-        << true << false
-        << QList<RegisteredEvent>{{reader, u"Object:ChildrenChanged:"_s},
-                                  {reader, u"Object:StateChanged:Focused"_s}}
-        << true;
+    const QList<RegisteredEvent> followsFocus{{reader, u"Object:ChildrenChanged:"_s},
+                                              {reader, u"Object:StateChanged:Focused"_s}};
+    QTest::newRow("no accessibility services")
+        << false << false << QList<RegisteredEvent>() << QStringList() << false;
+    QTest::newRow("screen-reader switch on")
+        << true << true << QList<RegisteredEvent>() << QStringList() << true;
+    // Following the focus is no sign: magnifiers and on-screen keyboards do
+    // it too, and nobody would speak the program's words.
+    QTest::newRow("someone follows the focus") << true << false << followsFocus << QStringList() << false;
     QTest::newRow("focus events with detail")
-        << true << false << QList<RegisteredEvent>{{reader, u"Focus::"_s}} << true;
+        << true << false << QList<RegisteredEvent>{{reader, u"Focus::"_s}} << QStringList() << false;
     QTest::newRow("listeners, none for the focus")
         << true << false
         << QList<RegisteredEvent>{{reader, u"Object:ChildrenChanged:"_s}, {reader, u"Window:Activate"_s}}
-        << false;
-    QTest::newRow("nobody listens") << true << false << QList<RegisteredEvent>() << false;
+        << QStringList() << false;
+    QTest::newRow("nobody listens") << true << false << QList<RegisteredEvent>() << QStringList() << false;
+    QTest::newRow("a magnifier follows the focus")
+        << true << false << followsFocus << QStringList{u"gnome-shell"_s, u"magnifier"_s} << false;
+    QTest::newRow("Orca among the applications")
+        << true << false << followsFocus << QStringList{u"gnome-shell"_s, u"orca"_s, u"gedit"_s} << true;
 }
 
 void tst_ScreenReaderPresence::desktopAnswers()
@@ -187,65 +353,68 @@ void tst_ScreenReaderPresence::desktopAnswers()
     QFETCH(bool, servicesThere);
     QFETCH(bool, switchOn);
     QFETCH(QList<RegisteredEvent>, events);
+    QFETCH(QStringList, apps);
     QFETCH(bool, running);
+    if (!startBus())
+        QSKIP("no private dbus-daemon here");
 
-    if (m_address.isEmpty()) {
-        const QString daemon = QStandardPaths::findExecutable(u"dbus-daemon"_s);
-        if (daemon.isEmpty())
-            QSKIP("dbus-daemon is not installed");
-        QFile config(m_dir.filePath(u"bus.conf"_s));
-        QVERIFY(config.open(QIODevice::WriteOnly));
-        config.write("<!DOCTYPE busconfig PUBLIC \"-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN\"\n"
-                     " \"http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd\">\n"
-                     "<busconfig><type>session</type><listen>unix:path=" +
-                     QFile::encodeName(m_dir.filePath(u"bus"_s)) +
-                     "</listen><auth>EXTERNAL</auth><policy context=\"default\">"
-                     "<allow send_destination=\"*\" eavesdrop=\"true\"/><allow eavesdrop=\"true\"/>"
-                     "<allow own=\"*\"/></policy></busconfig>\n");
-        config.close();
-        m_bus.start(daemon, {u"--config-file="_s + config.fileName(), u"--nofork"_s, u"--print-address"_s});
-        QVERIFY(m_bus.waitForStarted());
-        QTRY_VERIFY_WITH_TIMEOUT(m_bus.canReadLine(), 10000);
-        m_address = QString::fromUtf8(m_bus.readLine()).trimmed();
-    }
-
-    static int round = 0;
-    const QString serviceName = u"services-%1"_s.arg(++round);
-    QObject bus, registry;
-    new StatusAdaptor(&bus, switchOn);
-    new BusAdaptor(&bus, m_address);
-    new RegistryAdaptor(&registry, events);
-    // The services answer from a thread of their own while the question
-    // blocks this one, as they would from their own process.
-    bus.moveToThread(&m_services);
-    registry.moveToThread(&m_services);
-    const QString askName = serviceName + u"-asks"_s;
-    const auto cleanUp = qScopeGuard([&] {
-        QDBusConnection::disconnectFromBus(askName);
-        QDBusConnection::disconnectFromBus(serviceName);
-        // The objects end with this row, in the thread they were made in.
-        QThread* home = QThread::currentThread();
-        QMetaObject::invokeMethod(
-            &bus,
-            [&] {
-                bus.moveToThread(home);
-                registry.moveToThread(home);
-            },
-            Qt::BlockingQueuedConnection);
-    });
-    QDBusConnection services = QDBusConnection::connectToBus(m_address, serviceName);
-    QVERIFY(services.isConnected());
-    if (servicesThere) {
-        QVERIFY(services.registerObject(u"/org/a11y/bus"_s, &bus, QDBusConnection::ExportAdaptors));
-        QVERIFY(services.registerObject(u"/org/a11y/atspi/registry"_s, &registry,
-                                        QDBusConnection::ExportAdaptors));
-        QVERIFY(services.registerService(u"org.a11y.Bus"_s));
-        QVERIFY(services.registerService(u"org.a11y.atspi.Registry"_s));
-    }
-    const QDBusConnection session = QDBusConnection::connectToBus(m_address, askName);
-    QVERIFY(session.isConnected());
+    StandIns standIns(m_address, &m_services);
+    if (servicesThere)
+        QVERIFY(standIns.offer(switchOn, m_address, events, apps));
     // A generous budget: the answer, not the time, is what is checked here.
-    QCOMPARE(AtSpiScreenReaderPresence(5000).askDesktop(session), running);
+    QCOMPARE(AtSpiScreenReaderPresence(5000).askDesktop(m_address), running);
+}
+
+void tst_ScreenReaderPresence::hungAccessibilityBusAnswersNoneAndBlocksNobody()
+{
+    using namespace std::chrono_literals;
+    if (!startBus())
+        QSKIP("no private dbus-daemon here");
+    // An accessibility bus that takes the connection and never says a word.
+    const QByteArray hungPath = QFile::encodeName(m_dir.filePath(u"hung-a11y"_s));
+    sockaddr_un where{};
+    where.sun_family = AF_UNIX;
+    qstrncpy(where.sun_path, hungPath.constData(), sizeof where.sun_path);
+    const int listener = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    int peer = -1;
+    const auto closeSockets = qScopeGuard([&] {
+        if (peer >= 0)
+            close(peer);
+        close(listener);
+    });
+    QVERIFY(bind(listener, reinterpret_cast<const sockaddr*>(&where), sizeof where) == 0);
+    QVERIFY(listen(listener, 4) == 0);
+    StandIns standIns(m_address, &m_services);
+    QVERIFY(standIns.offer(false, u"unix:path="_s + QFile::decodeName(hungPath), {}, {u"orca"_s}));
+
+    auto answer =
+        inBackground([address = m_address] { return AtSpiScreenReaderPresence(1000).askDesktop(address); });
+    // The question is in the bus's handshake once its first bytes arrive.
+    pollfd incoming{listener, POLLIN, 0};
+    QCOMPARE(poll(&incoming, 1, 20000), 1);
+    peer = accept4(listener, nullptr, nullptr, SOCK_CLOEXEC);
+    QVERIFY(peer >= 0);
+    pollfd talking{peer, POLLIN, 0};
+    QCOMPARE(poll(&talking, 1, 20000), 1);
+
+    auto otherUser = inBackground([address = m_address] {
+        const QString name = u"other-user"_s;
+        QDBusMessage reply;
+        {
+            const QDBusConnection bus = QDBusConnection::connectToBus(address, name);
+            reply =
+                bus.call(QDBusMessage::createMethodCall(u"org.freedesktop.DBus"_s, u"/org/freedesktop/DBus"_s,
+                                                        u"org.freedesktop.DBus"_s, u"GetId"_s));
+        }
+        QDBusConnection::disconnectFromBus(name);
+        return reply.type() == QDBusMessage::ReplyMessage;
+    });
+    // The waits only stop a hang; they are far beyond the question's bound.
+    QVERIFY2(otherUser.wait_for(20s) == std::future_status::ready,
+             "another D-Bus user of the process is stuck");
+    QVERIFY(otherUser.get());
+    QVERIFY2(answer.wait_for(20s) == std::future_status::ready, "the question never ends");
+    QVERIFY(!answer.get());
 }
 
 QTEST_GUILESS_MAIN(tst_ScreenReaderPresence)

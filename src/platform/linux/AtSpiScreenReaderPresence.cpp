@@ -1,87 +1,173 @@
+// GIO names struct fields "signals", which Qt's headers define as a keyword.
+#include <gio/gio.h>
+
 #include "platform/linux/AtSpiScreenReaderPresence.h"
 
-#include <QDBusArgument>
-#include <QDBusConnection>
-#include <QDBusMessage>
-#include <QDBusVariant>
-#include <QDeadlineTimer>
+#include <QFileInfo>
+
+#include <algorithm>
+#include <future>
+#include <memory>
+#include <string>
+#include <thread>
 
 namespace
 {
 
-const QString BusService = QStringLiteral("org.a11y.Bus");
-const QString BusPath = QStringLiteral("/org/a11y/bus");
-const QString RegistryService = QStringLiteral("org.a11y.atspi.Registry");
-const QString RegistryPath = QStringLiteral("/org/a11y/atspi/registry");
-const QString ProbeConnection = QStringLiteral("vornix-screen-reader-probe");
+using Clock = std::chrono::steady_clock;
 
-// A call that waits no longer than what is left of the budget.
-QDBusMessage callWithin(const QDBusConnection& bus, QDBusMessage message, const QDeadlineTimer& deadline)
-{
-    const qint64 left = deadline.remainingTime();
-    if (left <= 0)
-        return {};
-    // Asking must not start the accessibility services on a desktop that has
-    // them switched off.
-    message.setAutoStartService(false);
-    return bus.call(message, QDBus::Block, int(left));
-}
+constexpr char BusService[] = "org.a11y.Bus";
+constexpr char BusPath[] = "/org/a11y/bus";
+constexpr char PropertiesInterface[] = "org.freedesktop.DBus.Properties";
+constexpr char RegistryService[] = "org.a11y.atspi.Registry";
+constexpr char RootPath[] = "/org/a11y/atspi/accessible/root";
+constexpr char AccessibleInterface[] = "org.a11y.atspi.Accessible";
 
-bool isReply(const QDBusMessage& reply)
-{
-    return reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty();
-}
+// One question: shared by the thread that asks and the caller, which may
+// stop waiting and leave the asking thread to wind down on its own.
+struct Question {
+    explicit Question(Clock::time_point end) : deadline(end) {}
+    ~Question() { g_object_unref(cancellable); }
+    Question(const Question&) = delete;
+    Question& operator=(const Question&) = delete;
 
-bool screenReaderSwitchOn(const QDBusConnection& bus, const QDeadlineTimer& deadline)
-{
-    QDBusMessage get = QDBusMessage::createMethodCall(
-        BusService, BusPath, QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
-    get << QStringLiteral("org.a11y.Status") << QStringLiteral("ScreenReaderEnabled");
-    const QDBusMessage reply = callWithin(bus, get, deadline);
-    return isReply(reply) && reply.arguments().constFirst().value<QDBusVariant>().variant().toBool();
-}
-
-bool anyoneFollowsTheFocus(const QDBusMessage& reply)
-{
-    if (!isReply(reply))
-        return false;
-    const QDBusArgument events = reply.arguments().constFirst().value<QDBusArgument>();
-    if (events.currentSignature() != QLatin1String("a(ss)"))
-        return false;
-    bool following = false;
-    events.beginArray();
-    while (!events.atEnd()) {
-        QString listener, event;
-        events.beginStructure();
-        events >> listener >> event;
-        events.endStructure();
-        following = following || AtSpiScreenReaderPresence::isFocusEvent(event);
-    }
-    events.endArray();
-    return following;
-}
-
-bool focusListenerRegistered(const QDBusConnection& bus, const QDeadlineTimer& deadline)
-{
-    const QDBusMessage address = callWithin(
-        bus, QDBusMessage::createMethodCall(BusService, BusPath, BusService, QStringLiteral("GetAddress")),
-        deadline);
-    if (!isReply(address) || deadline.hasExpired())
-        return false;
-    bool following = false;
+    // Milliseconds left for the next wait, at least 1 while any are left.
+    int msLeft() const
     {
-        const QDBusConnection a11y =
-            QDBusConnection::connectToBus(address.arguments().constFirst().toString(), ProbeConnection);
-        if (a11y.isConnected()) {
-            following = anyoneFollowsTheFocus(
-                callWithin(a11y,
-                           QDBusMessage::createMethodCall(RegistryService, RegistryPath, RegistryService,
-                                                          QStringLiteral("GetRegisteredEvents")),
-                           deadline));
-        }
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
+        return left > 0 ? int(left) : 0;
     }
-    QDBusConnection::disconnectFromBus(ProbeConnection);
-    return following;
+
+    const Clock::time_point deadline;
+    GCancellable* const cancellable = g_cancellable_new();
+};
+
+// A private connection is closed when dropped; closing waits for nothing.
+struct CloseConnection {
+    void operator()(GDBusConnection* bus) const
+    {
+        g_dbus_connection_close(bus, nullptr, nullptr, nullptr);
+        g_object_unref(bus);
+    }
+};
+using Connection = std::unique_ptr<GDBusConnection, CloseConnection>;
+
+struct GVariantUnref {
+    void operator()(GVariant* value) const { g_variant_unref(value); }
+};
+using Variant = std::unique_ptr<GVariant, GVariantUnref>;
+
+// A bus connection: connecting, authenticating and saying hello all end
+// when the question is cancelled.
+Connection connect(const std::string& address, const Question& question)
+{
+    const auto flags = GDBusConnectionFlags(G_DBUS_CONNECTION_FLAGS_AUTHENTICATION_CLIENT |
+                                            G_DBUS_CONNECTION_FLAGS_MESSAGE_BUS_CONNECTION);
+    return Connection(g_dbus_connection_new_for_address_sync(address.c_str(), flags, nullptr,
+                                                             question.cancellable, nullptr));
+}
+
+// A call that waits no longer than what is left of the question's time.
+// Asking must not start the accessibility services on a desktop that has
+// them switched off.
+Variant call(GDBusConnection* bus, const char* service, const char* path, const char* interface,
+             const char* method, GVariant* arguments, const char* replyType, const Question& question)
+{
+    const int left = question.msLeft();
+    if (left == 0) {
+        if (arguments)
+            g_variant_unref(g_variant_ref_sink(arguments));
+        return nullptr;
+    }
+    return Variant(g_dbus_connection_call_sync(bus, service, path, interface, method, arguments,
+                                               G_VARIANT_TYPE(replyType), G_DBUS_CALL_FLAGS_NO_AUTO_START,
+                                               left, question.cancellable, nullptr));
+}
+
+bool screenReaderSwitchOn(GDBusConnection* session, const Question& question)
+{
+    const Variant reply =
+        call(session, BusService, BusPath, PropertiesInterface, "Get",
+             g_variant_new("(ss)", "org.a11y.Status", "ScreenReaderEnabled"), "(v)", question);
+    if (!reply)
+        return false;
+    const Variant value(g_variant_get_child_value(reply.get(), 0));
+    const Variant flag(g_variant_get_variant(value.get()));
+    return g_variant_is_of_type(flag.get(), G_VARIANT_TYPE_BOOLEAN) && g_variant_get_boolean(flag.get());
+}
+
+// The applications' names are asked all at once: one that does not answer
+// must not keep the others from being heard.
+struct NameAnswers {
+    int pending = 0;
+    bool screenReader = false;
+};
+
+void nameAnswered(GObject* bus, GAsyncResult* result, gpointer data)
+{
+    auto* answers = static_cast<NameAnswers*>(data);
+    --answers->pending;
+    const Variant reply(g_dbus_connection_call_finish(G_DBUS_CONNECTION(bus), result, nullptr));
+    if (!reply)
+        return;
+    const Variant value(g_variant_get_child_value(reply.get(), 0));
+    const Variant name(g_variant_get_variant(value.get()));
+    if (g_variant_is_of_type(name.get(), G_VARIANT_TYPE_STRING))
+        answers->screenReader = answers->screenReader || AtSpiScreenReaderPresence::isScreenReaderName(
+                                                             g_variant_get_string(name.get(), nullptr));
+}
+
+bool screenReaderAmongApplications(GDBusConnection* a11y, const Question& question)
+{
+    const Variant reply = call(a11y, RegistryService, RootPath, AccessibleInterface, "GetChildren", nullptr,
+                               "(a(so))", question);
+    if (!reply)
+        return false;
+    GMainContext* context = g_main_context_new();
+    g_main_context_push_thread_default(context);
+    NameAnswers answers;
+    const int left = question.msLeft();
+    GVariantIter* children = nullptr;
+    g_variant_get(reply.get(), "(a(so))", &children);
+    const char* application = nullptr;
+    const char* path = nullptr;
+    while (left > 0 && g_variant_iter_next(children, "(&s&o)", &application, &path)) {
+        ++answers.pending;
+        g_dbus_connection_call(a11y, application, path, PropertiesInterface, "Get",
+                               g_variant_new("(ss)", AccessibleInterface, "Name"), G_VARIANT_TYPE("(v)"),
+                               G_DBUS_CALL_FLAGS_NO_AUTO_START, left, question.cancellable, nameAnswered,
+                               &answers);
+    }
+    g_variant_iter_free(children);
+    // Every call ends, answered, timed out or cancelled, before `answers`
+    // goes; once a screen reader is found the rest are not waited for.
+    while (answers.pending > 0) {
+        if (answers.screenReader)
+            g_cancellable_cancel(question.cancellable);
+        g_main_context_iteration(context, TRUE);
+    }
+    g_main_context_pop_thread_default(context);
+    g_main_context_unref(context);
+    return answers.screenReader;
+}
+
+bool screenReaderOnAccessibilityBus(GDBusConnection* session, const Question& question)
+{
+    const Variant reply =
+        call(session, BusService, BusPath, BusService, "GetAddress", nullptr, "(s)", question);
+    if (!reply)
+        return false;
+    const char* address = nullptr;
+    g_variant_get(reply.get(), "(&s)", &address);
+    const Connection a11y = connect(address, question);
+    return a11y && screenReaderAmongApplications(a11y.get(), question);
+}
+
+bool ask(const std::string& sessionBusAddress, const Question& question)
+{
+    const Connection session = connect(sessionBusAddress, question);
+    return session && (screenReaderSwitchOn(session.get(), question) ||
+                       screenReaderOnAccessibilityBus(session.get(), question));
 }
 
 } // namespace
@@ -90,19 +176,44 @@ bool AtSpiScreenReaderPresence::isRunning()
 {
     if (const auto forced = forcedScreenReaderAnswer(qEnvironmentVariable(ScreenReaderVariable)))
         return *forced;
-    return askDesktop(QDBusConnection::sessionBus());
+    return askDesktop(sessionBusAddress());
 }
 
-bool AtSpiScreenReaderPresence::askDesktop(const QDBusConnection& sessionBus) const
+QString AtSpiScreenReaderPresence::sessionBusAddress()
 {
-    if (!sessionBus.isConnected())
+    const QString given = qEnvironmentVariable("DBUS_SESSION_BUS_ADDRESS");
+    if (!given.isEmpty())
+        return given;
+    const QString perUser = qEnvironmentVariable("XDG_RUNTIME_DIR") + QLatin1String("/bus");
+    if (!qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR") && QFileInfo::exists(perUser))
+        return QLatin1String("unix:path=") + perUser;
+    return {};
+}
+
+bool AtSpiScreenReaderPresence::askDesktop(const QString& sessionBusAddress) const
+{
+    if (sessionBusAddress.isEmpty())
         return false;
-    const QDeadlineTimer deadline(m_budgetMs);
-    return screenReaderSwitchOn(sessionBus, deadline) || focusListenerRegistered(sessionBus, deadline);
+    // The asking thread is never joined: at the deadline the caller has its
+    // answer ("none") and the thread, cancelled, ends by itself soon after.
+    auto question = std::make_shared<Question>(Clock::now() + std::chrono::milliseconds(m_budget));
+    std::promise<bool> promise;
+    std::future<bool> answer = promise.get_future();
+    std::thread([question, address = sessionBusAddress.toStdString(),
+                 promise = std::move(promise)]() mutable {
+        promise.set_value(ask(address, *question));
+    }).detach();
+    if (answer.wait_until(question->deadline) == std::future_status::ready)
+        return answer.get();
+    g_cancellable_cancel(question->cancellable);
+    return false;
 }
 
-bool AtSpiScreenReaderPresence::isFocusEvent(const QString& event)
+bool AtSpiScreenReaderPresence::isScreenReaderName(std::string_view applicationName)
 {
-    return event.startsWith(QLatin1String("Focus:")) ||
-           event.startsWith(QLatin1String("Object:StateChanged:Focused"));
+    return std::any_of(ScreenReaderNames.begin(), ScreenReaderNames.end(), [&](std::string_view name) {
+        return name.size() == applicationName.size() &&
+               std::equal(name.begin(), name.end(), applicationName.begin(),
+                          [](char a, char b) { return g_ascii_tolower(a) == g_ascii_tolower(b); });
+    });
 }

@@ -4,34 +4,51 @@
 
 #include <QString>
 
-class QDBusConnection;
+#include <array>
+#include <chrono>
+#include <string_view>
+
+// The names screen readers give themselves as applications on the
+// accessibility bus. Only these count: magnifiers and on-screen keyboards
+// follow the focus as a screen reader does, but nobody would speak the
+// program's words.
+inline constexpr std::array<std::string_view, 1> ScreenReaderNames{"orca"};
 
 // Asks the desktop's accessibility services: the screen-reader switch
 // (org.a11y.Status ScreenReaderEnabled on the session bus), and failing that
-// whether anyone on the accessibility bus listens for focus events, which is
-// what a screen reader does and nothing else on a desktop does. The bus being
-// enabled is no sign: toolkits turn it on for themselves.
+// whether an application on the accessibility bus is a screen reader, by the
+// names above. The bus being enabled is no sign: toolkits turn it on for
+// themselves.
 //
-// The first question runs at start, in the window's way: the calls on the
-// buses together wait no longer than `budgetMs` for their answers (connecting
-// to the accessibility bus, a local socket, is not counted), and without a
-// session bus the answer is "no" at once. Later questions run on a thread of
-// their own. Nothing is started by asking (no service activation).
+// The whole question, connecting and authenticating included, is bounded by
+// `budgetMs`: a bus that takes the connection and never answers would otherwise
+// hold it for good. It is asked through GLib's D-Bus, on connections and a
+// thread of its own, so it never holds up Qt's D-Bus thread, which every
+// other D-Bus user of the process shares. Without an answer in time, or
+// without a session bus, the answer is "none": the program then speaks for
+// itself. Nothing is started by asking (no service activation, no bus
+// launched).
 class AtSpiScreenReaderPresence : public ScreenReaderPresence
 {
 public:
-    explicit AtSpiScreenReaderPresence(int budgetMs = 300) : m_budgetMs(budgetMs) {}
+    explicit AtSpiScreenReaderPresence(int budgetMs = 300) : m_budget(budgetMs) {}
 
     // VORNIX_SCREEN_READER first, then the desktop.
     bool isRunning() override;
 
-    // The desktop's answer on the given session bus, the variable aside.
-    bool askDesktop(const QDBusConnection& sessionBus) const;
+    // The desktop's answer from the session bus at the given D-Bus address,
+    // the variable aside; none without an address.
+    bool askDesktop(const QString& sessionBusAddress) const;
 
-    // "Focus:" and "Object:StateChanged:Focused" (with or without detail) are
-    // the events a screen reader registers to follow the focus.
-    static bool isFocusEvent(const QString& event);
+    // Where the session bus is: DBUS_SESSION_BUS_ADDRESS, else the user's
+    // bus in XDG_RUNTIME_DIR; empty when there is none. No bus is launched
+    // to answer.
+    static QString sessionBusAddress();
+
+    // Whether an application of this name on the accessibility bus is a
+    // screen reader.
+    static bool isScreenReaderName(std::string_view applicationName);
 
 private:
-    int m_budgetMs;
+    std::chrono::milliseconds m_budget;
 };
