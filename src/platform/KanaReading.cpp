@@ -7,6 +7,7 @@
 #include <QHash>
 #include <QList>
 
+#include <algorithm>
 #include <optional>
 #include <string_view>
 
@@ -422,7 +423,11 @@ QString KanaReading::readUncached(const QString& text)
 QString KanaReading::readPhrase(const QString& phrase)
 {
     const QString text = markPunctuation(prepare(phrase), m_bracketSteps);
-    const QList<WordReadings::Word> words = m_words ? m_words->words(text) : QList<WordReadings::Word>{};
+    // Only Japanese needs the dictionary: a long pasted value of letters and
+    // symbols cost it as much again as the rest of the reading.
+    const bool japanese =
+        std::any_of(text.cbegin(), text.cend(), [](QChar c) { return !isPrintableAscii(c) && !c.isSpace(); });
+    const QList<WordReadings::Word> words = m_words && japanese ? m_words->words(text) : QList<WordReadings::Word>{};
 
     QString out;
     qsizetype w = 0;
