@@ -7,6 +7,7 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <system_error>
 
@@ -71,13 +72,24 @@ KanjidicReadings::Loader KanjidicReadings::fileLoader(const QString& path)
         QFile file(path);
         if (!file.open(QIODevice::ReadOnly))
             return readings;
-        const QString text = decodeEucJp(file.readAll());
-        for (const QStringView line : QStringView(text).split(u'\n')) {
-            if (stop.load(std::memory_order_relaxed))
-                return Table();
-            const auto [kanji, reading] = parseLine(line.toString());
-            if (kanji != 0 && !reading.isEmpty())
-                readings.insert(kanji, reading);
+        const QByteArray bytes = file.readAll();
+        // Decoded a piece at a time, so that an owner going away (the
+        // program ending) is not kept waiting for the whole file. A line
+        // feed is never part of an EUC-JP character.
+        constexpr qsizetype Piece = 64 * 1024;
+        qsizetype from = 0;
+        while (from < bytes.size()) {
+            const qsizetype feed = bytes.indexOf('\n', std::min(from + Piece, bytes.size() - 1));
+            const qsizetype to = feed < 0 ? bytes.size() : feed + 1;
+            const QString text = decodeEucJp(bytes.sliced(from, to - from));
+            for (const QStringView line : QStringView(text).split(u'\n')) {
+                if (stop.load(std::memory_order_relaxed))
+                    return Table();
+                const auto [kanji, reading] = parseLine(line.toString());
+                if (kanji != 0 && !reading.isEmpty())
+                    readings.insert(kanji, reading);
+            }
+            from = to;
         }
         return readings;
     };
