@@ -32,7 +32,9 @@ QString controlWord(QChar c)
 // where a pause or line break already parts them.
 bool runTogether(QChar before, QChar after)
 {
-    const auto isWord = [](QChar c) { return !c.isSpace() && c != AnnounceSeparator && !isControlCharacter(c); };
+    const auto isWord = [](QChar c) {
+        return !c.isSpace() && c != AnnounceSeparator && !isControlCharacter(c);
+    };
     return isWord(before) && isWord(after);
 }
 
@@ -225,7 +227,8 @@ bool bracketsArePunctuation(const QString& text, const Tally& tally, qsizetype o
         return true;
     const qsizetype length = close - open - 1;
     const auto count = [&](const QList<qsizetype>& before) { return before.at(close) - before.at(open + 1); };
-    return length > 0 && (count(tally.notAscii) > 0 || count(tally.capitals) == length || count(tally.digits) == length);
+    return length > 0
+           && (count(tally.notAscii) > 0 || count(tally.capitals) == length || count(tally.digits) == length);
 }
 
 // Which ASCII punctuation marks in the phrase are punctuation of the
@@ -427,7 +430,8 @@ QString KanaReading::readPhrase(const QString& phrase)
     // symbols cost it as much again as the rest of the reading.
     const bool japanese =
         std::any_of(text.cbegin(), text.cend(), [](QChar c) { return !isPrintableAscii(c) && !c.isSpace(); });
-    const QList<WordReadings::Word> words = m_words && japanese ? m_words->words(text) : QList<WordReadings::Word>{};
+    const QList<WordReadings::Word> words =
+        m_words && japanese ? m_words->words(text) : QList<WordReadings::Word>{};
 
     QString out;
     qsizetype w = 0;

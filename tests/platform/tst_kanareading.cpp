@@ -306,7 +306,8 @@ void tst_KanaReading::bracketsPairInLinearSteps()
         // Eight times the text, eight times the steps; pairing that looks
         // back over what it passed takes sixty-four times.
         QVERIFY2(steps[1] <= 9 * steps[0],
-                 qPrintable(shape(2) + u": "_s + QString::number(steps[0]) + u" → "_s + QString::number(steps[1])));
+                 qPrintable(shape(2) + u": "_s + QString::number(steps[0]) + u" → "_s
+                            + QString::number(steps[1])));
     }
 }
 
@@ -322,7 +323,8 @@ void tst_KanaReading::kanjiSaidWhileTheTableIsRead()
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
         return KanjidicReadings::Table{{U'\U00020BB7', u"キチ"_s}};
     };
-    std::unique_ptr<MecabWordReadings> mecab = MecabWordReadings::open(MecabWordReadings::defaultDictionary(), slow);
+    std::unique_ptr<MecabWordReadings> mecab =
+        MecabWordReadings::open(MecabWordReadings::defaultDictionary(), slow);
     if (!mecab)
         QSKIP("the MeCab IPA dictionary is not installed");
     KanaReading kana(std::move(mecab));
