@@ -38,8 +38,8 @@ bool runTogether(QChar before, QChar after)
     return isWord(before) && isWord(after);
 }
 
-// The separator and control characters end a phrase and stay in the text
-// as they were.
+// The separator and control characters end a phrase: no word of the
+// dictionary reaches across them.
 bool endsPhrase(QChar c)
 {
     return c == AnnounceSeparator || isControlCharacter(c);
