@@ -55,6 +55,22 @@ qsizetype longestTableWord()
     return longest;
 }
 
+// Whether a table word may start with c. A long run of symbols (a pasted
+// line of brackets) is then named character by character without a look
+// into the table at each of them.
+bool mayStartTableWord(QChar c)
+{
+    static const QString firsts = [] {
+        QString out;
+        for (const QString& key : wordTable().keys()) {
+            if (!out.contains(key.front()))
+                out += key.front();
+        }
+        return out;
+    }();
+    return firsts.contains(c.toLower());
+}
+
 bool isLetter(QChar c)
 {
     return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z');
@@ -165,7 +181,7 @@ QString readWords(QStringView run)
     qsizetype i = 0;
     while (i < run.size()) {
         qsizetype matched = 0;
-        if (isBoundary(run, i)) {
+        if (isBoundary(run, i) && mayStartTableWord(run[i])) {
             for (qsizetype n = std::min(longestTableWord(), run.size() - i); n > 0; --n) {
                 if (isBoundary(run, i + n) && wordTable().contains(run.sliced(i, n).toString().toLower())) {
                     matched = n;

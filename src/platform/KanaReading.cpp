@@ -7,14 +7,39 @@
 #include <QHash>
 #include <QList>
 
+#include <algorithm>
+#include <optional>
+#include <string_view>
+
 namespace
 {
 
 const QString KanjiWord = QStringLiteral("カンジ");
 const QString SymbolWord = QStringLiteral("キゴー");
 
-// The separator and control characters end a phrase and stay in the text
-// as they were.
+// A control character in a value is named, so that a pasted tab is heard;
+// line breaks are the pauses the texts were written with and stay.
+QString controlWord(QChar c)
+{
+    if (c == u'\t')
+        return QStringLiteral("タブ");
+    if (c == u'\r' || c == u'\n' || !isControlCharacter(c))
+        return QString();
+    return QStringLiteral("セイギョモジ");
+}
+
+// Whether two readings put side by side need a blank between them: not
+// where a pause or line break already parts them.
+bool runTogether(QChar before, QChar after)
+{
+    const auto isWord = [](QChar c) {
+        return !c.isSpace() && c != AnnounceSeparator && !isControlCharacter(c);
+    };
+    return isWord(before) && isWord(after);
+}
+
+// The separator and control characters end a phrase: no word of the
+// dictionary reaches across them.
 bool endsPhrase(QChar c)
 {
     return c == AnnounceSeparator || isControlCharacter(c);
@@ -166,54 +191,79 @@ bool isOpening(QChar c)
     return c == u'(' || c == u'[' || c == u'{';
 }
 
-QChar closingOf(QChar c)
-{
-    return c == u'(' ? u')' : c == u'[' ? u']' : u'}';
-}
-
 bool isClosing(QChar c)
 {
     return c == u')' || c == u']' || c == u'}';
 }
 
+// 0, 1 or 2 for (), [] and {}.
+int bracketKind(QChar c)
+{
+    return c == u'(' || c == u')' ? 0 : c == u'[' || c == u']' ? 1 : 2;
+}
+
+// How many characters of each kind lie before each position, so that what
+// a pair of brackets holds is known at once, however deeply pairs nest.
+struct Tally {
+    QList<qsizetype> notAscii{0};
+    QList<qsizetype> capitals{0};
+    QList<qsizetype> digits{0};
+
+    explicit Tally(const QString& text)
+    {
+        for (const QChar c : text) {
+            notAscii << notAscii.back() + (isPrintableAscii(c) ? 0 : 1);
+            capitals << capitals.back() + (c >= u'A' && c <= u'Z' ? 1 : 0);
+            digits << digits.back() + (c >= u'0' && c <= u'9' ? 1 : 0);
+        }
+    }
+};
+
 // A pair of brackets written around words, "(受信)", "(NEC)", "(1)", is
 // punctuation; brackets inside a password or a lone one are characters.
-bool bracketsArePunctuation(const QString& text, qsizetype open, qsizetype close)
+bool bracketsArePunctuation(const QString& text, const Tally& tally, qsizetype open, qsizetype close)
 {
     if (againstText(text, open - 1) || againstText(text, close + 1))
         return true;
-    const QStringView inside = QStringView(text).sliced(open + 1, close - open - 1);
-    if (inside.isEmpty())
-        return false;
-    bool allCapitals = true;
-    bool allDigits = true;
-    for (const QChar c : inside) {
-        if (!isPrintableAscii(c))
-            return true;
-        allCapitals = allCapitals && c >= u'A' && c <= u'Z';
-        allDigits = allDigits && c >= u'0' && c <= u'9';
-    }
-    return allCapitals || allDigits;
+    const qsizetype length = close - open - 1;
+    const auto count = [&](const QList<qsizetype>& before) { return before.at(close) - before.at(open + 1); };
+    return length > 0
+           && (count(tally.notAscii) > 0 || count(tally.capitals) == length || count(tally.digits) == length);
 }
 
 // Which ASCII punctuation marks in the phrase are punctuation of the
-// sentence rather than characters of a value.
-QList<bool> punctuationMarks(const QString& text)
+// sentence rather than characters of a value. A closing bracket pairs with
+// the nearest opening one of its kind, and openings left inside that pair
+// stay unpaired. steps counts the closing brackets and the openings looked
+// at for them: a pasted value of a hundred thousand brackets has to cost no
+// more than its length.
+QList<bool> punctuationMarks(const QString& text, qsizetype& steps)
 {
     QList<bool> marks(text.size(), false);
+    std::optional<Tally> tally;
     QList<qsizetype> open;
+    // For each kind, where its openings stand in open.
+    QList<qsizetype> openOfKind[3];
     for (qsizetype i = 0; i < text.size(); ++i) {
         const QChar c = text.at(i);
         if (isOpening(c)) {
+            openOfKind[bracketKind(c)] << open.size();
             open << i;
         } else if (isClosing(c)) {
-            qsizetype k = open.size() - 1;
-            while (k >= 0 && closingOf(text.at(open.at(k))) != c)
-                --k;
-            if (k >= 0) {
+            ++steps;
+            const QList<qsizetype>& mine = openOfKind[bracketKind(c)];
+            if (!mine.isEmpty()) {
+                const qsizetype k = mine.back();
                 const qsizetype o = open.at(k);
+                steps += open.size() - k;
                 open.resize(k);
-                if (bracketsArePunctuation(text, o, i))
+                for (QList<qsizetype>& kind : openOfKind) {
+                    while (!kind.isEmpty() && kind.back() >= k)
+                        kind.removeLast();
+                }
+                if (!tally)
+                    tally.emplace(text);
+                if (bracketsArePunctuation(text, *tally, o, i))
                     marks[o] = marks[i] = true;
             } else {
                 marks[i] = againstText(text, i - 1) || againstText(text, i + 1);
@@ -230,9 +280,9 @@ QList<bool> punctuationMarks(const QString& text)
 // Sentence punctuation becomes a pause and a wave dash between numbers
 // "から". A run of ASCII symbols stays: it is as likely a password ("***")
 // as a line drawn with them, and a password must be heard whole.
-QString markPunctuation(const QString& text)
+QString markPunctuation(const QString& text, qsizetype& steps)
 {
-    const QList<bool> marks = punctuationMarks(text);
+    const QList<bool> marks = punctuationMarks(text, steps);
     QString out;
     out.reserve(text.size());
     qsizetype i = 0;
@@ -297,7 +347,7 @@ QString symbolReading(char32_t c)
 bool isPause(char32_t c)
 {
     return c == U' ' || c == U'・' || (c >= 0x2500 && c <= 0x257F)
-        || QStringView(u"「」『』【】〔〕〈〉《》〖〗（）［］｛｝\"'").contains(QChar(char16_t(c)));
+        || std::u32string_view(U"「」『』【】〔〕〈〉《》〖〗（）［］｛｝\"'").find(c) != std::u32string_view::npos;
 }
 
 bool isKana(QChar c)
@@ -335,8 +385,10 @@ QString KanaReading::read(const QString& text)
     // kanji in at start delayed the first words by some 6 ms.
     if (m_textsRead < 2 && ++m_textsRead == 2 && m_words)
         m_words->startUpIsOver();
+    m_provisional = false;
     QString out = readUncached(text);
-    m_recent.insert(text, out);
+    if (!m_provisional)
+        m_recent.insert(text, out);
     return out;
 }
 
@@ -344,14 +396,24 @@ QString KanaReading::readUncached(const QString& text)
 {
     QString out;
     out.reserve(text.size() * 3);
+    const auto append = [&out](const QString& reading) {
+        if (!out.isEmpty() && !reading.isEmpty() && runTogether(out.back(), reading.front()))
+            out += QLatin1Char(' ');
+        out += reading;
+    };
     qsizetype start = 0;
     for (qsizetype i = 0; i <= text.size(); ++i) {
         if (i < text.size() && !endsPhrase(text.at(i)))
             continue;
         if (i > start)
-            out += readPhrase(text.sliced(start, i - start));
-        if (i < text.size())
-            out += text.at(i);
+            append(readPhrase(text.sliced(start, i - start)));
+        if (i < text.size()) {
+            const QString word = controlWord(text.at(i));
+            if (word.isEmpty())
+                out += text.at(i);
+            else
+                append(word);
+        }
         start = i + 1;
     }
     // Whatever happens above, a text with something in it must be heard;
@@ -363,8 +425,13 @@ QString KanaReading::readUncached(const QString& text)
 
 QString KanaReading::readPhrase(const QString& phrase)
 {
-    const QString text = markPunctuation(prepare(phrase));
-    const QList<WordReadings::Word> words = m_words ? m_words->words(text) : QList<WordReadings::Word>{};
+    const QString text = markPunctuation(prepare(phrase), m_bracketSteps);
+    // Only Japanese needs the dictionary: a long pasted value of letters and
+    // symbols cost it as much again as the rest of the reading.
+    const bool japanese =
+        std::any_of(text.cbegin(), text.cend(), [](QChar c) { return !isPrintableAscii(c) && !c.isSpace(); });
+    const QList<WordReadings::Word> words =
+        m_words && japanese ? m_words->words(text) : QList<WordReadings::Word>{};
 
     QString out;
     qsizetype w = 0;
@@ -479,9 +546,15 @@ QString KanaReading::readCharacter(char32_t c)
     const auto known = m_characters.constFind(c);
     if (known != m_characters.constEnd())
         return *known;
-    QString reading = m_words->characterReading(c);
-    if (!isSpeakableKana(reading))
-        reading.clear();
+    const std::optional<QString> answer = m_words->characterReading(c);
+    if (!answer) {
+        // Unknown for now: neither the character nor the text it is in
+        // keeps this reading, so the next time they are said they get the
+        // real one.
+        m_provisional = true;
+        return QString();
+    }
+    const QString reading = isSpeakableKana(*answer) ? *answer : QString();
     m_characters.insert(c, reading);
     return reading;
 }

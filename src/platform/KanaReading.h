@@ -13,9 +13,10 @@
 // symbols in Japanese (AsciiReading), and the result made safe for the voice
 // (kanaForEspeak).
 //
-// The announcement separator, line breaks and other control characters stay
-// where they were, so the pauses the texts were written with are kept. A
-// text that is not empty never reads as nothing.
+// The announcement separator and line breaks stay where they were, so the
+// pauses the texts were written with are kept; a tab or another control
+// character is named. A text that is not blanks and line breaks only never
+// reads as nothing.
 //
 // Not thread-safe: one thread at a time (the dictionary keeps state).
 class KanaReading
@@ -31,6 +32,9 @@ public:
     QString read(const QString& text);
 
     bool hasDictionary() const { return m_words != nullptr; }
+    // How many brackets all reads so far looked at to pair them up: the
+    // measure by which tests hold the pairing linear in a text's length.
+    qsizetype bracketSteps() const { return m_bracketSteps; }
 
 private:
     QString readUncached(const QString& text);
@@ -44,4 +48,8 @@ private:
     // the guide pane); a few hundred recent texts are read once.
     QHash<QString, QString> m_recent;
     int m_textsRead = 0;
+    // The text being read said a character as unknown only because its
+    // reading was not ready yet.
+    bool m_provisional = false;
+    qsizetype m_bracketSteps = 0;
 };

@@ -402,9 +402,10 @@ void tst_SpokenReading::everyCp932CharacterIsRead()
 namespace
 {
 
+// The pauses a text is written with; any other control character is named.
 bool endsPhrase(QChar c)
 {
-    return c == Sep || c.unicode() < 0x20 || (c.unicode() >= 0x7F && c.unicode() <= 0x9F);
+    return c == Sep || c == u'\r' || c == u'\n';
 }
 
 QString phraseEnds(const QString& text)
@@ -449,8 +450,8 @@ void tst_SpokenReading::anyTextReadsAsKanaOnly()
         for (int i = 0; i < length; ++i)
             text += alphabet.at((from + random.bounded(span)) % alphabet.size());
         const QString reading = m_reading->read(text);
-        QVERIFY2(reading.trimmed().isEmpty() == text.trimmed().isEmpty() || !phraseEnds(text).isEmpty(),
-                 qPrintable(text));
+        const bool blank = text.trimmed().isEmpty() && !text.contains(u'\t');
+        QVERIFY2(reading.trimmed().isEmpty() == blank || !phraseEnds(text).isEmpty(), qPrintable(text));
         QCOMPARE(phraseEnds(reading), phraseEnds(text));
         if (reading == text && text.trimmed().isEmpty())
             continue;

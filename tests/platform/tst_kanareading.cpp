@@ -14,6 +14,11 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <pthread.h>
+
+#include <chrono>
+#include <thread>
+
 using namespace Qt::StringLiterals;
 
 namespace
@@ -42,13 +47,14 @@ public:
                 out << Word{i, n, known.value(text.mid(i, n))};
                 i += n;
             } else {
-                out << Word{i, 1, QString()};
-                ++i;
+                const qsizetype units = text.at(i).isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
+                out << Word{i, units, QString()};
+                i += units;
             }
         }
         return out;
     }
-    QString characterReading(char32_t c) override { return characters.value(c); }
+    std::optional<QString> characterReading(char32_t c) override { return characters.value(c); }
     void startUpIsOver() override { ++startUpsOver; }
     int startUpsOver = 0;
 };
@@ -72,6 +78,9 @@ private slots:
     void kanjidicLines();
     void longTextInPieces();
     void kanjidicReadBeforeAsked();
+    void bracketsPairInLinearSteps();
+    void kanjiSaidWhileTheTableIsRead();
+    void kanjidicWithoutAThread();
 };
 
 void tst_KanaReading::ascii_data()
@@ -149,6 +158,11 @@ void tst_KanaReading::reading_data()
     QTest::newRow("kanji nobody knows") << u"丼"_s << u"カンジ"_s;
     QTest::newRow("symbols by name") << u"○△"_s << u"マルサンカク"_s;
     QTest::newRow("marks alone") << u"ー゛"_s << u"チョーオンダクテン"_s;
+    QTest::newRow("a pasted tab") << u"\t"_s << u"タブ"_s;
+    QTest::newRow("controls in a value named") << u"は\uF8F2a\tb\x01\x7F"_s
+        << u"ワ\uF8F2エー タブ ビー セイギョモジ セイギョモジ"_s;
+    // U+1300C: its low half is 「, a pause.
+    QTest::newRow("beyond the BMP, whole") << u"高\U0001300C橋"_s << u"タカ キゴー ハシ"_s;
 }
 
 void tst_KanaReading::reading()
@@ -263,12 +277,93 @@ void tst_KanaReading::kanjidicReadBeforeAsked()
     QVERIFY(!kanjidic.isLoaded());
     kanjidic.startLoading();
     QTRY_VERIFY_WITH_TIMEOUT(kanjidic.isLoaded(), 30000);
-    QCOMPARE(kanjidic.reading(U'亜'), u"ア"_s);
-    QCOMPARE(kanjidic.reading(U'峠'), QString());
+    QCOMPARE(kanjidic.reading(U'亜'), std::optional(u"ア"_s));
+    QCOMPARE(kanjidic.reading(U'峠'), std::optional(QString()));
 
     // Gone again while the whole file is still being read.
     for (int i = 0; i < 3; ++i)
         KanjidicReadings{KanjidicReadings::defaultPath()}.startLoading();
+}
+
+// A pasted value of a hundred thousand brackets was read in seconds, and
+// the speech that waited for it was taken for dead.
+void tst_KanaReading::bracketsPairInLinearSteps()
+{
+    const std::function<QString(qsizetype)> shapes[] = {
+        [](qsizetype n) { return QString(n, u'(') + QString(n, u']'); },
+        [](qsizetype n) { return QString(n, u'(') + QString(n, u')'); },
+        [](qsizetype n) { return u"x([{"_s.repeated(n) + u"}])"_s.repeated(n); },
+        [](qsizetype n) { return u"([(]"_s.repeated(n) + u"あ)"_s.repeated(n); },
+    };
+    for (const auto& shape : shapes) {
+        qsizetype steps[2] = {};
+        for (const qsizetype n : {qsizetype(1000), qsizetype(8000)}) {
+            KanaReading kana(nullptr);
+            QVERIFY(!kana.read(shape(n)).isEmpty());
+            steps[n > 1000] = kana.bracketSteps();
+        }
+        QVERIFY2(steps[0] > 0, qPrintable(shape(2)));
+        // Eight times the text, eight times the steps; pairing that looks
+        // back over what it passed takes sixty-four times.
+        QVERIFY2(steps[1] <= 9 * steps[0],
+                 qPrintable(shape(2) + u": "_s + QString::number(steps[0]) + u" → "_s
+                            + QString::number(steps[1])));
+    }
+}
+
+// On a loaded machine the single-kanji table took seconds to read, and the
+// speech thread waited for it at the first kanji the dictionary lacked.
+void tst_KanaReading::kanjiSaidWhileTheTableIsRead()
+{
+    std::atomic<bool> release = false;
+    const KanjidicReadings::Loader slow = [&release](const std::atomic<bool>& stop) {
+        // Long enough that a reading which waits comes back with the table.
+        const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+        while (!release && !stop && std::chrono::steady_clock::now() < giveUp)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        return KanjidicReadings::Table{{U'\U00020BB7', u"キチ"_s}};
+    };
+    std::unique_ptr<MecabWordReadings> mecab =
+        MecabWordReadings::open(MecabWordReadings::defaultDictionary(), slow);
+    if (!mecab)
+        QSKIP("the MeCab IPA dictionary is not installed");
+    KanaReading kana(std::move(mecab));
+    const QString text = u"\U00020BB7"_s;
+    QCOMPARE(kana.read(text), u"カンジ"_s);
+    QCOMPARE(kana.read(u"名前\uF8F2"_s + text), u"ナマエ\uF8F2カンジ"_s);
+    QCOMPARE(kana.read(text), u"カンジ"_s);
+    release = true;
+    QTRY_COMPARE_WITH_TIMEOUT(kana.read(text), u"キチ"_s, 30000);
+    QCOMPARE(kana.read(u"名前\uF8F2"_s + text), u"ナマエ\uF8F2キチ"_s);
+}
+
+// The process may be out of threads; the readings are an extra, and the
+// speech thread that asked must not end the program over them.
+void tst_KanaReading::kanjidicWithoutAThread()
+{
+    pthread_attr_t saved;
+    QCOMPARE(pthread_getattr_default_np(&saved), 0);
+    pthread_attr_t huge;
+    QCOMPARE(pthread_attr_init(&huge), 0);
+    // A stack larger than the address space: no thread can be made.
+    QCOMPARE(pthread_attr_setstacksize(&huge, std::size_t(1) << 50), 0);
+    QCOMPARE(pthread_setattr_default_np(&huge), 0);
+    std::optional<QString> reading;
+    bool loaded = false;
+    try {
+        KanjidicReadings kanjidic(KanjidicReadings::Loader([](const std::atomic<bool>&) {
+            return KanjidicReadings::Table{{U'亜', u"ア"_s}};
+        }));
+        reading = kanjidic.reading(U'亜');
+        loaded = kanjidic.isLoaded();
+    } catch (const std::exception& e) {
+        reading = QString::fromLocal8Bit(e.what());
+    }
+    pthread_setattr_default_np(&saved);
+    pthread_attr_destroy(&huge);
+    pthread_attr_destroy(&saved);
+    QCOMPARE(reading, std::optional<QString>(QString()));
+    QVERIFY(loaded);
 }
 
 QTEST_GUILESS_MAIN(tst_KanaReading)

@@ -7,7 +7,9 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
+#include <system_error>
 
 namespace
 {
@@ -63,9 +65,45 @@ QString KanjidicReadings::defaultPath()
     return QStringLiteral("/usr/share/edict/kanjidic");
 }
 
-KanjidicReadings::KanjidicReadings(QString path)
-    : m_path(std::move(path)), m_stop(std::make_shared<std::atomic<bool>>(false))
+KanjidicReadings::Loader KanjidicReadings::fileLoader(const QString& path)
 {
+    return [path](const std::atomic<bool>& stop) {
+        Table readings;
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly))
+            return readings;
+        const QByteArray bytes = file.readAll();
+        // Decoded a piece at a time, so that an owner going away (the
+        // program ending) is not kept waiting for the whole file. A line
+        // feed is never part of an EUC-JP character.
+        constexpr qsizetype Piece = 64 * 1024;
+        qsizetype from = 0;
+        while (from < bytes.size()) {
+            const qsizetype feed = bytes.indexOf('\n', std::min(from + Piece, bytes.size() - 1));
+            const qsizetype to = feed < 0 ? bytes.size() : feed + 1;
+            const QString text = decodeEucJp(bytes.sliced(from, to - from));
+            for (const QStringView line : QStringView(text).split(u'\n')) {
+                if (stop.load(std::memory_order_relaxed))
+                    return Table();
+                const auto [kanji, reading] = parseLine(line.toString());
+                if (kanji != 0 && !reading.isEmpty())
+                    readings.insert(kanji, reading);
+            }
+            from = to;
+        }
+        return readings;
+    };
+}
+
+KanjidicReadings::KanjidicReadings(const QString& path) : KanjidicReadings(fileLoader(path)) {}
+
+KanjidicReadings::KanjidicReadings(Loader loader) : m_loader(std::move(loader)) {}
+
+KanjidicReadings::~KanjidicReadings()
+{
+    m_stop.store(true);
+    if (m_thread.joinable())
+        m_thread.join();
 }
 
 void KanjidicReadings::startLoading()
@@ -73,25 +111,38 @@ void KanjidicReadings::startLoading()
     if (m_started)
         return;
     m_started = true;
-    m_loading = std::async(std::launch::async, [path = m_path, stop = m_stop] {
-        // Whatever else the program does comes first: the window answering
-        // keys, the speech being sent.
-        setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), 19);
-        return load(path, *stop);
-    });
+    std::promise<Table> done;
+    std::future<Table> loading = done.get_future();
+    try {
+        m_thread = std::thread([this, done = std::move(done)]() mutable {
+            // Whatever else the program does comes first: the window answering
+            // keys, the speech being sent.
+            setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), 19);
+            Table table;
+            try {
+                table = m_loader(m_stop);
+            } catch (const std::exception&) {
+                // An extra that failed (out of memory) leaves the table
+                // missing; it must not end the program.
+            }
+            done.set_value(std::move(table));
+        });
+    } catch (const std::system_error&) {
+        // No thread to be had (the process is at its limit): the readings
+        // are an extra the speech does without.
+        return;
+    }
+    m_loading = std::move(loading);
 }
 
-KanjidicReadings::~KanjidicReadings()
-{
-    m_stop->store(true);
-    // The future of std::async waits for its thread when it is destroyed.
-}
-
-QString KanjidicReadings::reading(char32_t kanji)
+std::optional<QString> KanjidicReadings::reading(char32_t kanji)
 {
     startLoading();
-    if (m_loading.valid())
+    if (m_loading.valid()) {
+        if (m_loading.wait_for(std::chrono::seconds(0)) != std::future_status::ready)
+            return std::nullopt;
         m_readings = m_loading.get();
+    }
     return m_readings.value(kanji);
 }
 
@@ -130,21 +181,4 @@ std::pair<char32_t, QString> KanjidicReadings::parseLine(const QString& line)
             kun = toKatakana(word);
     }
     return {kanji.front(), on.isEmpty() ? kun : on};
-}
-
-KanjidicReadings::Table KanjidicReadings::load(const QString& path, const std::atomic<bool>& stop)
-{
-    Table readings;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return readings;
-    const QString text = decodeEucJp(file.readAll());
-    for (const QStringView line : QStringView(text).split(u'\n')) {
-        if (stop.load(std::memory_order_relaxed))
-            return Table();
-        const auto [kanji, reading] = parseLine(line.toString());
-        if (kanji != 0 && !reading.isEmpty())
-            readings.insert(kanji, reading);
-    }
-    return readings;
 }

@@ -98,7 +98,8 @@ QString MecabWordReadings::defaultDictionary()
     return QStringLiteral("/var/lib/mecab/dic/ipadic-utf8");
 }
 
-std::unique_ptr<MecabWordReadings> MecabWordReadings::open(const QString& dictionary, const QString& kanjidic)
+std::unique_ptr<MecabWordReadings> MecabWordReadings::open(const QString& dictionary,
+                                                           KanjidicReadings::Loader kanjidic)
 {
     // The dictionary is named, and no resource file is read: a user's
     // mecabrc pointing at another dictionary would change the features.
@@ -108,11 +109,11 @@ std::unique_ptr<MecabWordReadings> MecabWordReadings::open(const QString& dictio
     mecab_t* tagger = mecab_new2(args.constData());
     if (!tagger)
         return nullptr;
-    return std::unique_ptr<MecabWordReadings>(new MecabWordReadings(tagger, kanjidic));
+    return std::unique_ptr<MecabWordReadings>(new MecabWordReadings(tagger, std::move(kanjidic)));
 }
 
-MecabWordReadings::MecabWordReadings(mecab_t* tagger, const QString& kanjidic)
-    : m_tagger(tagger), m_kanjidic(kanjidic)
+MecabWordReadings::MecabWordReadings(mecab_t* tagger, KanjidicReadings::Loader kanjidic)
+    : m_tagger(tagger), m_kanjidic(std::move(kanjidic))
 {
 }
 
@@ -179,7 +180,7 @@ void MecabWordReadings::startUpIsOver()
     m_kanjidic.startLoading();
 }
 
-QString MecabWordReadings::characterReading(char32_t c)
+std::optional<QString> MecabWordReadings::characterReading(char32_t c)
 {
     const QString text = QString::fromUcs4(&c, 1);
     const QList<Word> found = words(text);

@@ -17,17 +17,18 @@ public:
     static QString defaultDictionary();
 
     // Empty when the dictionary cannot be opened.
-    static std::unique_ptr<MecabWordReadings> open(const QString& dictionary = defaultDictionary(),
-                                                   const QString& kanjidic = KanjidicReadings::defaultPath());
+    static std::unique_ptr<MecabWordReadings>
+    open(const QString& dictionary = defaultDictionary(),
+         KanjidicReadings::Loader kanjidic = KanjidicReadings::fileLoader());
     ~MecabWordReadings() override;
 
     QList<Word> words(const QString& text) override;
-    QString characterReading(char32_t c) override;
+    std::optional<QString> characterReading(char32_t c) override;
     // Starts reading KANJIDIC in the background.
     void startUpIsOver() override;
 
 private:
-    MecabWordReadings(mecab_t* tagger, const QString& kanjidic);
+    MecabWordReadings(mecab_t* tagger, KanjidicReadings::Loader kanjidic);
     // The words of one piece of the text that starts at offset.
     void appendWords(QStringView piece, qsizetype offset, QList<Word>& result);
 
