@@ -14,8 +14,9 @@ using Activity = BoundedWorker::Activity;
 void runJobs(std::shared_ptr<State> state, std::function<void()> lastly)
 {
     // Writing to a daemon that has gone raises SIGPIPE, which would end the
-    // program. Blocked on this thread (and on any thread it starts, which
-    // inherits the mask) it only makes the write fail.
+    // program. Blocked on this thread (and on libspeechd's event thread, which
+    // a job starts from here and which inherits the mask) it only makes the
+    // write fail.
     sigset_t pipe;
     sigemptyset(&pipe);
     sigaddset(&pipe, SIGPIPE);
