@@ -39,6 +39,7 @@ SocketWatcher::SocketWatcher(int socket, std::function<void()> closed) : m_socke
     try {
         m_thread = std::thread(watch, m_socket, m_wake, std::move(closed));
     } catch (const std::system_error&) {
+        // Unwatched, a closed connection shows at the next request instead.
     }
 }
 
