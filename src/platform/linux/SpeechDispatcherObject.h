@@ -2,14 +2,16 @@
 
 #include "platform/SpeechObject.h"
 #include "platform/SpeechReadingMode.h"
-#include "platform/WordReadings.h"
+#include "platform/linux/SpeechdReading.h"
+#include "platform/linux/SpeechdWireText.h"
 
 #include <QByteArray>
 #include <QString>
 #include <chrono>
-#include <functional>
 #include <memory>
-#include <thread>
+
+class BoundedWorker;
+class SocketWatcher;
 
 // The speech object on Linux: speech-dispatcher, the service Linux screen
 // readers speak through, reached with libspeechd.
@@ -44,7 +46,7 @@ public:
     };
 
     // Where the kana reading takes its words from.
-    using WordReadingsSource = std::function<std::unique_ptr<WordReadings>()>;
+    using WordReadingsSource = SpeechdReading::WordReadingsSource;
 
     // Connects to the daemon named by SPEECHD_ADDRESS, or to the user's own
     // daemon (started if it is not running). Empty when no daemon answers
@@ -78,12 +80,8 @@ public:
     // negative when the connection is dead.
     int WaitDone() override;
 
-    // The bytes handed to libspeechd for a text: the announcement separator
-    // becomes a Japanese comma (a pause), every line break becomes CR LF (the
-    // only line end after which libspeechd escapes a "." line, so a text with
-    // such a line stays one message), and other control characters, which
-    // would corrupt the protocol or cut the text short, become spaces.
-    static QByteArray wireText(const QString& text);
+    // The bytes handed to libspeechd for a text (speechdWireText).
+    static QByteArray wireText(const QString& text) { return speechdWireText(text); }
 
     // True once a call has failed or run into its bound.
     bool hasFailed() const;
@@ -94,18 +92,8 @@ public:
 
 private:
     explicit SpeechDispatcherObject(std::shared_ptr<Core> core);
-    // Runs the job on the worker and waits for its answer while the worker
-    // waits for the daemon; returns 0 without the answer once the worker is
-    // busy with the program's own work.
-    int call(std::function<int(Core&)> job);
-    // Runs the job on the worker without waiting for it.
-    void post(std::function<void(Core&)> job);
-    // Notices the daemon closing the connection while nothing is asked.
-    void startWatching();
 
     std::shared_ptr<Core> m_core;
-    std::thread m_worker;
-    std::thread m_watcher;
-    // Wakes the watcher when the object goes.
-    int m_watcherWake = -1;
+    std::unique_ptr<BoundedWorker> m_worker;
+    std::unique_ptr<SocketWatcher> m_watcher;
 };
