@@ -125,25 +125,15 @@ void FormSupport::attachHandlers()
 
 void FormSupport::attachButtonHandlers()
 {
-    // In a main window Qt leaves Enter on a push button alone; here it presses
-    // the button, as Space does.
-    auto pressOnEnter = [](CommandButton* b) {
-        b->handlers.keyPress = [b](QKeyEvent* e) {
-            if (!isEnterKey(e))
-                return false;
-            b->click();
-            return true;
-        };
-    };
     for (const Button& b : buttons) {
         const Button* words = &b;
         if (b.button != Command4)
-            pressOnEnter(b.button);
+            b.button->handlers.keyPress = enterPresses(b.button);
         b.button->handlers.gotFocus = [this, words](Qt::FocusReason) {
             Announce::button(m_speech, words->spokenLabel, words->keyHint);
         };
     }
-    pressOnEnter(Command6);
+    Command6->handlers.keyPress = enterPresses(Command6);
     Command4->handlers.keyPress = [this](QKeyEvent* e) { return Command4_KeyDown(e); };
     Command4->handlers.keyRelease = [this](QKeyEvent* e) { return Command4_KeyUp(e); };
 }
@@ -348,11 +338,7 @@ bool FormSupport::Command4_KeyDown(QKeyEvent* e)
     // The down arrow leaves "↓自動" forward, but only when it is released.
     if (e->key() == Qt::Key_Down)
         return true;
-    if (isEnterKey(e)) {
-        Command4->click();
-        return true;
-    }
-    return false;
+    return enterPresses(Command4)(e);
 }
 
 bool FormSupport::Command4_KeyUp(QKeyEvent* e)
