@@ -38,12 +38,21 @@ template <typename E> E* makeTextBox(QWidget* parent, const char* name, const QR
     return box;
 }
 
+// A control that shows its caption as its text: a check box, an option
+// button, a push button.
+template <typename B>
+B* makeCaptioned(QWidget* parent, const char* name, const QString& caption, const QRect& twips)
+{
+    auto* control = placeControl(new B(parent), name, twips);
+    control->setText(caption);
+    return control;
+}
+
 // A check box or option button, found by its caption.
 template <typename B>
 B* makeCheckBox(QWidget* parent, const char* name, const QString& caption, const QRect& twips)
 {
-    auto* box = placeControl(new B(parent), name, twips);
-    box->setText(caption);
+    auto* box = makeCaptioned<B>(parent, name, caption, twips);
     box->setAccessibleName(caption);
     return box;
 }
@@ -53,8 +62,7 @@ B* makeCheckBox(QWidget* parent, const char* name, const QString& caption, const
 template <typename B>
 B* makePushButton(QWidget* parent, const char* name, const QString& caption, const QRect& twips)
 {
-    auto* button = placeControl(new B(parent), name, twips);
-    button->setText(caption);
+    auto* button = makeCaptioned<B>(parent, name, caption, twips);
     button->setAutoDefault(false);
     button->setDefault(false);
     return button;
