@@ -24,3 +24,9 @@ bool isBlank(const QString& text)
     }
     return true;
 }
+
+void applyTitleRule(Acd& acd, const QString& senderName)
+{
+    if (isBlank(acd.Title))
+        acd.Title = senderName;
+}

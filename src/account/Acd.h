@@ -35,3 +35,13 @@ void defaultAcd(Acd& acd);
 // know no other.
 QString trimmedBlanks(const QString& text);
 bool isBlank(const QString& text);
+
+// The Title rule: a blank Title takes the sender name as it stands
+// (untrimmed), and the record keeps it. A save takes the record's own sender
+// name; the advanced dialog the one the main window shows as it opens, which
+// may not have been copied into the record yet.
+void applyTitleRule(Acd& acd, const QString& senderName);
+inline void applyTitleRule(Acd& acd)
+{
+    applyTitleRule(acd, acd.FromName);
+}

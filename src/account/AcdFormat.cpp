@@ -166,9 +166,3 @@ bool readAcdInto(const QByteArray& bytes, Acd& acd)
     }
     return true;
 }
-
-void applyTitleRule(Acd& acd)
-{
-    if (isBlank(acd.Title))
-        acd.Title = acd.FromName;
-}

@@ -32,7 +32,3 @@ std::optional<UnwritableCharacter> firstUnwritableCharacter(const Acd& acd);
 // lies outside the 32-bit range; acd then holds the defaults plus the lines
 // before the failing one. Linear in the size of the input.
 bool readAcdInto(const QByteArray& bytes, Acd& acd);
-
-// The save-time Title rule: a blank Title takes the sender name as it stands
-// (untrimmed), and the record keeps it.
-void applyTitleRule(Acd& acd);

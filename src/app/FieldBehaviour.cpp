@@ -4,6 +4,7 @@
 #include "app/HelpPane.h"
 #include "speech/Announce.h"
 #include "ui/EnterMovesOn.h"
+#include "ui/FieldFocus.h"
 
 #include <QCoreApplication>
 
@@ -15,8 +16,13 @@ FieldBehaviour::FieldBehaviour(HelpPane& helpPane, SpeechChannel& speech)
 void FieldBehaviour::attach(const FormControls::Field& field)
 {
     const FormControls::Field* f = &field;
-    f->edit->handlers.gotFocus = [this, f](Qt::FocusReason) { gotFocus(*f); };
-    f->edit->handlers.regainedFocus = [this, f] { announce(*f); };
+    // While the help pane is open it follows the focus from field to field.
+    announceOnFocus(
+        f->edit, [this, f] { announce(*f); },
+        [this, f] {
+            if (m_helpPane.isShown())
+                showHelp(*f);
+        });
     f->edit->handlers.lostFocus = [this, f](Qt::FocusReason reason) {
         // Another window taking over is no move within this one.
         if (reason != Qt::ActiveWindowFocusReason)
@@ -30,15 +36,6 @@ void FieldBehaviour::attach(const FormControls::Field& field)
         return true;
     };
     QObject::connect(f->caption, &ClickableLabel::clicked, f->caption, [this, f] { captionClicked(*f); });
-}
-
-void FieldBehaviour::gotFocus(const FormControls::Field& field)
-{
-    if (m_helpPane.isShown())
-        showHelp(field);
-    field.edit->setCursorPosition(0);
-    field.edit->deselect();
-    announce(field);
 }
 
 void FieldBehaviour::announce(const FormControls::Field& field)

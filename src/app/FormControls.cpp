@@ -9,6 +9,7 @@
 #include "ui/AccessibleWords.h"
 #include "ui/DesignFonts.h"
 #include "ui/LabelFit.h"
+#include "ui/PlacedControls.h"
 #include "ui/TextColour.h"
 #include "ui/Twips.h"
 
@@ -17,7 +18,6 @@
 #include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
-#include <limits>
 
 const QString FormControls::GuideTitle = QStringLiteral("説明ウインド");
 const QString FormControls::HelpTitle = QStringLiteral("詳細ヘルプウインド");
@@ -40,33 +40,9 @@ QFont captionFont()
     return designFont(PGothicFamily, 9.75);
 }
 
-template <typename W> W* place(W* widget, const char* name, const QRect& geometry)
+ClickableLabel* captionLabel(QWidget* parent, const char* name, const QString& text, const QRect& twips)
 {
-    widget->setObjectName(QString::fromLatin1(name));
-    widget->setGeometry(geometry);
-    return widget;
-}
-
-template <typename L> L* makeLabel(QWidget* parent, const char* name, const QString& text, const QRect& geometry)
-{
-    auto* label = place(new L(parent), name, geometry);
-    label->setTextFormat(Qt::PlainText);
-    label->setText(text);
-    return label;
-}
-
-EntryField* entryField(QWidget* parent, const char* name, const QRect& geometry)
-{
-    auto* edit = place(new EntryField(parent), name, geometry);
-    edit->setFont(fieldFont());
-    // A value read from a file must come back out whole, however long.
-    edit->setMaxLength(std::numeric_limits<int>::max());
-    return edit;
-}
-
-ClickableLabel* captionLabel(QWidget* parent, const char* name, const QString& text, const QRect& geometry)
-{
-    auto* label = makeLabel<ClickableLabel>(parent, name, text, geometry);
+    auto* label = makeLabel<ClickableLabel>(parent, name, text, twips);
     label->setFont(captionFont());
     label->setCursor(Qt::WhatsThisCursor);
     return label;
@@ -74,47 +50,48 @@ ClickableLabel* captionLabel(QWidget* parent, const char* name, const QString& t
 
 // The hints take their clicks themselves: only the frame's own area puts the
 // focus into its first field.
-QLabel* hintLabel(QWidget* parent, const char* name, const QString& text, const QRect& geometry)
+QLabel* hintLabel(QWidget* parent, const char* name, const QString& text, const QRect& twips)
 {
-    QLabel* label = makeLabel<ClickableLabel>(parent, name, text, geometry);
+    QLabel* label = makeLabel<ClickableLabel>(parent, name, text, twips);
     setTextColour(label, DarkRed);
     return label;
 }
 
-CommandButton* button(QWidget* parent, const char* name, const QString& caption, const QRect& geometry)
+EntryField* entryField(QWidget* parent, const char* name, const QRect& twips)
 {
-    auto* b = place(new CommandButton(parent), name, geometry);
-    b->setText(caption);
-    b->setAutoDefault(false);
-    b->setDefault(false);
-    return b;
+    return makeTextBox<EntryField>(parent, name, twips, fieldFont());
 }
 
-QLabel* rowLabel(QWidget* parent, const char* name, const QString& text, const QRect& geometry, const QFont& font)
+CommandButton* button(QWidget* parent, const char* name, const QString& caption, const QRect& twips)
 {
-    auto* label = makeLabel<QLabel>(parent, name, text, geometry);
+    return makePushButton<CommandButton>(parent, name, caption, twips);
+}
+
+QLabel* rowLabel(QWidget* parent, const char* name, const QString& text, const QRect& twips, const QFont& font)
+{
+    auto* label = makeLabel<QLabel>(parent, name, text, twips);
     label->setFont(font);
     return label;
 }
 
-CommandButton* rowButton(QWidget* parent, const char* name, const QString& caption, const QRect& geometry)
+CommandButton* rowButton(QWidget* parent, const char* name, const QString& caption, const QRect& twips)
 {
-    CommandButton* b = button(parent, name, caption, geometry);
+    CommandButton* b = button(parent, name, caption, twips);
     b->setFont(captionFont());
     return b;
 }
 
-ProviderList* providerList(QWidget* parent, const char* name, const QRect& geometry)
+ProviderList* providerList(QWidget* parent, const char* name, const QRect& twips)
 {
-    auto* list = place(new ProviderList(parent), name, geometry);
+    auto* list = placeControl(new ProviderList(parent), name, twips);
     list->setEditable(false);
     list->setFont(captionFont());
     return list;
 }
 
-TextPane* textPane(QWidget* parent, const char* name, const QRect& geometry)
+TextPane* textPane(QWidget* parent, const char* name, const QRect& twips)
 {
-    auto* pane = place(new TextPane(parent), name, geometry);
+    auto* pane = placeControl(new TextPane(parent), name, twips);
     pane->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     pane->setTabChangesFocus(true);
     return pane;
@@ -155,14 +132,14 @@ void FormControls::createControls(QMainWindow* window)
     window->setCentralWidget(client);
 
     // The band and the box go first so that what lies on them is drawn above.
-    Label2 = makeLabel<QLabel>(client, "Label2", QString(), twipsRect(0, 4890, 7620, 300));
+    Label2 = makeLabel<QLabel>(client, "Label2", QString(), QRect(0, 4890, 7620, 300));
     {
         QPalette palette = Label2->palette();
         palette.setColor(QPalette::Window, palette.color(QPalette::Disabled, QPalette::Text));
         Label2->setPalette(palette);
         Label2->setAutoFillBackground(true);
     }
-    Label17 = makeLabel<QLabel>(client, "Label17", QString(), twipsRect(90, 6120, 7335, 1395));
+    Label17 = makeLabel<QLabel>(client, "Label17", QString(), QRect(90, 6120, 7335, 1395));
     Label17->setFrameStyle(QFrame::Box | QFrame::Plain);
     Label17->setLineWidth(1);
 
@@ -180,11 +157,11 @@ void FormControls::createControls(QMainWindow* window)
 
 void FormControls::createSenderFrame(QWidget* client)
 {
-    Frame1 = place(new FrameBox(QStringLiteral("差出人情報(&F)"), false, client), "Frame1",
-                   twipsRect(180, 120, 7215, 1455));
+    Frame1 = placeControl(new FrameBox(QStringLiteral("差出人情報(&F)"), false, client), "Frame1",
+                   QRect(180, 120, 7215, 1455));
     fields[0] = createField(Frame1, FieldLayouts[0]);
     fields[1] = createField(Frame1, FieldLayouts[1]);
-    Command4 = button(Frame1, "Command4", QStringLiteral("↓自動"), twipsRect(6060, 945, 735, 315));
+    Command4 = button(Frame1, "Command4", QStringLiteral("↓自動"), QRect(6060, 945, 735, 315));
     Frame1->setFocusTarget(txtName);
 
     // Names are typed in Japanese: the input method may compose here. Linux
@@ -195,8 +172,8 @@ void FormControls::createSenderFrame(QWidget* client)
 
 void FormControls::createServerFrame(QWidget* client)
 {
-    Frame2 = place(new FrameBox(QStringLiteral("サーバー情報(&S)"), true, client), "Frame2",
-                   twipsRect(180, 1680, 7215, 2535));
+    Frame2 = placeControl(new FrameBox(QStringLiteral("サーバー情報(&S)"), true, client), "Frame2",
+                   QRect(180, 1680, 7215, 2535));
     for (std::size_t i = 2; i < fields.size(); ++i)
         fields[i] = createField(Frame2, FieldLayouts[i]);
     // In clear: whoever sets the account up for someone else must see what they typed.
@@ -215,14 +192,14 @@ FormControls::Field FormControls::createField(QWidget* frame, const FieldLayout&
 
     Field field;
     field.caption = captionLabel(frame, captionName.constData(), QString::fromUtf16(layout.caption),
-                                 fromTwips(layout.captionTwips));
+                                 layout.captionTwips);
     const auto createHint = [&] {
         field.hint = hintLabel(frame, hintName.constData(), QString::fromUtf16(layout.hint),
-                               fromTwips(layout.hintTwips));
+                               layout.hintTwips);
     };
     if (layout.hintFirst)
         createHint();
-    field.edit = entryField(frame, editName.constData(), fromTwips(layout.editTwips));
+    field.edit = entryField(frame, editName.constData(), layout.editTwips);
     if (!layout.hintFirst)
         createHint();
     field.spokenLabel = QString::fromUtf16(layout.spokenLabel);
@@ -235,29 +212,29 @@ FormControls::Field FormControls::createField(QWidget* frame, const FieldLayout&
 
 void FormControls::createProviderRows(QWidget* client)
 {
-    Command5 = button(client, "Command5", QStringLiteral("すべてクリア"), twipsRect(3360, 4320, 1935, 375));
-    Command2 = button(client, "Command2", QStringLiteral("高度な設定"), twipsRect(5460, 4320, 1935, 375));
+    Command5 = button(client, "Command5", QStringLiteral("すべてクリア"), QRect(3360, 4320, 1935, 375));
+    Command2 = button(client, "Command2", QStringLiteral("高度な設定"), QRect(5460, 4320, 1935, 375));
     Label3 = makeLabel<ClickableLabel>(client, "Label3", QStringLiteral("[Ｆ１]キー : 各項目の詳細ヘルプ"),
-                                       twipsRect(420, 4440, 2460, 180));
+                                       QRect(420, 4440, 2460, 180));
     setTextColour(Label3, DarkBlue);
 
     Label1 = makeLabel<QLabel>(client, "Label1", QStringLiteral("VORNIX Support Tool "),
-                               twipsRect(225, 4920, 2475, 225));
+                               QRect(225, 4920, 2475, 225));
     Label1->setFont(designFont(PGothicFamily, 11.25, true));
     setTextColour(Label1, Label1->palette().color(QPalette::Highlight));
 
     // Each provider row reads as a sentence: "…→ [list] の設定を [button]".
-    Label18 = rowLabel(client, "Label18", QStringLiteral("設定例を知りたいときは→"), twipsRect(240, 5340, 2175, 180),
+    Label18 = rowLabel(client, "Label18", QStringLiteral("設定例を知りたいときは→"), QRect(240, 5340, 2175, 180),
                        designFont(PGothicFamily, 9, true));
-    Combo1 = providerList(client, "Combo1", twipsRect(2580, 5280, 2115, 315));
-    Label8 = rowLabel(client, "Label8", QStringLiteral("の設定を"), twipsRect(4800, 5340, 735, 195), captionFont());
-    Command1 = rowButton(client, "Command1", QStringLiteral("参考に読み込む"), twipsRect(5640, 5280, 1695, 315));
+    Combo1 = providerList(client, "Combo1", QRect(2580, 5280, 2115, 315));
+    Label8 = rowLabel(client, "Label8", QStringLiteral("の設定を"), QRect(4800, 5340, 735, 195), captionFont());
+    Command1 = rowButton(client, "Command1", QStringLiteral("参考に読み込む"), QRect(5640, 5280, 1695, 315));
 
-    Label15 = rowLabel(client, "Label15", QStringLiteral("プロバイダのホームページ"), twipsRect(240, 5760, 2220, 180),
+    Label15 = rowLabel(client, "Label15", QStringLiteral("プロバイダのホームページ"), QRect(240, 5760, 2220, 180),
                        designFont(PGothicFamily, 9, true));
-    Combo2 = providerList(client, "Combo2", twipsRect(2580, 5700, 2115, 315));
-    Label16 = rowLabel(client, "Label16", QStringLiteral("のHPを"), twipsRect(4800, 5760, 585, 195), captionFont());
-    Command3 = rowButton(client, "Command3", QStringLiteral("IEで参照する"), twipsRect(5640, 5700, 1695, 315));
+    Combo2 = providerList(client, "Combo2", QRect(2580, 5700, 2115, 315));
+    Label16 = rowLabel(client, "Label16", QStringLiteral("のHPを"), QRect(4800, 5760, 585, 195), captionFont());
+    Command3 = rowButton(client, "Command3", QStringLiteral("IEで参照する"), QRect(5640, 5700, 1695, 315));
 
     buttons = {{
         {Command4, QStringLiteral("アドレスから自動的にサーバー情報を取り込む"),
@@ -272,14 +249,14 @@ void FormControls::createProviderRows(QWidget* client)
 
 void FormControls::createPanes(QWidget* client)
 {
-    txtGuide = textPane(client, "txtGuide", twipsRect(150, 6180, 7245, 1275));
+    txtGuide = textPane(client, "txtGuide", QRect(150, 6180, 7245, 1275));
     {
         QPalette palette = txtGuide->palette();
         palette.setColor(QPalette::Base, palette.color(QPalette::Midlight));
         txtGuide->setPalette(palette);
     }
 
-    txtHelp = textPane(client, "txtHelp", twipsRect(60, 5280, 7395, 2235));
+    txtHelp = textPane(client, "txtHelp", QRect(60, 5280, 7395, 2235));
     txtHelp->setFont(captionFont());
     {
         QPalette palette = txtHelp->palette();
@@ -291,7 +268,7 @@ void FormControls::createPanes(QWidget* client)
     // Shown, the pane covers the provider rows and the guide pane.
     txtHelp->raise();
 
-    Command6 = button(client, "Command6", QStringLiteral("ヘルプを閉じる(&C)"), twipsRect(5160, 4920, 1815, 255));
+    Command6 = button(client, "Command6", QStringLiteral("ヘルプを閉じる(&C)"), QRect(5160, 4920, 1815, 255));
     Command6->hide();
 }
 

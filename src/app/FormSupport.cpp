@@ -85,10 +85,10 @@ FormSupport::FormSupport(Platform& platform, SpeechChannel& speech, Acd& acd, QW
     setWindowFlags(fixedWindowFlags(Qt::Window));
     setFont(designFont(PGothicFamily, 9));
 
-    createControls(this);
-    m_helpPane = std::make_unique<HelpPane>(txtHelp, Command6, txtName, m_speech);
+    m_ui.createControls(this);
+    m_helpPane = std::make_unique<HelpPane>(m_ui.txtHelp, m_ui.Command6, m_ui.txtName, m_speech);
     m_fieldBehaviour = std::make_unique<FieldBehaviour>(*m_helpPane, m_speech);
-    m_guide = std::make_unique<PaneText>(txtGuide);
+    m_guide = std::make_unique<PaneText>(m_ui.txtGuide);
     setGuideText(::guideText());
     attachHandlers();
     // The file dialogs open over this window.
@@ -108,65 +108,57 @@ FormSupport::~FormSupport()
 
 void FormSupport::attachHandlers()
 {
-    for (const Field& field : fields)
+    for (const FormControls::Field& field : m_ui.fields)
         m_fieldBehaviour->attach(field);
-    txtAddress->handlers.keyPress = [this](QKeyEvent* e) { return txtAddress_KeyPress(e); };
+    m_ui.txtAddress->handlers.keyPress = [this](QKeyEvent* e) { return txtAddress_KeyPress(e); };
     attachButtonHandlers();
 
-    Combo1->handlers.gotFocus = [this](Qt::FocusReason) { Combo1_GotFocus(); };
-    Combo2->handlers.gotFocus = [this](Qt::FocusReason) { list_GotFocus(Combo2, Combo2Title); };
-    Combo1->handlers.keyPress = enterMovesOn;
-    Combo2->handlers.keyPress = enterMovesOn;
+    m_ui.Combo1->handlers.gotFocus = [this](Qt::FocusReason) { Combo1_GotFocus(); };
+    m_ui.Combo2->handlers.gotFocus = [this](Qt::FocusReason) {
+        list_GotFocus(m_ui.Combo2, FormControls::Combo2Title);
+    };
+    m_ui.Combo1->handlers.keyPress = enterMovesOn;
+    m_ui.Combo2->handlers.keyPress = enterMovesOn;
 
-    txtGuide->handlers.gotFocus = [this](Qt::FocusReason) { txtGuide_GotFocus(); };
-    txtGuide->handlers.regainedFocus = [this] { announceGuide(); };
+    m_ui.txtGuide->handlers.gotFocus = [this](Qt::FocusReason) { txtGuide_GotFocus(); };
+    m_ui.txtGuide->handlers.regainedFocus = [this] { announceGuide(); };
     connectCommands();
 }
 
 void FormSupport::attachButtonHandlers()
 {
-    // In a main window Qt leaves Enter on a push button alone; here it presses
-    // the button, as Space does.
-    auto pressOnEnter = [](CommandButton* b) {
-        b->handlers.keyPress = [b](QKeyEvent* e) {
-            if (!isEnterKey(e))
-                return false;
-            b->click();
-            return true;
-        };
-    };
-    for (const Button& b : buttons) {
-        const Button* words = &b;
-        if (b.button != Command4)
-            pressOnEnter(b.button);
+    for (const FormControls::Button& b : m_ui.buttons) {
+        const FormControls::Button* words = &b;
+        if (b.button != m_ui.Command4)
+            b.button->handlers.keyPress = enterPresses(b.button);
         b.button->handlers.gotFocus = [this, words](Qt::FocusReason) {
             Announce::button(m_speech, words->spokenLabel, words->keyHint);
         };
     }
-    pressOnEnter(Command6);
-    Command4->handlers.keyPress = [this](QKeyEvent* e) { return Command4_KeyDown(e); };
-    Command4->handlers.keyRelease = [this](QKeyEvent* e) { return Command4_KeyUp(e); };
+    m_ui.Command6->handlers.keyPress = enterPresses(m_ui.Command6);
+    m_ui.Command4->handlers.keyPress = [this](QKeyEvent* e) { return Command4_KeyDown(e); };
+    m_ui.Command4->handlers.keyRelease = [this](QKeyEvent* e) { return Command4_KeyUp(e); };
 }
 
 void FormSupport::connectCommands()
 {
-    connect(Command1, &QPushButton::clicked, this, &FormSupport::Command1_Click);
-    connect(Command2, &QPushButton::clicked, this, &FormSupport::Command2_Click);
-    connect(Command3, &QPushButton::clicked, this, &FormSupport::Command3_Click);
-    connect(Command4, &QPushButton::clicked, this, &FormSupport::Command4_Click);
-    connect(Command5, &QPushButton::clicked, this, &FormSupport::Command5_Click);
-    connect(mnu_file_open, &QAction::triggered, this, &FormSupport::mnu_file_open_Click);
-    connect(mnu_file_save, &QAction::triggered, this, &FormSupport::mnu_file_save_Click);
-    connect(mnu_file_fdopen, &QAction::triggered, this, &FormSupport::mnu_file_fdopen_Click);
-    connect(mnu_file_fdsave, &QAction::triggered, this, &FormSupport::mnu_file_fdsave_Click);
-    connect(mnu_help_web1, &QAction::triggered, this, &FormSupport::mnu_help_web1_Click);
-    connect(mnu_help_web2, &QAction::triggered, this, &FormSupport::mnu_help_web2_Click);
-    connect(mnu_help_ver, &QAction::triggered, this, &FormSupport::mnu_help_ver_Click);
-    connect(mnu_edit_clear, &QAction::triggered, this, &FormSupport::Command5_Click);
-    connect(Command6, &QPushButton::clicked, this, &FormSupport::Command6_Click);
+    connect(m_ui.Command1, &QPushButton::clicked, this, &FormSupport::Command1_Click);
+    connect(m_ui.Command2, &QPushButton::clicked, this, &FormSupport::Command2_Click);
+    connect(m_ui.Command3, &QPushButton::clicked, this, &FormSupport::Command3_Click);
+    connect(m_ui.Command4, &QPushButton::clicked, this, &FormSupport::Command4_Click);
+    connect(m_ui.Command5, &QPushButton::clicked, this, &FormSupport::Command5_Click);
+    connect(m_ui.mnu_file_open, &QAction::triggered, this, &FormSupport::mnu_file_open_Click);
+    connect(m_ui.mnu_file_save, &QAction::triggered, this, &FormSupport::mnu_file_save_Click);
+    connect(m_ui.mnu_file_fdopen, &QAction::triggered, this, &FormSupport::mnu_file_fdopen_Click);
+    connect(m_ui.mnu_file_fdsave, &QAction::triggered, this, &FormSupport::mnu_file_fdsave_Click);
+    connect(m_ui.mnu_help_web1, &QAction::triggered, this, &FormSupport::mnu_help_web1_Click);
+    connect(m_ui.mnu_help_web2, &QAction::triggered, this, &FormSupport::mnu_help_web2_Click);
+    connect(m_ui.mnu_help_ver, &QAction::triggered, this, &FormSupport::mnu_help_ver_Click);
+    connect(m_ui.mnu_edit_clear, &QAction::triggered, this, &FormSupport::Command5_Click);
+    connect(m_ui.Command6, &QPushButton::clicked, this, &FormSupport::Command6_Click);
     // Ends the program at once: nothing is asked, saved or said.
-    connect(mnu_file_exit, &QAction::triggered, this, &QWidget::close);
-    connect(Label3, &ClickableLabel::clicked, this, [] { KeySender::sendF1(); });
+    connect(m_ui.mnu_file_exit, &QAction::triggered, this, &QWidget::close);
+    connect(m_ui.Label3, &ClickableLabel::clicked, this, [] { KeySender::sendF1(); });
 }
 
 void FormSupport::Form_Load()
@@ -174,7 +166,7 @@ void FormSupport::Form_Load()
     m_speech.VobrInit(m_platform.speechFactory);
     ComboSet();
     defaultAcd();
-    txtName->setFocus(Qt::OtherFocusReason);
+    m_ui.txtName->setFocus(Qt::OtherFocusReason);
 }
 
 QString FormSupport::programFolder() const
@@ -221,27 +213,32 @@ void FormSupport::defaultAcd()
 
 void FormSupport::Acd2Editer()
 {
-    txtSMTP->setText(m_acd.Smtp);
-    txtPOP->setText(m_acd.Pop);
-    txtID->setText(m_acd.PopUser);
-    txtPW->setText(m_acd.Poppass);
-    txtName->setText(m_acd.FromName);
-    txtAddress->setText(m_acd.FromMail);
+    m_ui.txtSMTP->setText(m_acd.Smtp);
+    m_ui.txtPOP->setText(m_acd.Pop);
+    m_ui.txtID->setText(m_acd.PopUser);
+    m_ui.txtPW->setText(m_acd.Poppass);
+    m_ui.txtName->setText(m_acd.FromName);
+    m_ui.txtAddress->setText(m_acd.FromMail);
 }
 
 void FormSupport::Edit2Acd()
 {
-    m_acd.Smtp = txtSMTP->text();
-    m_acd.Pop = txtPOP->text();
-    m_acd.PopUser = txtID->text();
-    m_acd.Poppass = txtPW->text();
-    m_acd.FromName = txtName->text();
-    m_acd.FromMail = txtAddress->text();
+    m_acd.Smtp = m_ui.txtSMTP->text();
+    m_acd.Pop = m_ui.txtPOP->text();
+    m_acd.PopUser = m_ui.txtID->text();
+    m_acd.Poppass = m_ui.txtPW->text();
+    m_acd.FromName = m_ui.txtName->text();
+    m_acd.FromMail = m_ui.txtAddress->text();
+}
+
+void FormSupport::ComboSet()
+{
+    m_ui.ComboSet();
 }
 
 void FormSupport::ComboDisp()
 {
-    const QString address = txtAddress->text();
+    const QString address = m_ui.txtAddress->text();
     const qsizetype at = address.indexOf(u'@');
     if (at < 0)
         return;
@@ -252,8 +249,8 @@ void FormSupport::ComboDisp()
     const std::optional<int> provider = RecognizeProvider(domain);
     if (!provider)
         return;
-    Combo1->setCurrentIndex(*provider);
-    Combo2->setCurrentIndex(*provider);
+    m_ui.Combo1->setCurrentIndex(*provider);
+    m_ui.Combo2->setCurrentIndex(*provider);
 }
 
 void FormSupport::Command5_Click()
@@ -290,18 +287,18 @@ QString FormSupport::helpText() const
     return m_helpPane->text();
 }
 
-void FormSupport::fieldHelp(const Field& field)
+void FormSupport::fieldHelp(const FormControls::Field& field)
 {
     m_helpPane->show(field.helpText());
 }
 
 bool FormSupport::txtAddress_KeyPress(QKeyEvent* e)
 {
-    switch (applyTypingAid(txtAddress, e)) {
+    switch (applyTypingAid(m_ui.txtAddress, e)) {
     case TypingAidAction::Kind::TypeNormally:
         return false;
     case TypingAidAction::Kind::MoveToDerivation:
-        Command4->setFocus(Qt::OtherFocusReason);
+        m_ui.Command4->setFocus(Qt::OtherFocusReason);
         return true;
     case TypingAidAction::Kind::ReplaceEdit:
         return true;
@@ -319,28 +316,28 @@ void FormSupport::Combo1_GotFocus()
 {
     // The help pane covers the provider rows: the keyboard skips them.
     if (m_helpPane->isShown()) {
-        txtName->setFocus(Qt::OtherFocusReason);
+        m_ui.txtName->setFocus(Qt::OtherFocusReason);
         return;
     }
-    list_GotFocus(Combo1, Combo1Title);
+    list_GotFocus(m_ui.Combo1, FormControls::Combo1Title);
 }
 
 void FormSupport::txtGuide_GotFocus()
 {
     // The help pane covers the guide pane too.
     if (m_helpPane->isShown()) {
-        Command2->setFocus(Qt::OtherFocusReason);
+        m_ui.Command2->setFocus(Qt::OtherFocusReason);
         return;
     }
-    QTextCursor cursor = txtGuide->textCursor();
+    QTextCursor cursor = m_ui.txtGuide->textCursor();
     cursor.movePosition(QTextCursor::Start);
-    txtGuide->setTextCursor(cursor);
+    m_ui.txtGuide->setTextCursor(cursor);
     announceGuide();
 }
 
 void FormSupport::announceGuide()
 {
-    Announce::pane(m_speech, GuideTitle, guideText());
+    Announce::pane(m_speech, FormControls::GuideTitle, guideText());
 }
 
 bool FormSupport::Command4_KeyDown(QKeyEvent* e)
@@ -348,11 +345,7 @@ bool FormSupport::Command4_KeyDown(QKeyEvent* e)
     // The down arrow leaves "↓自動" forward, but only when it is released.
     if (e->key() == Qt::Key_Down)
         return true;
-    if (isEnterKey(e)) {
-        Command4->click();
-        return true;
-    }
-    return false;
+    return enterPresses(m_ui.Command4)(e);
 }
 
 bool FormSupport::Command4_KeyUp(QKeyEvent* e)
@@ -379,8 +372,8 @@ QString FormSupport::captionOf(QString Acd::*field) const
 {
     // The fields as Edit2Acd copies them.
     const std::pair<QString Acd::*, const QLabel*> shown[] = {
-        {&Acd::FromName, lblName0}, {&Acd::FromMail, lblAddress0}, {&Acd::Pop, lblPOP0},
-        {&Acd::Smtp, lblSMTP0},     {&Acd::PopUser, lblID0},       {&Acd::Poppass, lblPW0}};
+        {&Acd::FromName, m_ui.lblName0}, {&Acd::FromMail, m_ui.lblAddress0}, {&Acd::Pop, m_ui.lblPOP0},
+        {&Acd::Smtp, m_ui.lblSMTP0},     {&Acd::PopUser, m_ui.lblID0},       {&Acd::Poppass, m_ui.lblPW0}};
     for (const auto& [member, caption] : shown) {
         if (member == field)
             return withoutAccessKeyMarker(caption->text());
@@ -398,7 +391,7 @@ void FormSupport::LoadAcd(const QString& path)
     }
     Acd2Editer();
     ComboDisp();
-    txtName->setFocus(Qt::OtherFocusReason);
+    m_ui.txtName->setFocus(Qt::OtherFocusReason);
 }
 
 void FormSupport::mnu_file_open_Click()
@@ -438,16 +431,16 @@ void FormSupport::showNoRemovableDisk()
 
 void FormSupport::Sanko()
 {
-    if (Combo1->currentIndex() < 0)
+    if (m_ui.Combo1->currentIndex() < 0)
         return;
     QStringList texts;
-    for (const Field& field : fields)
+    for (const FormControls::Field& field : m_ui.fields)
         texts << field.edit->text();
     if (sampleOverwritesInput(texts)
         && m_platform.messageBox->question(this, sampleOverwritePrompt(), sampleOverwriteTitle())
                != MessageBox::Answer::Yes)
         return;
-    const std::optional<int> provider = providerByDisplayName(Combo1->currentText());
+    const std::optional<int> provider = providerByDisplayName(m_ui.Combo1->currentText());
     if (!provider)
         return;
     const SampleSettings& sample = sampleSettings(*provider);
@@ -460,29 +453,29 @@ void FormSupport::Sanko()
         if (auto* edit = qobject_cast<QLineEdit*>(target))
             edit->setText(a.value);
         else if (auto* label = qobject_cast<QLabel*>(target))
-            setHint(label, a.value);
+            m_ui.setHint(label, a.value);
     }
-    Combo2->setCurrentIndex(*provider);
+    m_ui.Combo2->setCurrentIndex(*provider);
     m_acd.Title = sample.title;
 }
 
 void FormSupport::Command1_Click()
 {
     Sanko();
-    txtName->setFocus(Qt::OtherFocusReason);
+    m_ui.txtName->setFocus(Qt::OtherFocusReason);
 }
 
 void FormSupport::Command2_Click()
 {
-    Kodo::showModal(m_acd, m_speech, txtName->text(), this);
+    Kodo::showModal(m_acd, m_speech, m_ui.txtName->text(), this);
     returnFromDialog();
 }
 
 void FormSupport::HpOpen()
 {
-    if (Combo2->currentIndex() < 0)
+    if (m_ui.Combo2->currentIndex() < 0)
         return;
-    const std::optional<int> provider = providerByDisplayName(Combo2->currentText());
+    const std::optional<int> provider = providerByDisplayName(m_ui.Combo2->currentText());
     if (!provider)
         return;
     m_hpPage.open(providerTable()[*provider].HomePageUrl);
@@ -495,23 +488,23 @@ void FormSupport::Command3_Click()
 
 void FormSupport::Command4_Click()
 {
-    const ServerDerivation derived = deriveServers(txtAddress->text());
+    const ServerDerivation derived = deriveServers(m_ui.txtAddress->text());
     if (derived.usable) {
-        txtPOP->setText(derived.pop);
-        txtSMTP->setText(derived.smtp);
+        m_ui.txtPOP->setText(derived.pop);
+        m_ui.txtSMTP->setText(derived.smtp);
         switch (derived.idAction) {
         case ServerDerivation::IdAction::Keep:
             break;
         case ServerDerivation::IdAction::Set:
-            txtID->setText(derived.id);
+            m_ui.txtID->setText(derived.id);
             break;
         case ServerDerivation::IdAction::Clear:
-            txtID->clear();
+            m_ui.txtID->clear();
             break;
         }
         if (derived.provider) {
-            Combo1->setCurrentIndex(*derived.provider);
-            Combo2->setCurrentIndex(*derived.provider);
+            m_ui.Combo1->setCurrentIndex(*derived.provider);
+            m_ui.Combo2->setCurrentIndex(*derived.provider);
         }
     }
     // On to txtPOP, which then says the server it got.

@@ -20,7 +20,7 @@ struct Platform;
 // says what it is when it gets the focus, and Enter moves on like Tab, so the
 // form can be filled without looking. The controls themselves and their
 // layout are FormControls'; this class wires them to the program.
-class FormSupport : public QMainWindow, public FormControls
+class FormSupport : public QMainWindow
 {
     Q_OBJECT
 
@@ -41,6 +41,9 @@ public:
     // otherwise say of themselves (AccessibleWords).
     void showScreenReaderWords(bool shown);
 
+    // The controls, for looking at the window from outside (its tests).
+    const FormControls& controls() const { return m_ui; }
+
     // Where the file commands start: the folder of the program file.
     QString programFolder() const;
 
@@ -48,6 +51,7 @@ public:
     void defaultAcd();
     void Acd2Editer();
     void Edit2Acd();
+    void ComboSet();
     void ComboDisp();
 
     // The account data file: saveAcd copies the fields into the record and
@@ -86,12 +90,12 @@ public:
 
     // Field help: fills the pane with the field's text; a hidden pane is shown
     // and takes the focus.
-    void txtNameHelp() { fieldHelp(fields[0]); }
-    void txtAddressHelp() { fieldHelp(fields[1]); }
-    void txtPOPHelp() { fieldHelp(fields[2]); }
-    void txtSMTPHelp() { fieldHelp(fields[3]); }
-    void txtIDHelp() { fieldHelp(fields[4]); }
-    void txtPWHelp() { fieldHelp(fields[5]); }
+    void txtNameHelp() { fieldHelp(m_ui.fields[0]); }
+    void txtAddressHelp() { fieldHelp(m_ui.fields[1]); }
+    void txtPOPHelp() { fieldHelp(m_ui.fields[2]); }
+    void txtSMTPHelp() { fieldHelp(m_ui.fields[3]); }
+    void txtIDHelp() { fieldHelp(m_ui.fields[4]); }
+    void txtPWHelp() { fieldHelp(m_ui.fields[5]); }
 
     // The entry field that last lost the focus; null until one has.
     QLineEdit* LastField() const;
@@ -115,7 +119,7 @@ private:
     void attachButtonHandlers();
     void connectCommands();
 
-    void fieldHelp(const Field& field);
+    void fieldHelp(const FormControls::Field& field);
     bool txtAddress_KeyPress(QKeyEvent* e);
     void list_GotFocus(QComboBox* list, const QString& title);
     void Combo1_GotFocus();
@@ -128,6 +132,7 @@ private:
     QString captionOf(QString Acd::*field) const;
     void returnFromDialog();
 
+    FormControls m_ui;
     Platform& m_platform;
     SpeechChannel& m_speech;
     Acd& m_acd;

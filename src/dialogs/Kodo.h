@@ -53,17 +53,16 @@ private:
         int32_t PopAttestation = 0;
     };
 
+    struct ControlLayout;
+    static const ControlLayout ControlLayouts[];
+
     void buildControls();
-    TextBox* addTextBox(QWidget* parent, const char* name, const QString& accessibleName, QRect twips,
-                        qreal pointSize, const QString& spokenLabel);
-    QLabel* addLabel(QWidget* parent, const char* name, const QString& caption, QRect twips);
-    template <typename Box>
-    Box* addCheckBox(QWidget* parent, const char* name, const QString& caption, QRect twips);
-    Button* addButton(const char* name, const QString& caption, QRect twips, const QString& spokenLabel,
-                      const QString& keyHint);
+    void createControl(const ControlLayout& layout);
+    TextBox* createTextBox(QWidget* parent, const ControlLayout& layout);
+    Button* createButton(const ControlLayout& layout);
+    void connectControls();
     void setTabOrder();
 
-    void applyTitleRule();
     static void showFlag(QCheckBox* box, int32_t flag);
     void setDependent(QLineEdit* box, const QCheckBox* check);
     void refuseOk(TextBox* field);

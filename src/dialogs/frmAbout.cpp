@@ -8,10 +8,10 @@
 #include "ui/DesignFonts.h"
 #include "ui/FixedWindow.h"
 #include "ui/LabelFit.h"
+#include "ui/PlacedControls.h"
 #include "ui/Twips.h"
 
 #include <QApplication>
-#include <algorithm>
 #include <QGroupBox>
 #include <QIcon>
 #include <QLabel>
@@ -23,14 +23,6 @@ namespace
 const QString ProgramName = QStringLiteral("VORNIXサポートソフト");
 // The screen reader's core module; loaded into every program it reads.
 const QString ScreenReaderModule = QStringLiteral("vxbcore.dll");
-
-QLabel* addLabel(QWidget* parent, const char* name, const QString& text, QRect twips)
-{
-    auto* label = new QLabel(text, parent);
-    label->setObjectName(QString::fromLatin1(name));
-    label->setGeometry(fromTwips(twips));
-    return label;
-}
 
 } // namespace
 
@@ -70,11 +62,10 @@ bool frmAbout::GetVobrLoad() const
 
 void frmAbout::buildControls()
 {
-    cmdOK = new Hooked<QPushButton>(QStringLiteral("OK"), this);
-    cmdOK->setObjectName(QStringLiteral("cmdOK"));
+    cmdOK = makePushButton<Hooked<QPushButton>>(this, "cmdOK", QStringLiteral("OK"),
+                                                QRect(4320, 2760, 1380, 405));
     cmdOK->setAccessibleName(QStringLiteral("OK"));
     AccessibleWords::setSpoken(cmdOK, ProgramName, QStringLiteral("バージョン") + versionNumber());
-    cmdOK->setGeometry(twipsRect(4320, 2760, 1380, 405));
     // Enter presses it as the default button, Esc as the cancel button
     // (QDialog rejects on Esc); both just close the dialog.
     cmdOK->setAutoDefault(true);
@@ -91,38 +82,35 @@ void frmAbout::buildControls()
     cmdOK->handlers.lostFocus = [this](Qt::FocusReason) { m_announcedSinceFocusIn = false; };
     connect(cmdOK, &QPushButton::clicked, this, &QDialog::accept);
 
-    picIcon = addLabel(this, "picIcon", QString(), QRect(360, 300, 540, 540));
+    picIcon = makeLabel(this, "picIcon", QString(), QRect(360, 300, 540, 540));
     QIcon icon = QApplication::windowIcon();
     if (icon.isNull())
         icon = style()->standardIcon(QStyle::SP_MessageBoxInformation);
     picIcon->setPixmap(icon.pixmap(picIcon->size()));
 
     lblDescription =
-        addLabel(this, "lblDescription", QStringLiteral("制作 : ヴォルニクス支援ボランティアの会"),
-                 QRect(1260, 600, 2610, 195));
+        makeLabel(this, "lblDescription", QStringLiteral("制作 : ヴォルニクス支援ボランティアの会"),
+                  QRect(1260, 600, 2610, 195));
     lblDescription->setFont(designFont(PGothicFamily, 9.75));
 
     lblDisclaimer =
-        addLabel(this, "lblDisclaimer",
-                 QStringLiteral("【注意】このプログラムは、ボランティアや販売店など、ヴォルニクスを"
-                                "サポートされる方を支援する、フリーソフトです。"),
-                 QRect(375, 2685, 3750, 585));
+        makeLabel(this, "lblDisclaimer",
+                  QStringLiteral("【注意】このプログラムは、ボランティアや販売店など、ヴォルニクスを"
+                                 "サポートされる方を支援する、フリーソフトです。"),
+                  QRect(375, 2685, 3750, 585));
     lblDisclaimer->setWordWrap(true);
     lblDisclaimer->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
-    lblTitle = addLabel(this, "lblTitle", ProgramName, QRect(1260, 240, 2430, 240));
+    lblTitle = makeLabel(this, "lblTitle", ProgramName, QRect(1260, 240, 2430, 240));
     lblTitle->setFont(designFont(PGothicFamily, 12, true));
 
-    lblVersion = addLabel(this, "lblVersion", QString(), QRect(3840, 240, 1245, 225));
+    lblVersion = makeLabel(this, "lblVersion", QString(), QRect(3840, 240, 1245, 225));
     lblVersion->setFont(designFont(PGothicFamily, 11.25));
 
-    Frame1 = new QGroupBox(QStringLiteral("Voxbridge情報"), this);
-    Frame1->setObjectName(QStringLiteral("Frame1"));
-    Frame1->setGeometry(twipsRect(1200, 1080, 4095, 1035));
-    Frame1->setFocusPolicy(Qt::NoFocus);
-    Label1 = addLabel(Frame1, "Label1", QStringLiteral("このパソコンへのインストール : "),
-                      QRect(360, 300, 2415, 180));
-    Label2 = addLabel(Frame1, "Label2", QStringLiteral("現在の起動状態　:"), QRect(360, 600, 2835, 255));
+    Frame1 = makeFrame(this, "Frame1", QStringLiteral("Voxbridge情報"), QRect(1200, 1080, 4095, 1035));
+    Label1 = makeLabel(Frame1, "Label1", QStringLiteral("このパソコンへのインストール : "),
+                       QRect(360, 300, 2415, 180));
+    Label2 = makeLabel(Frame1, "Label2", QStringLiteral("現在の起動状態　:"), QRect(360, 600, 2835, 255));
 }
 
 // Nothing is spoken here: the first thing heard is cmdOK gaining the focus.

@@ -2,6 +2,7 @@
 
 #include "ui/KeySender.h"
 
+#include <QAbstractButton>
 #include <QKeyEvent>
 
 bool isEnterKey(const QKeyEvent* e)
@@ -15,4 +16,15 @@ bool enterMovesOn(QKeyEvent* e)
         return false;
     KeySender::sendTab();
     return true;
+}
+
+std::function<bool(QKeyEvent*)> enterPresses(QAbstractButton* button)
+{
+    return [button](QKeyEvent* e) {
+        if (!isEnterKey(e))
+            return false;
+        if (!e->isAutoRepeat())
+            button->click();
+        return true;
+    };
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 class QAbstractButton;
 class QKeyEvent;
 
@@ -9,3 +11,9 @@ bool isEnterKey(const QKeyEvent* e);
 // Tab so a form can be filled without looking. Any other key is left to the
 // control.
 bool enterMovesOn(QKeyEvent* e);
+
+// A key handler for a push button: Enter presses it, as Space does, where Qt
+// leaves Enter on a button without auto-default unanswered. An auto-repeated
+// Enter presses nothing: a key held down must not press the button again, nor
+// whatever takes the focus after it.
+std::function<bool(QKeyEvent*)> enterPresses(QAbstractButton* button);

@@ -59,8 +59,8 @@ bool writeAll(const QString& path, const QByteArray& bytes)
 
 QStringList fieldTexts(const FormSupport& f)
 {
-    return {f.txtName->text(), f.txtAddress->text(), f.txtPOP->text(),
-            f.txtSMTP->text(), f.txtID->text(),      f.txtPW->text()};
+    return {f.controls().txtName->text(), f.controls().txtAddress->text(), f.controls().txtPOP->text(),
+            f.controls().txtSMTP->text(), f.controls().txtID->text(),      f.controls().txtPW->text()};
 }
 
 } // namespace
@@ -126,31 +126,31 @@ void tst_AccountFiles::cleanup()
 
 void tst_AccountFiles::fillForm()
 {
-    f->txtName->setText(u"山田"_s);
-    f->txtAddress->setText(u"abc12345@nifty.com"_s);
-    f->txtPOP->setText(u"pop.nifty.com"_s);
-    f->txtSMTP->setText(u"smtp.nifty.com"_s);
-    f->txtID->setText(u"ABC12345"_s);
-    f->txtPW->setText(u"pw"_s);
+    f->controls().txtName->setText(u"山田"_s);
+    f->controls().txtAddress->setText(u"abc12345@nifty.com"_s);
+    f->controls().txtPOP->setText(u"pop.nifty.com"_s);
+    f->controls().txtSMTP->setText(u"smtp.nifty.com"_s);
+    f->controls().txtID->setText(u"ABC12345"_s);
+    f->controls().txtPW->setText(u"pw"_s);
 }
 
 // The standard dialog (the library fails, as on Linux) answers the path.
 void tst_AccountFiles::save(const QString& target)
 {
     m_app->standardDialog->answers = {target};
-    f->mnu_file_save->trigger();
+    f->controls().mnu_file_save->trigger();
 }
 
 void tst_AccountFiles::read(const QString& source)
 {
     m_app->standardDialog->answers = {source};
-    f->mnu_file_open->trigger();
+    f->controls().mnu_file_open->trigger();
 }
 
 void tst_AccountFiles::saveWritesExactBytes()
 {
     fillForm();
-    f->txtPW->setFocus(Qt::OtherFocusReason);
+    f->controls().txtPW->setFocus(Qt::OtherFocusReason);
     QTRY_COMPARE(AppFixture::focusName(), u"txtPW"_s);
     m_app->clearCalls();
     save(path(u"a.acd"_s));
@@ -175,8 +175,8 @@ void tst_AccountFiles::saveWritesExactBytes()
 
 void tst_AccountFiles::saveKeepsUntrimmedTitleInRecord()
 {
-    f->txtName->setText(u" 山田 "_s);
-    f->txtPW->setText(u"   "_s);
+    f->controls().txtName->setText(u" 山田 "_s);
+    f->controls().txtPW->setText(u"   "_s);
     save(path(u"b.acd"_s));
     QCOMPARE(readAll(path(u"b.acd"_s)),
              "[AccountSection]\r\nTitle=" + Yamada + "\r\nFromName=" + Yamada + "\r\n" + IntegerLines);
@@ -190,7 +190,7 @@ void tst_AccountFiles::saveThroughAccessibleLibrary()
     library.failingEntry.clear();
     library.chosenPath = QFile::encodeName(path(u"lib.acd"_s));
     fillForm();
-    f->mnu_file_save->trigger();
+    f->controls().mnu_file_save->trigger();
     QVERIFY(m_app->standardDialog->shown.isEmpty());
     QCOMPARE(library.entries(),
              QStringList({u"Create"_s, u"SetWindowText"_s, u"DoModal"_s, u"GetPathName"_s, u"Delete"_s}));
@@ -202,7 +202,7 @@ void tst_AccountFiles::cancelledSaveWritesNothing()
     fillForm();
     writeAll(path(u"keep.acd"_s), "old");
     m_app->standardDialog->answers = {QString()};
-    f->mnu_file_save->trigger();
+    f->controls().mnu_file_save->trigger();
     QCOMPARE(m_app->standardDialog->shown.size(), 1);
     QCOMPARE(readAll(path(u"keep.acd"_s)), QByteArray("old"));
     QVERIFY(m_app->messageBox->shown.isEmpty());
@@ -233,7 +233,7 @@ void tst_AccountFiles::saveFailuresKeepPreviousFile()
         m_app->fileSystem->failCall(FaultyFileSystem::Step(step), 1);
     m_app->fileSystem->setDiskSpace(space);
     fillForm();
-    f->txtName->setText(u"佐藤"_s);
+    f->controls().txtName->setText(u"佐藤"_s);
     save(target);
     QCOMPARE(m_app->fileSystem->injectedFailures(), 1);
     QCOMPARE(m_app->messageBox->shown.size(), 1);
@@ -266,7 +266,7 @@ void tst_AccountFiles::saveIntoVanishedFolder()
     // No file was created: the title is still blank, and the next save takes
     // the sender name as it is by then.
     QCOMPARE(m_app->program().acd().Title, QString());
-    f->txtName->setText(u"佐藤"_s);
+    f->controls().txtName->setText(u"佐藤"_s);
     save(path(u"x.acd"_s));
     QCOMPARE(m_app->messageBox->shown.size(), 1);
     QVERIFY(readAll(path(u"x.acd"_s)).startsWith("[AccountSection]\r\nTitle=" + Sato + "\r\n"));
@@ -280,7 +280,7 @@ void tst_AccountFiles::protectedFileIsWriteError()
     QVERIFY(writeAll(target, FilledFile));
     QVERIFY(QFile::setPermissions(target, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
     fillForm();
-    f->txtName->setText(u"佐藤"_s);
+    f->controls().txtName->setText(u"佐藤"_s);
     save(target);
     QCOMPARE(m_app->messageBox->shown.size(), 1);
     QCOMPARE(m_app->messageBox->shown[0].kind, u"error"_s);
@@ -338,7 +338,7 @@ void tst_AccountFiles::characterWithoutCp932IsWriteError()
                 dialog->findChild<QLineEdit*>(inDialog[i])->setText(inDialog[i + 1]);
             QTest::mouseClick(dialog->findChild<QPushButton*>(u"Command1"_s), Qt::LeftButton);
         });
-        f->Command2->click();
+        f->controls().Command2->click();
         QVERIFY(helper.ran());
         QVERIFY(!helper.forcedClose());
     }
@@ -376,7 +376,7 @@ void tst_AccountFiles::menuCommandsReachTheirDialogs()
     if (reading)
         QVERIFY(writeAll(file, "FromName=fd\r\n"));
     else
-        f->txtName->setText(u"fd"_s);
+        f->controls().txtName->setText(u"fd"_s);
     m_app->standardDialog->answers = {file};
     f->findChild<QAction*>(action)->trigger();
     QCOMPARE(m_app->standardDialog->shown.size(), 1);
@@ -386,14 +386,14 @@ void tst_AccountFiles::menuCommandsReachTheirDialogs()
     QCOMPARE(m_app->standardDialog->shown[0].initDir, onFloppy ? m_dir->path() : startFolder);
     QVERIFY(m_app->messageBox->shown.isEmpty());
     if (reading)
-        QCOMPARE(f->txtName->text(), u"fd"_s);
+        QCOMPARE(f->controls().txtName->text(), u"fd"_s);
     else
         QVERIFY(readAll(file).contains("\r\nFromName=fd\r\n"));
 }
 
 void tst_AccountFiles::floppyWithoutRemovableDiskSaysSo()
 {
-    f->txtName->setText(u"fd"_s);
+    f->controls().txtName->setText(u"fd"_s);
     for (const char* action : {"mnu_file_fdopen", "mnu_file_fdsave"}) {
         m_app->messageBox->shown.clear();
         f->findChild<QAction*>(QString::fromLatin1(action))->trigger();
@@ -413,8 +413,8 @@ void tst_AccountFiles::readShowsAccount()
         writeAll(source, "[AccountSection]\r\nTitle=t\r\nFromName=" + Yamada +
                              "\r\nFromMail=taro@pb.so-net.ne.jp\r\nPop=pop.pb.so-net.ne.jp\r\n"
                              "Smtp=mail.pb.so-net.ne.jp\r\nPopUser=taro\r\nPoppass=a=b\r\nSmtpPort=587\r\n"));
-    f->txtID->setText(u"stale"_s);
-    f->Command2->setFocus(Qt::OtherFocusReason);
+    f->controls().txtID->setText(u"stale"_s);
+    f->controls().Command2->setFocus(Qt::OtherFocusReason);
     QTRY_COMPARE(AppFixture::focusName(), u"Command2"_s);
     m_app->clearCalls();
     read(source);
@@ -424,8 +424,8 @@ void tst_AccountFiles::readShowsAccount()
     QVERIFY(m_app->messageBox->shown.isEmpty());
     QCOMPARE(fieldTexts(*f), QStringList({u"山田"_s, u"taro@pb.so-net.ne.jp"_s, u"pop.pb.so-net.ne.jp"_s,
                                           u"mail.pb.so-net.ne.jp"_s, u"taro"_s, u"a=b"_s}));
-    QCOMPARE(f->Combo1->currentIndex(), 4);
-    QCOMPARE(f->Combo2->currentIndex(), 4);
+    QCOMPARE(f->controls().Combo1->currentIndex(), 4);
+    QCOMPARE(f->controls().Combo2->currentIndex(), 4);
     QCOMPARE(AppFixture::focusName(), u"txtName"_s);
     QCOMPARE(m_app->calls(), QStringList({u"Interrupt"_s, u"Speak:差出人の名前は"_s + Sep + u"山田"_s}));
     const Acd& acd = m_app->program().acd();
@@ -438,12 +438,12 @@ void tst_AccountFiles::readShowsAccount()
 void tst_AccountFiles::readMissingFileChangesNothing()
 {
     fillForm();
-    f->Combo1->setCurrentIndex(1);
-    f->Combo2->setCurrentIndex(2);
+    f->controls().Combo1->setCurrentIndex(1);
+    f->controls().Combo2->setCurrentIndex(2);
     m_app->program().acd().Title = u"前"_s;
     m_app->program().acd().SmtpPort = 2525;
     const Acd before = m_app->program().acd();
-    f->txtSMTP->setFocus(Qt::OtherFocusReason);
+    f->controls().txtSMTP->setFocus(Qt::OtherFocusReason);
     QTRY_COMPARE(AppFixture::focusName(), u"txtSMTP"_s);
     m_app->clearCalls();
     read(path(u"missing.acd"_s));
@@ -453,8 +453,8 @@ void tst_AccountFiles::readMissingFileChangesNothing()
     QCOMPARE(m_app->messageBox->shown[0].title, ReadErrorTitle);
     QCOMPARE(m_app->program().acd(), before);
     QCOMPARE(fieldTexts(*f)[0], u"山田"_s);
-    QCOMPARE(f->Combo1->currentIndex(), 1);
-    QCOMPARE(f->Combo2->currentIndex(), 2);
+    QCOMPARE(f->controls().Combo1->currentIndex(), 1);
+    QCOMPARE(f->controls().Combo2->currentIndex(), 2);
     QCOMPARE(AppFixture::focusName(), u"txtSMTP"_s);
     QVERIFY(m_app->calls().isEmpty());
 }
@@ -465,7 +465,7 @@ void tst_AccountFiles::readOutOfRangeKeepsWindow()
     QVERIFY(writeAll(
         source, "[AccountSection]\r\nFromName=x\r\nPopPort=995\r\nSmtpPort=99999999999\r\nPop=late\r\n"));
     fillForm();
-    f->Combo1->setCurrentIndex(0);
+    f->controls().Combo1->setCurrentIndex(0);
     m_app->program().acd().Title = u"前"_s;
     read(source);
     QCOMPARE(m_app->messageBox->shown.size(), 1);
@@ -473,8 +473,8 @@ void tst_AccountFiles::readOutOfRangeKeepsWindow()
     // The window still shows the previous account...
     QCOMPARE(fieldTexts(*f), QStringList({u"山田"_s, u"abc12345@nifty.com"_s, u"pop.nifty.com"_s,
                                           u"smtp.nifty.com"_s, u"ABC12345"_s, u"pw"_s}));
-    QCOMPARE(f->Combo1->currentIndex(), 0);
-    QCOMPARE(f->Combo2->currentIndex(), -1);
+    QCOMPARE(f->controls().Combo1->currentIndex(), 0);
+    QCOMPARE(f->controls().Combo2->currentIndex(), -1);
     QCOMPARE(AppFixture::focusName(), u"txtName"_s);
     // ...while the record has the defaults and the lines before the bad one.
     const Acd& acd = m_app->program().acd();
@@ -492,13 +492,13 @@ void tst_AccountFiles::readOutOfRangeKeepsWindow()
 void tst_AccountFiles::roundTrip()
 {
     fillForm();
-    f->txtName->setText(u"山田 ～①髙"_s);
+    f->controls().txtName->setText(u"山田 ～①髙"_s);
     save(path(u"one.acd"_s));
     m_app->messageBox->nextAnswer = MessageBox::Answer::Yes;
     f->Command5_Click();
     QCOMPARE(fieldTexts(*f), QStringList(6, QString()));
     read(path(u"one.acd"_s));
-    QCOMPARE(f->txtName->text(), u"山田 ～①髙"_s);
+    QCOMPARE(f->controls().txtName->text(), u"山田 ～①髙"_s);
     save(path(u"two.acd"_s));
     QVERIFY(m_app->messageBox->shown.size() == 1); // only the clear-all question
     QCOMPARE(readAll(path(u"two.acd"_s)), readAll(path(u"one.acd"_s)));
@@ -516,7 +516,7 @@ void tst_AccountFiles::advancedSettingsReachTheFile()
         QTest::mouseClick(dialog->findChild<QPushButton*>(u"Command1"_s), Qt::LeftButton);
     });
 
-    f->Command2->setFocus(Qt::OtherFocusReason);
+    f->controls().Command2->setFocus(Qt::OtherFocusReason);
     QTRY_COMPARE(AppFixture::focusName(), u"Command2"_s);
     AppFixture::key(Qt::Key_Return);
     QVERIFY(helper.ran());
@@ -532,8 +532,8 @@ void tst_AccountFiles::advancedSettingsReachTheFile()
 
 void tst_AccountFiles::sampleTitleReachesTheFile()
 {
-    f->Combo1->setCurrentIndex(2);
-    QTest::mouseClick(f->Command1, Qt::LeftButton);
+    f->controls().Combo1->setCurrentIndex(2);
+    QTest::mouseClick(f->controls().Command1, Qt::LeftButton);
     QTRY_COMPARE(AppFixture::focusName(), u"txtName"_s);
     save(path(u"ocn.acd"_s));
     const QByteArray bytes = readAll(path(u"ocn.acd"_s));

@@ -115,7 +115,7 @@ void tst_CaptionsFit::mainWindow()
     FormSupport& f = app.form();
     // With the help pane showing, its close button is there too.
     f.txtNameHelp();
-    QTRY_VERIFY(f.Command6->isVisible());
+    QTRY_VERIFY(f.controls().Command6->isVisible());
     const QStringList faults = cutShort(&f);
     QVERIFY2(faults.isEmpty(), qPrintable(faults.join(u'\n')));
 }
@@ -128,14 +128,15 @@ void tst_CaptionsFit::sampleHints()
     AppFixture app;
     QVERIFY(app.start());
     FormSupport& f = app.form();
-    const QRect designed = f.lblAddress->geometry();
-    for (int provider = 0; provider < f.Combo1->count(); ++provider) {
+    const QRect designed = f.controls().lblAddress->geometry();
+    for (int provider = 0; provider < f.controls().Combo1->count(); ++provider) {
         for (QLineEdit* edit : f.findChildren<QLineEdit*>())
             edit->clear();
-        f.Combo1->setCurrentIndex(provider);
+        f.controls().Combo1->setCurrentIndex(provider);
         f.Sanko();
         QStringList faults = cutShort(&f);
-        for (QLabel* hint : {f.lblAddress, f.lblPOP, f.lblSMTP, f.lblID, f.lblPW}) {
+        for (QLabel* hint : {f.controls().lblAddress, f.controls().lblPOP, f.controls().lblSMTP,
+                             f.controls().lblID, f.controls().lblPW}) {
             for (QWidget* other : hint->parentWidget()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
                 if (other != hint && other->isVisible() && other->geometry().intersects(hint->geometry())
                     && !other->geometry().contains(hint->geometry()) && other->geometry().top() < hint->geometry().bottom())
@@ -147,9 +148,9 @@ void tst_CaptionsFit::sampleHints()
     // biglobe's short address hint after ODN's: back where the layout puts it.
     for (QLineEdit* edit : f.findChildren<QLineEdit*>())
         edit->clear();
-    f.Combo1->setCurrentIndex(1);
+    f.controls().Combo1->setCurrentIndex(1);
     f.Sanko();
-    QCOMPARE(f.lblAddress->geometry().topLeft(), designed.topLeft());
+    QCOMPARE(f.controls().lblAddress->geometry().topLeft(), designed.topLeft());
 }
 
 void tst_CaptionsFit::advancedDialog()

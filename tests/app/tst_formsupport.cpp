@@ -67,8 +67,8 @@ QStringList comboItems(const QComboBox* c)
 
 QStringList fieldTexts(const FormSupport& f)
 {
-    return {f.txtName->text(), f.txtAddress->text(), f.txtPOP->text(),
-            f.txtSMTP->text(), f.txtID->text(),      f.txtPW->text()};
+    return {f.controls().txtName->text(), f.controls().txtAddress->text(), f.controls().txtPOP->text(),
+            f.controls().txtSMTP->text(), f.controls().txtID->text(),      f.controls().txtPW->text()};
 }
 
 } // namespace
@@ -145,14 +145,15 @@ void tst_FormSupport::startUpState()
     QCOMPARE(f->windowTitle(), u"VORNIXサポートソフト"_s);
     QCOMPARE(f->objectName(), u"FormSupport"_s);
     QCOMPARE(fieldTexts(*f), QStringList(6, QString()));
-    for (const QComboBox* c : {static_cast<QComboBox*>(f->Combo1), static_cast<QComboBox*>(f->Combo2)}) {
+    for (const QComboBox* c :
+         {static_cast<QComboBox*>(f->controls().Combo1), static_cast<QComboBox*>(f->controls().Combo2)}) {
         QCOMPARE(comboItems(c), ProviderNames);
         QCOMPARE(c->currentIndex(), -1);
         QVERIFY(!c->isEditable());
     }
     QCOMPARE(m_app->program().acd(), Acd{});
-    QVERIFY(f->txtHelp->isHidden());
-    QVERIFY(f->Command6->isHidden());
+    QVERIFY(f->controls().txtHelp->isHidden());
+    QVERIFY(f->controls().Command6->isHidden());
     QCOMPARE(f->LastField(), nullptr);
     QCOMPARE(f->programFolder(), QCoreApplication::applicationDirPath());
     QCOMPARE(f->guideText(), ExpectedGuide);
@@ -172,13 +173,13 @@ void tst_FormSupport::formLoadOrder()
     acd.PopPort = 995;
     acd.PopWarning = 2;
     FormSupport form(platform, speech, acd);
-    QCOMPARE(form.Combo1->count(), 0);
+    QCOMPARE(form.controls().Combo1->count(), 0);
     form.Form_Load();
     QCOMPARE(log->calls, QStringList{u"Configure(33)"_s});
     QVERIFY(speech.VoiceEnabled());
     QCOMPARE(acd, Acd{});
-    QCOMPARE(comboItems(form.Combo2), ProviderNames);
-    QCOMPARE(form.focusWidget(), form.txtName);
+    QCOMPARE(comboItems(form.controls().Combo2), ProviderNames);
+    QCOMPARE(form.focusWidget(), form.controls().txtName);
 }
 
 void tst_FormSupport::startsSilentWithoutSpeechObject()
@@ -206,7 +207,7 @@ void tst_FormSupport::readsQtsWindowsOnlyWithoutScreenReader()
         // Beside a screen reader the focus moves are the reader's to say; a
         // provider the user chooses is read only by the program's reader.
         f = &m_app->form();
-        f->Combo1->setFocus(Qt::TabFocusReason);
+        f->controls().Combo1->setFocus(Qt::TabFocusReason);
         QTRY_COMPARE(AppFixture::focusName(), u"Combo1"_s);
         m_app->clearCalls();
         AppFixture::key(Qt::Key_Down);
@@ -230,42 +231,44 @@ void tst_FormSupport::screenReaderFindsTheSpokenWords()
     m_app->platform.screenReaderPresence = presence;
     QVERIFY(m_app->start());
     f = &m_app->form();
-    QCOMPARE(f->txtName->accessibleName(), u"差出人の名前は"_s);
-    QCOMPARE(f->txtName->accessibleDescription(), u"未登録"_s);
-    QCOMPARE(f->Command1->accessibleName(), u"参考に読み込むのプッシュボタン"_s);
-    QCOMPARE(f->Command1->accessibleDescription(), u"Enterは参照 Tabは次へ"_s);
-    QCOMPARE(f->Combo1->accessibleName(), u"参照用プロバイダの選択"_s);
+    QCOMPARE(f->controls().txtName->accessibleName(), u"差出人の名前は"_s);
+    QCOMPARE(f->controls().txtName->accessibleDescription(), u"未登録"_s);
+    QCOMPARE(f->controls().Command1->accessibleName(), u"参考に読み込むのプッシュボタン"_s);
+    QCOMPARE(f->controls().Command1->accessibleDescription(), u"Enterは参照 Tabは次へ"_s);
+    QCOMPARE(f->controls().Combo1->accessibleName(), u"参照用プロバイダの選択"_s);
     // A field says "未登録" only while it is empty.
-    f->txtPW->setText(u"x"_s);
-    QCOMPARE(f->txtPW->accessibleDescription(), QString());
-    f->txtPW->clear();
-    QCOMPARE(f->txtPW->accessibleDescription(), u"未登録"_s);
+    f->controls().txtPW->setText(u"x"_s);
+    QCOMPARE(f->controls().txtPW->accessibleDescription(), QString());
+    f->controls().txtPW->clear();
+    QCOMPARE(f->controls().txtPW->accessibleDescription(), u"未登録"_s);
     // A worked example changes the hints while the spoken words show; they
     // are the field's own description once the screen reader is gone.
-    const QString before = f->fields[1].hint->text();
-    f->Combo1->setCurrentIndex(0);
+    const QString before = f->controls().fields[1].hint->text();
+    f->controls().Combo1->setCurrentIndex(0);
     f->Sanko();
-    const QString hint = f->fields[1].hint->text();
+    const QString hint = f->controls().fields[1].hint->text();
     QVERIFY(hint != before);
-    QCOMPARE(f->txtAddress->accessibleDescription(), f->txtAddress->text().isEmpty() ? u"未登録"_s : QString());
+    QCOMPARE(f->controls().txtAddress->accessibleDescription(),
+             f->controls().txtAddress->text().isEmpty() ? u"未登録"_s : QString());
 
     // Asked again when the window is activated, without the window waiting.
     presence->running = false;
     emit f->activated();
     QTRY_VERIFY(!m_app->program().followsScreenReader());
     QVERIFY(m_app->program().readsInterface());
-    QCOMPARE(f->txtName->accessibleName(), u"差出人の名前"_s);
-    QCOMPARE(f->txtAddress->accessibleDescription(), hint);
-    QCOMPARE(f->Command1->accessibleName(), u"参考に読み込む"_s);
+    QCOMPARE(f->controls().txtName->accessibleName(), u"差出人の名前"_s);
+    QCOMPARE(f->controls().txtAddress->accessibleDescription(), hint);
+    QCOMPARE(f->controls().Command1->accessibleName(), u"参考に読み込む"_s);
     m_app->clearCalls();
-    f->txtPOP->setFocus(Qt::TabFocusReason);
-    QTRY_VERIFY(m_app->calls().contains(u"Speak:ポップ受信サーバーは"_s + Sep + f->txtPOP->text()));
+    f->controls().txtPOP->setFocus(Qt::TabFocusReason);
+    QTRY_VERIFY(
+        m_app->calls().contains(u"Speak:ポップ受信サーバーは"_s + Sep + f->controls().txtPOP->text()));
 
     presence->running = true;
     emit f->activated();
     QTRY_VERIFY(m_app->program().followsScreenReader());
     QVERIFY(!m_app->program().readsInterface());
-    QCOMPARE(f->txtName->accessibleName(), u"差出人の名前は"_s);
+    QCOMPARE(f->controls().txtName->accessibleName(), u"差出人の名前は"_s);
 }
 
 void tst_FormSupport::secondStartHandsOver()
@@ -459,8 +462,8 @@ void tst_FormSupport::fonts()
 
 void tst_FormSupport::fontSubstitutes()
 {
-    QCOMPARE(QFontInfo(f->txtName->font()).family(), u"IPAGothic"_s);
-    QCOMPARE(QFontInfo(f->lblName0->font()).family(), u"IPAPGothic"_s);
+    QCOMPARE(QFontInfo(f->controls().txtName->font()).family(), u"IPAGothic"_s);
+    QCOMPARE(QFontInfo(f->controls().lblName0->font()).family(), u"IPAPGothic"_s);
 }
 
 void tst_FormSupport::japaneseQtTexts()
@@ -474,36 +477,44 @@ void tst_FormSupport::japaneseQtTexts()
 void tst_FormSupport::coloursAndPointers()
 {
     const QColor red(0xC0, 0, 0);
-    for (const QLabel* l : {f->lblName, f->lblAddress, f->lblPOP, f->lblSMTP, f->lblID, f->lblPW})
+    for (const QLabel* l : {f->controls().lblName, f->controls().lblAddress, f->controls().lblPOP,
+                            f->controls().lblSMTP, f->controls().lblID, f->controls().lblPW})
         QCOMPARE(l->palette().color(QPalette::WindowText), red);
-    QCOMPARE(f->Label3->palette().color(QPalette::WindowText), QColor(0, 0, 0x80));
-    QCOMPARE(f->Label1->palette().color(QPalette::WindowText), f->palette().color(QPalette::Highlight));
-    QVERIFY(f->Label2->autoFillBackground());
-    QCOMPARE(f->Label2->palette().color(QPalette::Window), f->palette().color(QPalette::Disabled, QPalette::Text));
-    QCOMPARE(f->txtHelp->palette().color(QPalette::Base), f->palette().color(QPalette::ToolTipBase));
-    QCOMPARE(f->txtHelp->palette().color(QPalette::Text), f->palette().color(QPalette::ToolTipText));
-    QCOMPARE(f->txtGuide->palette().color(QPalette::Base), f->palette().color(QPalette::Midlight));
-    QCOMPARE(f->Label17->frameShape(), QFrame::Box);
-    for (const QLabel* l : {f->lblName0, f->lblAddress0, f->lblPOP0, f->lblSMTP0, f->lblID0, f->lblPW0})
+    QCOMPARE(f->controls().Label3->palette().color(QPalette::WindowText), QColor(0, 0, 0x80));
+    QCOMPARE(f->controls().Label1->palette().color(QPalette::WindowText),
+             f->palette().color(QPalette::Highlight));
+    QVERIFY(f->controls().Label2->autoFillBackground());
+    QCOMPARE(f->controls().Label2->palette().color(QPalette::Window),
+             f->palette().color(QPalette::Disabled, QPalette::Text));
+    QCOMPARE(f->controls().txtHelp->palette().color(QPalette::Base),
+             f->palette().color(QPalette::ToolTipBase));
+    QCOMPARE(f->controls().txtHelp->palette().color(QPalette::Text),
+             f->palette().color(QPalette::ToolTipText));
+    QCOMPARE(f->controls().txtGuide->palette().color(QPalette::Base), f->palette().color(QPalette::Midlight));
+    QCOMPARE(f->controls().Label17->frameShape(), QFrame::Box);
+    for (const QLabel* l : {f->controls().lblName0, f->controls().lblAddress0, f->controls().lblPOP0,
+                            f->controls().lblSMTP0, f->controls().lblID0, f->controls().lblPW0})
         QCOMPARE(l->cursor().shape(), Qt::WhatsThisCursor);
-    QCOMPARE(f->txtPW->echoMode(), QLineEdit::Normal);
-    QVERIFY(f->txtName->testAttribute(Qt::WA_InputMethodEnabled));
+    QCOMPARE(f->controls().txtPW->echoMode(), QLineEdit::Normal);
+    QVERIFY(f->controls().txtName->testAttribute(Qt::WA_InputMethodEnabled));
 }
 
 void tst_FormSupport::panes()
 {
     // The help pane lies over the provider rows and the guide pane.
     const QList<QObject*> stack = f->centralWidget()->children();
-    for (const QWidget* under : {static_cast<QWidget*>(f->Combo1), static_cast<QWidget*>(f->txtGuide),
-                                 static_cast<QWidget*>(f->Label17), static_cast<QWidget*>(f->Command3)})
-        QVERIFY(stack.indexOf(f->txtHelp) > stack.indexOf(under));
-    QVERIFY(stack.indexOf(f->Command6) > stack.indexOf(f->Label2));
-    QVERIFY(stack.indexOf(f->Label1) > stack.indexOf(f->Label2));
-    for (const QPlainTextEdit* pane : {static_cast<QPlainTextEdit*>(f->txtGuide), static_cast<QPlainTextEdit*>(f->txtHelp)}) {
+    for (const QWidget* under :
+         {static_cast<QWidget*>(f->controls().Combo1), static_cast<QWidget*>(f->controls().txtGuide),
+          static_cast<QWidget*>(f->controls().Label17), static_cast<QWidget*>(f->controls().Command3)})
+        QVERIFY(stack.indexOf(f->controls().txtHelp) > stack.indexOf(under));
+    QVERIFY(stack.indexOf(f->controls().Command6) > stack.indexOf(f->controls().Label2));
+    QVERIFY(stack.indexOf(f->controls().Label1) > stack.indexOf(f->controls().Label2));
+    for (const QPlainTextEdit* pane : {static_cast<QPlainTextEdit*>(f->controls().txtGuide),
+                                       static_cast<QPlainTextEdit*>(f->controls().txtHelp)}) {
         QVERIFY(pane->tabChangesFocus());
         QCOMPARE(pane->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
     }
-    QCOMPARE(f->txtGuide->toPlainText(), QString(ExpectedGuide).replace(u"\r\n"_s, u"\n"_s));
+    QCOMPARE(f->controls().txtGuide->toPlainText(), QString(ExpectedGuide).replace(u"\r\n"_s, u"\n"_s));
 }
 
 void tst_FormSupport::menus_data()
@@ -541,9 +552,9 @@ void tst_FormSupport::menus()
     QCOMPARE(bar[0]->text(), u"ファイル(&F)"_s);
     QCOMPARE(bar[1]->text(), u"編集(&E)"_s);
     QCOMPARE(bar[2]->text(), u"ヘルプ(&H)"_s);
-    QCOMPARE(f->mnu_file->actions().size(), 7);
-    QCOMPARE(f->mnu_edit->actions().size(), 1);
-    QCOMPARE(f->mnu_help->actions().size(), 4);
+    QCOMPARE(f->controls().mnu_file->actions().size(), 7);
+    QCOMPARE(f->controls().mnu_edit->actions().size(), 1);
+    QCOMPARE(f->controls().mnu_help->actions().size(), 4);
 
     const QMenu* m = f->findChild<QMenu*>(menu);
     QVERIFY(m);
@@ -558,14 +569,22 @@ void tst_FormSupport::menus()
 void tst_FormSupport::accessibleNames()
 {
     const std::pair<QWidget*, QString> rows[] = {
-        {f->txtName, u"差出人の名前"_s},    {f->txtAddress, u"メールアドレス"_s},
-        {f->txtPOP, u"POPサーバー(受信)"_s}, {f->txtSMTP, u"SMTPサーバー(送信)"_s},
-        {f->txtID, u"メールID(アカウント)"_s}, {f->txtPW, u"メールパスワード"_s},
-        {f->Command4, u"↓自動"_s},          {f->Command5, u"すべてクリア"_s},
-        {f->Command2, u"高度な設定"_s},      {f->Combo1, u"参照用プロバイダの選択"_s},
-        {f->Command1, u"参考に読み込む"_s},  {f->Combo2, u"閲覧用プロバイダの選択"_s},
-        {f->Command3, u"IEで参照する"_s},    {f->txtGuide, u"説明ウインド"_s},
-        {f->txtHelp, u"詳細ヘルプウインド"_s}, {f->Command6, u"ヘルプを閉じる(C)"_s},
+        {f->controls().txtName, u"差出人の名前"_s},
+        {f->controls().txtAddress, u"メールアドレス"_s},
+        {f->controls().txtPOP, u"POPサーバー(受信)"_s},
+        {f->controls().txtSMTP, u"SMTPサーバー(送信)"_s},
+        {f->controls().txtID, u"メールID(アカウント)"_s},
+        {f->controls().txtPW, u"メールパスワード"_s},
+        {f->controls().Command4, u"↓自動"_s},
+        {f->controls().Command5, u"すべてクリア"_s},
+        {f->controls().Command2, u"高度な設定"_s},
+        {f->controls().Combo1, u"参照用プロバイダの選択"_s},
+        {f->controls().Command1, u"参考に読み込む"_s},
+        {f->controls().Combo2, u"閲覧用プロバイダの選択"_s},
+        {f->controls().Command3, u"IEで参照する"_s},
+        {f->controls().txtGuide, u"説明ウインド"_s},
+        {f->controls().txtHelp, u"詳細ヘルプウインド"_s},
+        {f->controls().Command6, u"ヘルプを閉じる(C)"_s},
     };
     for (const auto& [w, name] : rows)
         QCOMPARE(w->accessibleName(), name);
@@ -597,9 +616,9 @@ void tst_FormSupport::altFOpensFileMenu()
     // Twice: with two owners of Alt+F Qt would hand the key to each in turn.
     for (int round = 0; round < 2; ++round) {
         AppFixture::key(Qt::Key_F, Qt::AltModifier);
-        QTRY_VERIFY(f->mnu_file->isVisible());
-        QTest::keyClick(f->mnu_file, Qt::Key_Escape);
-        QTRY_VERIFY(!f->mnu_file->isVisible());
+        QTRY_VERIFY(f->controls().mnu_file->isVisible());
+        QTest::keyClick(f->controls().mnu_file, Qt::Key_Escape);
+        QTRY_VERIFY(!f->controls().mnu_file->isVisible());
         QTest::keyClick(f->menuBar(), Qt::Key_Escape);
         QTRY_COMPARE(AppFixture::focusName(), u"txtName"_s);
     }
@@ -608,9 +627,9 @@ void tst_FormSupport::altFOpensFileMenu()
 void tst_FormSupport::altSGoesToPopServer()
 {
     // Into the frame's first field, not back to the field of the frame used last.
-    f->txtID->setFocus(Qt::MouseFocusReason);
+    f->controls().txtID->setFocus(Qt::MouseFocusReason);
     QTRY_COMPARE(AppFixture::focusName(), u"txtID"_s);
-    f->txtName->setFocus(Qt::MouseFocusReason);
+    f->controls().txtName->setFocus(Qt::MouseFocusReason);
     QTRY_COMPARE(AppFixture::focusName(), u"txtName"_s);
     AppFixture::key(Qt::Key_S, Qt::AltModifier);
     QTRY_COMPARE(AppFixture::focusName(), u"txtPOP"_s);
@@ -626,15 +645,15 @@ void tst_FormSupport::altSInsideFileMenuIsTheMenus_data()
 void tst_FormSupport::altSInsideFileMenuIsTheMenus()
 {
     QFETCH(bool, altHeld);
-    QSignalSpy save(f->mnu_file_save, &QAction::triggered);
+    QSignalSpy save(f->controls().mnu_file_save, &QAction::triggered);
     AppFixture::key(Qt::Key_F, Qt::AltModifier);
-    QTRY_VERIFY(f->mnu_file->isVisible());
+    QTRY_VERIFY(f->controls().mnu_file->isVisible());
     // No new press of Alt itself: the key is still down from opening the menu.
     const Qt::KeyboardModifiers held = altHeld ? Qt::AltModifier : Qt::NoModifier;
-    QTest::simulateEvent(f->mnu_file, true, Qt::Key_S, held, u"s"_s, false);
-    QTest::simulateEvent(f->mnu_file, false, Qt::Key_S, held, u"s"_s, false);
+    QTest::simulateEvent(f->controls().mnu_file, true, Qt::Key_S, held, u"s"_s, false);
+    QTest::simulateEvent(f->controls().mnu_file, false, Qt::Key_S, held, u"s"_s, false);
     QTRY_COMPARE(save.size(), 1);
-    QTRY_VERIFY(!f->mnu_file->isVisible());
+    QTRY_VERIFY(!f->controls().mnu_file->isVisible());
     QCOMPARE(AppFixture::focusName(), u"txtName"_s);
 }
 
@@ -650,7 +669,7 @@ void tst_FormSupport::frameClick()
 {
     QFETCH(QString, frame);
     QFETCH(QString, field);
-    f->Command2->setFocus(Qt::MouseFocusReason);
+    f->controls().Command2->setFocus(Qt::MouseFocusReason);
     QTRY_COMPARE(AppFixture::focusName(), u"Command2"_s);
     // A click on a hint inside the frame is not a click on the frame.
     QTest::mouseClick(f->findChild<QWidget*>(frame == u"Frame1"_s ? u"lblName"_s : u"lblPOP"_s), Qt::LeftButton);
@@ -675,11 +694,12 @@ void tst_FormSupport::clearAll()
     QFETCH(QString, how);
     QFETCH(bool, yes);
     const QStringList filled = {u" 名前 "_s, u"a@b.ne.jp"_s, u"pop"_s, u"smtp"_s, u"id"_s, u"pw"_s};
-    QLineEdit* const fields[] = {f->txtName, f->txtAddress, f->txtPOP, f->txtSMTP, f->txtID, f->txtPW};
+    QLineEdit* const fields[] = {f->controls().txtName, f->controls().txtAddress, f->controls().txtPOP,
+                                 f->controls().txtSMTP, f->controls().txtID,      f->controls().txtPW};
     for (int i = 0; i < 6; ++i)
         fields[i]->setText(filled[i]);
-    f->Combo1->setCurrentIndex(2);
-    f->Combo2->setCurrentIndex(4);
+    f->controls().Combo1->setCurrentIndex(2);
+    f->controls().Combo2->setCurrentIndex(4);
     Acd& acd = m_app->program().acd();
     acd.Title = u"t"_s;
     acd.FromName = u"old"_s;
@@ -687,14 +707,14 @@ void tst_FormSupport::clearAll()
     acd.PopStock = 1;
     const Acd before = acd;
     m_app->messageBox->nextAnswer = yes ? MessageBox::Answer::Yes : MessageBox::Answer::No;
-    f->Command5->setFocus(Qt::MouseFocusReason);
+    f->controls().Command5->setFocus(Qt::MouseFocusReason);
     QTRY_COMPARE(AppFixture::focusName(), u"Command5"_s);
     m_app->clearCalls();
 
     if (how == u"menu"_s)
-        f->mnu_edit_clear->trigger();
+        f->controls().mnu_edit_clear->trigger();
     else if (how == u"button click"_s)
-        QTest::mouseClick(f->Command5, Qt::LeftButton);
+        QTest::mouseClick(f->controls().Command5, Qt::LeftButton);
     else
         AppFixture::key(Qt::Key_Return);
     AppFixture::settle();
@@ -706,15 +726,15 @@ void tst_FormSupport::clearAll()
     if (yes) {
         QCOMPARE(fieldTexts(*f), QStringList(6, QString()));
         QCOMPARE(acd, Acd{});
-        QCOMPARE(f->Combo1->currentIndex(), -1);
-        QCOMPARE(f->Combo2->currentIndex(), -1);
-        QCOMPARE(comboItems(f->Combo1), ProviderNames);
-        QCOMPARE(comboItems(f->Combo2), ProviderNames);
+        QCOMPARE(f->controls().Combo1->currentIndex(), -1);
+        QCOMPARE(f->controls().Combo2->currentIndex(), -1);
+        QCOMPARE(comboItems(f->controls().Combo1), ProviderNames);
+        QCOMPARE(comboItems(f->controls().Combo2), ProviderNames);
     } else {
         QCOMPARE(fieldTexts(*f), filled);
         QCOMPARE(acd, before);
-        QCOMPARE(f->Combo1->currentIndex(), 2);
-        QCOMPARE(f->Combo2->currentIndex(), 4);
+        QCOMPARE(f->controls().Combo1->currentIndex(), 2);
+        QCOMPARE(f->controls().Combo2->currentIndex(), 4);
     }
     QCOMPARE(AppFixture::focusName(), u"Command5"_s);
     QCOMPARE(m_app->calls(), QStringList());
@@ -730,10 +750,10 @@ void tst_FormSupport::exitEndsAtOnce_data()
 void tst_FormSupport::exitEndsAtOnce()
 {
     QFETCH(bool, viaMenu);
-    f->txtName->setText(u"unsaved"_s);
+    f->controls().txtName->setText(u"unsaved"_s);
     m_app->clearCalls();
     if (viaMenu)
-        f->mnu_file_exit->trigger();
+        f->controls().mnu_file_exit->trigger();
     else
         QVERIFY(f->close());
     QTRY_VERIFY(!f->isVisible());
@@ -749,7 +769,8 @@ void tst_FormSupport::editorRoundTrip()
     // come back unchanged.
     const QString longValue(40000, u'x');
     const QStringList values = {u"  名前　"_s, u" a@b "_s, longValue, u"smtp "_s, u" id"_s, u"p w"_s};
-    QLineEdit* const fields[] = {f->txtName, f->txtAddress, f->txtPOP, f->txtSMTP, f->txtID, f->txtPW};
+    QLineEdit* const fields[] = {f->controls().txtName, f->controls().txtAddress, f->controls().txtPOP,
+                                 f->controls().txtSMTP, f->controls().txtID,      f->controls().txtPW};
     for (int i = 0; i < 6; ++i)
         fields[i]->setText(values[i]);
     f->Edit2Acd();
@@ -765,7 +786,7 @@ void tst_FormSupport::editorRoundTrip()
         e->clear();
     f->Acd2Editer();
     QCOMPARE(fieldTexts(*f), values);
-    QCOMPARE(f->Combo1->currentIndex(), -1);
+    QCOMPARE(f->controls().Combo1->currentIndex(), -1);
 }
 
 void tst_FormSupport::comboDisp_data()
@@ -795,18 +816,18 @@ void tst_FormSupport::comboDisp()
     QFETCH(QString, address);
     QFETCH(int, selected);
     // An unrecognised address leaves what was selected before.
-    f->Combo1->setCurrentIndex(-1);
-    f->Combo2->setCurrentIndex(-1);
-    f->txtAddress->setText(address);
+    f->controls().Combo1->setCurrentIndex(-1);
+    f->controls().Combo2->setCurrentIndex(-1);
+    f->controls().txtAddress->setText(address);
     f->ComboDisp();
-    QCOMPARE(f->Combo1->currentIndex(), selected);
-    QCOMPARE(f->Combo2->currentIndex(), selected);
+    QCOMPARE(f->controls().Combo1->currentIndex(), selected);
+    QCOMPARE(f->controls().Combo2->currentIndex(), selected);
     if (selected < 0) {
-        f->Combo1->setCurrentIndex(3);
-        f->Combo2->setCurrentIndex(1);
+        f->controls().Combo1->setCurrentIndex(3);
+        f->controls().Combo2->setCurrentIndex(1);
         f->ComboDisp();
-        QCOMPARE(f->Combo1->currentIndex(), 3);
-        QCOMPARE(f->Combo2->currentIndex(), 1);
+        QCOMPARE(f->controls().Combo1->currentIndex(), 3);
+        QCOMPARE(f->controls().Combo2->currentIndex(), 1);
     }
     QCOMPARE(m_app->calls().size(), 3); // start-up only: selecting speaks nothing
 }

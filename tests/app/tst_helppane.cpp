@@ -99,8 +99,8 @@ void tst_HelpPane::openWithF1(const char* field)
 
 void tst_HelpPane::verifyClosedOn(const QString& field, const QStringList& expectedCalls)
 {
-    QTRY_VERIFY(f->txtHelp->isHidden());
-    QVERIFY(f->Command6->isHidden());
+    QTRY_VERIFY(f->controls().txtHelp->isHidden());
+    QVERIFY(f->controls().Command6->isHidden());
     QCOMPARE(AppFixture::focusName(), field);
     QCOMPARE(m_app->calls(), expectedCalls);
 }
@@ -119,11 +119,11 @@ void tst_HelpPane::f1OpensPaneOnField()
     m_app->focusAndForget(f->findChild<QWidget*>(QString::fromLatin1(r.field)));
     AppFixture::key(Qt::Key_F1);
     QTRY_COMPARE(AppFixture::focusName(), u"txtHelp"_s);
-    QVERIFY(!f->txtHelp->isHidden());
-    QVERIFY(!f->Command6->isHidden());
+    QVERIFY(!f->controls().txtHelp->isHidden());
+    QVERIFY(!f->controls().Command6->isHidden());
     QCOMPARE(f->helpText(), r.text());
     QVERIFY(f->helpText().startsWith(r.firstWords));
-    QCOMPARE(f->txtHelp->toPlainText(), QString(r.text()).replace(u"\r\n"_s, u"\n"_s));
+    QCOMPARE(f->controls().txtHelp->toPlainText(), QString(r.text()).replace(u"\r\n"_s, u"\n"_s));
     // The pane's title only, without cutting off what was being said.
     QCOMPARE(m_app->calls(), QStringList{HelpTitle});
     QCOMPARE(f->LastField()->objectName(), QString::fromLatin1(r.field));
@@ -131,22 +131,22 @@ void tst_HelpPane::f1OpensPaneOnField()
 
 void tst_HelpPane::f1OnlyOnRelease()
 {
-    m_app->focusAndForget(f->txtPOP);
-    QTest::keyPress(f->txtPOP, Qt::Key_F1);
+    m_app->focusAndForget(f->controls().txtPOP);
+    QTest::keyPress(f->controls().txtPOP, Qt::Key_F1);
     AppFixture::settle();
-    QVERIFY(f->txtHelp->isHidden());
-    QTest::keyRelease(f->txtPOP, Qt::Key_F1);
+    QVERIFY(f->controls().txtHelp->isHidden());
+    QTest::keyRelease(f->controls().txtPOP, Qt::Key_F1);
     QTRY_COMPARE(AppFixture::focusName(), u"txtHelp"_s);
 }
 
 void tst_HelpPane::f1WhileOpenKeepsFocus()
 {
     openWithF1("txtPW");
-    QTest::mouseClick(f->txtID, Qt::LeftButton);
+    QTest::mouseClick(f->controls().txtID, Qt::LeftButton);
     QTRY_COMPARE(AppFixture::focusName(), u"txtID"_s);
     QCOMPARE(f->helpText(), txtIDHelpText());
     m_app->clearCalls();
-    f->txtHelp->setPlainText(u"something else"_s);
+    f->controls().txtHelp->setPlainText(u"something else"_s);
     AppFixture::key(Qt::Key_F1);
     AppFixture::settle();
     QCOMPARE(AppFixture::focusName(), u"txtID"_s);
@@ -163,12 +163,12 @@ void tst_HelpPane::captionClickShowsHelpBesideField()
 {
     QFETCH(int, row);
     const FieldRow& r = Fields[row];
-    m_app->focusAndForget(f->Command2);
+    m_app->focusAndForget(f->controls().Command2);
     QTest::mouseClick(f->findChild<QWidget*>(QString::fromLatin1(r.caption)), Qt::LeftButton);
     QTRY_COMPARE(AppFixture::focusName(), QString::fromLatin1(r.field));
     AppFixture::settle();
-    QVERIFY(!f->txtHelp->isHidden());
-    QVERIFY(!f->Command6->isHidden());
+    QVERIFY(!f->controls().txtHelp->isHidden());
+    QVERIFY(!f->controls().Command6->isHidden());
     QCOMPARE(f->helpText(), r.text());
     QCOMPARE(AppFixture::focusName(), QString::fromLatin1(r.field));
     QCOMPARE(m_app->calls(), fieldSaid(r.label));
@@ -184,7 +184,7 @@ void tst_HelpPane::focusFollowsFields()
     QTRY_COMPARE(AppFixture::focusName(), u"txtName"_s);
     QCOMPARE(f->helpText(), txtNameHelpText());
     m_app->clearCalls();
-    f->txtAddress->setText(u"a@b.jp"_s);
+    f->controls().txtAddress->setText(u"a@b.jp"_s);
     AppFixture::key(Qt::Key_Tab);
     QTRY_COMPARE(AppFixture::focusName(), u"txtAddress"_s);
     QCOMPARE(f->helpText(), txtAddressHelpText());
@@ -192,26 +192,26 @@ void tst_HelpPane::focusFollowsFields()
     // Buttons and lists leave the pane as it is.
     AppFixture::key(Qt::Key_Tab);
     QTRY_COMPARE(AppFixture::focusName(), u"Command4"_s);
-    QVERIFY(!f->txtHelp->isHidden());
+    QVERIFY(!f->controls().txtHelp->isHidden());
     QCOMPARE(f->helpText(), txtAddressHelpText());
 }
 
 void tst_HelpPane::tabSkipsCoveredArea()
 {
     openWithF1("txtSMTP");
-    m_app->focusAndForget(f->Command2);
+    m_app->focusAndForget(f->controls().Command2);
     AppFixture::key(Qt::Key_Tab);
     QTRY_COMPARE(AppFixture::focusName(), u"txtName"_s);
     QCOMPARE(m_app->calls(), fieldSaid(u"差出人の名前は"_s));
     QCOMPARE(f->helpText(), txtNameHelpText());
 
-    m_app->focusAndForget(f->txtHelp);
+    m_app->focusAndForget(f->controls().txtHelp);
     AppFixture::key(Qt::Key_Backtab, Qt::ShiftModifier);
     QTRY_COMPARE(AppFixture::focusName(), u"Command2"_s);
     QCOMPARE(m_app->calls(), QStringList({u"Interrupt"_s, u"Speak:高度な設定のプッシュボタン"_s + Sep + u"Enterは高度な設定 Tabは次へ"_s}));
 
     // Backwards from the first field the pane's close button comes first.
-    m_app->focusAndForget(f->txtName);
+    m_app->focusAndForget(f->controls().txtName);
     AppFixture::key(Qt::Key_Backtab, Qt::ShiftModifier);
     QTRY_COMPARE(AppFixture::focusName(), u"Command6"_s);
     AppFixture::key(Qt::Key_Backtab, Qt::ShiftModifier);
@@ -221,16 +221,16 @@ void tst_HelpPane::tabSkipsCoveredArea()
 
 void tst_HelpPane::escInPaneCloses()
 {
-    f->txtPOP->setText(u"pop.example.jp"_s);
+    f->controls().txtPOP->setText(u"pop.example.jp"_s);
     openWithF1("txtPOP");
-    QTest::keyPress(f->txtHelp, Qt::Key_Escape);
+    QTest::keyPress(f->controls().txtHelp, Qt::Key_Escape);
     AppFixture::settle();
-    QVERIFY(!f->txtHelp->isHidden());
+    QVERIFY(!f->controls().txtHelp->isHidden());
     QVERIFY(m_app->calls().isEmpty());
-    QTest::keyRelease(f->txtHelp, Qt::Key_Escape);
+    QTest::keyRelease(f->controls().txtHelp, Qt::Key_Escape);
     // "パス" is waited for before the field's announcement cuts in.
     verifyClosedOn(u"txtPOP"_s, QStringList({u"Speak:パス"_s, u"WaitDone"_s}) + fieldSaid(u"ポップ受信サーバーは"_s, u"pop.example.jp"_s));
-    QCOMPARE(f->txtPOP->text(), u"pop.example.jp"_s);
+    QCOMPARE(f->controls().txtPOP->text(), u"pop.example.jp"_s);
 }
 
 void tst_HelpPane::closeButton_data()
@@ -245,11 +245,11 @@ void tst_HelpPane::closeButton()
     QFETCH(QString, how);
     openWithF1("txtID");
     if (how == u"mouse"_s) {
-        QTest::mouseClick(f->Command6, Qt::LeftButton);
+        QTest::mouseClick(f->controls().Command6, Qt::LeftButton);
     } else if (how == u"Alt+C"_s) {
         AppFixture::key(Qt::Key_C, Qt::AltModifier);
     } else {
-        m_app->focusAndForget(f->Command6);
+        m_app->focusAndForget(f->controls().Command6);
         AppFixture::key(how == u"Enter"_s ? Qt::Key_Return : Qt::Key_Space);
     }
     verifyClosedOn(u"txtID"_s, QStringList({u"Speak:パス"_s, u"WaitDone"_s}) + fieldSaid(u"メールIDまたは、ポップアカウントは"_s));
@@ -290,35 +290,35 @@ void tst_HelpPane::escElsewhereKeepsPaneOpen()
     m_app->focusAndForget(f->findChild<QWidget*>(where));
     AppFixture::key(Qt::Key_Escape);
     AppFixture::settle();
-    QVERIFY(!f->txtHelp->isHidden());
-    QVERIFY(!f->Command6->isHidden());
+    QVERIFY(!f->controls().txtHelp->isHidden());
+    QVERIFY(!f->controls().Command6->isHidden());
     QCOMPARE(AppFixture::focusName(), where);
     QVERIFY(m_app->calls().isEmpty());
 }
 
 void tst_HelpPane::reenteringPaneAnnouncesIt()
 {
-    QTest::mouseClick(f->lblSMTP0, Qt::LeftButton);
-    QTRY_VERIFY(!f->txtHelp->isHidden());
+    QTest::mouseClick(f->controls().lblSMTP0, Qt::LeftButton);
+    QTRY_VERIFY(!f->controls().txtHelp->isHidden());
     m_app->clearCalls();
-    QTest::mouseClick(f->txtHelp->viewport(), Qt::LeftButton);
+    QTest::mouseClick(f->controls().txtHelp->viewport(), Qt::LeftButton);
     QTRY_COMPARE(AppFixture::focusName(), u"txtHelp"_s);
     QCOMPARE(m_app->calls(), QStringList{HelpTitle});
-    QCOMPARE(f->LastField(), f->txtSMTP);
+    QCOMPARE(f->LastField(), f->controls().txtSMTP);
 }
 
 void tst_HelpPane::typedTextIsReplaced()
 {
     openWithF1("txtName");
-    QTest::keyClicks(f->txtHelp, "typed");
-    QVERIFY(f->txtHelp->toPlainText().contains(u"typed"_s));
+    QTest::keyClicks(f->controls().txtHelp, "typed");
+    QVERIFY(f->controls().txtHelp->toPlainText().contains(u"typed"_s));
     QVERIFY(f->helpText().contains(u"typed"_s));
     AppFixture::key(Qt::Key_Tab);
     QTRY_COMPARE(AppFixture::focusName(), u"Command6"_s);
     AppFixture::key(Qt::Key_Tab);
     QTRY_COMPARE(AppFixture::focusName(), u"txtName"_s);
     QCOMPARE(f->helpText(), txtNameHelpText());
-    QVERIFY(!f->txtHelp->toPlainText().contains(u"typed"_s));
+    QVERIFY(!f->controls().txtHelp->toPlainText().contains(u"typed"_s));
     // Showing the same help again gives the same text, never two of them.
     f->txtNameHelp();
     QCOMPARE(f->helpText(), txtNameHelpText());
@@ -326,19 +326,19 @@ void tst_HelpPane::typedTextIsReplaced()
 
 void tst_HelpPane::f1HintClickHelpsFocusedField()
 {
-    m_app->focusAndForget(f->txtPOP);
-    QTest::mouseClick(f->Label3, Qt::LeftButton);
+    m_app->focusAndForget(f->controls().txtPOP);
+    QTest::mouseClick(f->controls().Label3, Qt::LeftButton);
     QTRY_COMPARE(AppFixture::focusName(), u"txtHelp"_s);
     QCOMPARE(f->helpText(), txtPOPHelpText());
     QCOMPARE(m_app->calls(), QStringList{HelpTitle});
 
     // On a button the key means nothing.
     AppFixture::key(Qt::Key_Escape);
-    QTRY_VERIFY(f->txtHelp->isHidden());
-    m_app->focusAndForget(f->Command5);
-    QTest::mouseClick(f->Label3, Qt::LeftButton);
+    QTRY_VERIFY(f->controls().txtHelp->isHidden());
+    m_app->focusAndForget(f->controls().Command5);
+    QTest::mouseClick(f->controls().Label3, Qt::LeftButton);
     AppFixture::settle();
-    QVERIFY(f->txtHelp->isHidden());
+    QVERIFY(f->controls().txtHelp->isHidden());
     QCOMPARE(AppFixture::focusName(), u"Command5"_s);
 }
 

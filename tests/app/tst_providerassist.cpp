@@ -113,13 +113,14 @@ const Expected& expectedSample(int provider)
 
 QStringList fieldTexts(const FormSupport& f)
 {
-    return {f.txtName->text(), f.txtAddress->text(), f.txtPOP->text(),
-            f.txtSMTP->text(), f.txtID->text(),      f.txtPW->text()};
+    return {f.controls().txtName->text(), f.controls().txtAddress->text(), f.controls().txtPOP->text(),
+            f.controls().txtSMTP->text(), f.controls().txtID->text(),      f.controls().txtPW->text()};
 }
 
 QStringList hintTexts(const FormSupport& f)
 {
-    return {f.lblAddress->text(), f.lblPOP->text(), f.lblSMTP->text(), f.lblID->text(), f.lblPW->text()};
+    return {f.controls().lblAddress->text(), f.controls().lblPOP->text(), f.controls().lblSMTP->text(),
+            f.controls().lblID->text(), f.controls().lblPW->text()};
 }
 
 } // namespace
@@ -181,8 +182,8 @@ void tst_ProviderAssist::cleanup()
 // Chooses the provider in the upper list and presses the button by keyboard.
 void tst_ProviderAssist::loadSample(int provider)
 {
-    f->Combo1->setCurrentIndex(provider);
-    m_app->focusAndForget(f->Command1);
+    f->controls().Combo1->setCurrentIndex(provider);
+    m_app->focusAndForget(f->controls().Command1);
     AppFixture::key(Qt::Key_Return);
     QTRY_COMPARE(AppFixture::focusName(), u"txtName"_s);
 }
@@ -213,55 +214,54 @@ void tst_ProviderAssist::completion()
     QFETCH(QString, typed);
     QFETCH(QString, text);
     QFETCH(QString, selected);
-    m_app->focusAndForget(f->txtAddress);
+    m_app->focusAndForget(f->controls().txtAddress);
     AppFixture::type(typed);
-    QCOMPARE(f->txtAddress->text(), text);
-    QCOMPARE(f->txtAddress->selectedText(), selected);
+    QCOMPARE(f->controls().txtAddress->text(), text);
+    QCOMPARE(f->controls().txtAddress->selectedText(), selected);
     if (!selected.isEmpty())
-        QCOMPARE(f->txtAddress->selectionStart(), int(text.size() - selected.size()));
+        QCOMPARE(f->controls().txtAddress->selectionStart(), int(text.size() - selected.size()));
     else
-        QCOMPARE(f->txtAddress->cursorPosition(), int(text.size()));
+        QCOMPARE(f->controls().txtAddress->cursorPosition(), int(text.size()));
     QCOMPARE(AppFixture::focusName(), u"txtAddress"_s);
     QVERIFY(m_app->calls().isEmpty());
 }
 
 void tst_ProviderAssist::typingOnReplacesCompletion()
 {
-    m_app->focusAndForget(f->txtAddress);
+    m_app->focusAndForget(f->controls().txtAddress);
     AppFixture::type(u"abc@nifty."_s);
-    QCOMPARE(f->txtAddress->selectedText(), u"com"_s);
+    QCOMPARE(f->controls().txtAddress->selectedText(), u"com"_s);
     AppFixture::type(u"ne.jp"_s);
-    QCOMPARE(f->txtAddress->text(), u"abc@nifty.ne.jp"_s);
-    QVERIFY(!f->txtAddress->hasSelectedText());
+    QCOMPARE(f->controls().txtAddress->text(), u"abc@nifty.ne.jp"_s);
+    QVERIFY(!f->controls().txtAddress->hasSelectedText());
     // With the selection gone the dot types plainly again further on.
     AppFixture::key(Qt::Key_Backspace);
     AppFixture::type(u"p."_s);
-    QCOMPARE(f->txtAddress->text(), u"abc@nifty.ne.jp."_s);
-
+    QCOMPARE(f->controls().txtAddress->text(), u"abc@nifty.ne.jp."_s);
 }
 
 void tst_ProviderAssist::dotInTheMiddleIsPlain()
 {
-    m_app->focusAndForget(f->txtAddress);
+    m_app->focusAndForget(f->controls().txtAddress);
     AppFixture::type(u"abc@niftyx"_s);
     AppFixture::key(Qt::Key_Left); // caret right after "nifty", not at the end
     AppFixture::type(u"."_s);
-    QCOMPARE(f->txtAddress->text(), u"abc@nifty.x"_s);
-    QVERIFY(!f->txtAddress->hasSelectedText());
-    QCOMPARE(f->txtAddress->cursorPosition(), 10);
+    QCOMPARE(f->controls().txtAddress->text(), u"abc@nifty.x"_s);
+    QVERIFY(!f->controls().txtAddress->hasSelectedText());
+    QCOMPARE(f->controls().txtAddress->cursorPosition(), 10);
 }
 
 void tst_ProviderAssist::enterAcceptsThenMovesToButton()
 {
-    m_app->focusAndForget(f->txtAddress);
+    m_app->focusAndForget(f->controls().txtAddress);
     AppFixture::type(u"taro@pb.so-net."_s);
-    QCOMPARE(f->txtAddress->selectedText(), u"ne.jp"_s);
+    QCOMPARE(f->controls().txtAddress->selectedText(), u"ne.jp"_s);
     AppFixture::key(Qt::Key_Return);
     AppFixture::settle();
     QCOMPARE(AppFixture::focusName(), u"txtAddress"_s);
-    QCOMPARE(f->txtAddress->text(), u"taro@pb.so-net.ne.jp"_s);
-    QVERIFY(!f->txtAddress->hasSelectedText());
-    QCOMPARE(f->txtAddress->cursorPosition(), int(f->txtAddress->text().size()));
+    QCOMPARE(f->controls().txtAddress->text(), u"taro@pb.so-net.ne.jp"_s);
+    QVERIFY(!f->controls().txtAddress->hasSelectedText());
+    QCOMPARE(f->controls().txtAddress->cursorPosition(), int(f->controls().txtAddress->text().size()));
     QVERIFY(m_app->calls().isEmpty());
 
     AppFixture::key(Qt::Key_Return);
@@ -269,21 +269,21 @@ void tst_ProviderAssist::enterAcceptsThenMovesToButton()
     QCOMPARE(m_app->calls(),
              said(u"アドレスから自動的にサーバー情報を取り込む"_s + Sep + u"Enterは取り込み Tabは次へ"_s));
     // Reaching the button derives nothing yet.
-    QCOMPARE(f->txtPOP->text(), QString());
+    QCOMPARE(f->controls().txtPOP->text(), QString());
 }
 
 void tst_ProviderAssist::enterWithoutSelectionMovesToButton()
 {
     // Also a selection the user made himself is accepted first.
-    m_app->focusAndForget(f->txtAddress);
+    m_app->focusAndForget(f->controls().txtAddress);
     AppFixture::type(u"a@b"_s);
-    f->txtAddress->setSelection(0, 1);
+    f->controls().txtAddress->setSelection(0, 1);
     AppFixture::key(Qt::Key_Return);
     QCOMPARE(AppFixture::focusName(), u"txtAddress"_s);
-    QCOMPARE(f->txtAddress->cursorPosition(), 3);
+    QCOMPARE(f->controls().txtAddress->cursorPosition(), 3);
     AppFixture::key(Qt::Key_Enter, Qt::KeypadModifier);
     QTRY_COMPARE(AppFixture::focusName(), u"Command4"_s);
-    QCOMPARE(f->txtAddress->text(), u"a@b"_s);
+    QCOMPARE(f->controls().txtAddress->text(), u"a@b"_s);
 }
 
 void tst_ProviderAssist::derivation_data()
@@ -326,36 +326,36 @@ void tst_ProviderAssist::derivation()
     QFETCH(QString, smtp);
     QFETCH(QString, id);
     QFETCH(int, list);
-    f->txtAddress->setText(address);
-    f->txtID->setText(idBefore);
-    f->txtName->setText(u"名前"_s);
-    f->txtPW->setText(u"pw"_s);
-    m_app->focusAndForget(f->Command4);
+    f->controls().txtAddress->setText(address);
+    f->controls().txtID->setText(idBefore);
+    f->controls().txtName->setText(u"名前"_s);
+    f->controls().txtPW->setText(u"pw"_s);
+    m_app->focusAndForget(f->controls().Command4);
     AppFixture::key(Qt::Key_Return);
     QTRY_COMPARE(AppFixture::focusName(), u"txtPOP"_s);
-    QCOMPARE(f->txtPOP->text(), pop);
-    QCOMPARE(f->txtSMTP->text(), smtp);
-    QCOMPARE(f->txtID->text(), id);
-    QCOMPARE(f->Combo1->currentIndex(), list);
-    QCOMPARE(f->Combo2->currentIndex(), list);
+    QCOMPARE(f->controls().txtPOP->text(), pop);
+    QCOMPARE(f->controls().txtSMTP->text(), smtp);
+    QCOMPARE(f->controls().txtID->text(), id);
+    QCOMPARE(f->controls().Combo1->currentIndex(), list);
+    QCOMPARE(f->controls().Combo2->currentIndex(), list);
     // Name, password and address are never touched.
-    QCOMPARE(f->txtName->text(), u"名前"_s);
-    QCOMPARE(f->txtPW->text(), u"pw"_s);
-    QCOMPARE(f->txtAddress->text(), address);
+    QCOMPARE(f->controls().txtName->text(), u"名前"_s);
+    QCOMPARE(f->controls().txtPW->text(), u"pw"_s);
+    QCOMPARE(f->controls().txtAddress->text(), address);
     QCOMPARE(m_app->calls(), said(u"ポップ受信サーバーは"_s + Sep + (pop.isEmpty() ? u"未登録"_s : pop)));
 }
 
 void tst_ProviderAssist::derivationWithoutProviderKeepsLists()
 {
-    f->Combo1->setCurrentIndex(3);
-    f->Combo2->setCurrentIndex(4);
-    f->txtAddress->setText(u"abc12345@mail.nifty.com"_s); // a subdomain is no @nifty address
-    QTest::mouseClick(f->Command4, Qt::LeftButton);
+    f->controls().Combo1->setCurrentIndex(3);
+    f->controls().Combo2->setCurrentIndex(4);
+    f->controls().txtAddress->setText(u"abc12345@mail.nifty.com"_s); // a subdomain is no @nifty address
+    QTest::mouseClick(f->controls().Command4, Qt::LeftButton);
     QTRY_COMPARE(AppFixture::focusName(), u"txtPOP"_s);
-    QCOMPARE(f->txtPOP->text(), u"mail.nifty.com"_s);
-    QCOMPARE(f->txtID->text(), u"abc12345"_s);
-    QCOMPARE(f->Combo1->currentIndex(), 3);
-    QCOMPARE(f->Combo2->currentIndex(), 4);
+    QCOMPARE(f->controls().txtPOP->text(), u"mail.nifty.com"_s);
+    QCOMPARE(f->controls().txtID->text(), u"abc12345"_s);
+    QCOMPARE(f->controls().Combo1->currentIndex(), 3);
+    QCOMPARE(f->controls().Combo2->currentIndex(), 4);
 }
 
 void tst_ProviderAssist::wholeRoadOfOneAccount()
@@ -367,7 +367,7 @@ void tst_ProviderAssist::wholeRoadOfOneAccount()
     QTRY_COMPARE(AppFixture::focusName(), u"txtAddress"_s);
     QCOMPARE(m_app->calls(), said(u"メールアドレスは"_s + Sep + u"未登録"_s));
     AppFixture::type(u"abc12345@nifty."_s);
-    QCOMPARE(f->txtAddress->selectedText(), u"com"_s);
+    QCOMPARE(f->controls().txtAddress->selectedText(), u"com"_s);
     AppFixture::key(Qt::Key_Return); // accepts the completion
     AppFixture::key(Qt::Key_Return); // on to the button
     QTRY_COMPARE(AppFixture::focusName(), u"Command4"_s);
@@ -377,8 +377,8 @@ void tst_ProviderAssist::wholeRoadOfOneAccount()
     QCOMPARE(m_app->calls(), said(u"ポップ受信サーバーは"_s + Sep + u"pop.nifty.com"_s));
     QCOMPARE(fieldTexts(*f), QStringList({u"山田太郎"_s, u"abc12345@nifty.com"_s, u"pop.nifty.com"_s,
                                           u"smtp.nifty.com"_s, u"ABC12345"_s, QString()}));
-    QCOMPARE(f->Combo1->currentText(), u"@nifty(富士通)"_s);
-    QCOMPARE(f->Combo2->currentText(), u"@nifty(富士通)"_s);
+    QCOMPARE(f->controls().Combo1->currentText(), u"@nifty(富士通)"_s);
+    QCOMPARE(f->controls().Combo2->currentText(), u"@nifty(富士通)"_s);
 }
 
 void tst_ProviderAssist::sampleOnBlankForm_data()
@@ -399,21 +399,21 @@ void tst_ProviderAssist::sampleOnBlankForm()
     for (int i = 0; i < 5; ++i)
         QCOMPARE(hintTexts(*f)[i], hintOr(e.hints[i], i));
     QCOMPARE(f->guideText(), e.guide);
-    QCOMPARE(f->Combo2->currentIndex(), provider);
-    QCOMPARE(f->Combo1->currentIndex(), provider);
+    QCOMPARE(f->controls().Combo2->currentIndex(), provider);
+    QCOMPARE(f->controls().Combo1->currentIndex(), provider);
     QCOMPARE(m_app->program().acd().Title, e.title);
     // The record takes the fields over only when saved.
     QCOMPARE(m_app->program().acd().FromName, QString());
     // The sender-name field says its new value.
     QCOMPARE(m_app->calls(), said(u"差出人の名前は"_s + Sep + e.fields[0]));
     // A screen reader reading the address field finds the new hint.
-    QCOMPARE(f->txtAddress->accessibleDescription(), hintOr(e.hints[0], 0));
+    QCOMPARE(f->controls().txtAddress->accessibleDescription(), hintOr(e.hints[0], 0));
 }
 
 void tst_ProviderAssist::sampleGuideIsSpokenAsSet()
 {
     loadSample(4);
-    m_app->focusAndForget(f->Command3);
+    m_app->focusAndForget(f->controls().Command3);
     AppFixture::key(Qt::Key_Tab);
     QTRY_COMPARE(AppFixture::focusName(), u"txtGuide"_s);
     QCOMPARE(m_app->calls(), said(u"説明ウインド"_s + Sep + expectedSample(4).guide));
@@ -421,7 +421,8 @@ void tst_ProviderAssist::sampleGuideIsSpokenAsSet()
 
 void tst_ProviderAssist::spacesOnlyFieldsAskNothing()
 {
-    for (QLineEdit* e : {f->txtName, f->txtAddress, f->txtPOP, f->txtSMTP, f->txtID, f->txtPW})
+    for (QLineEdit* e : {f->controls().txtName, f->controls().txtAddress, f->controls().txtPOP,
+                         f->controls().txtSMTP, f->controls().txtID, f->controls().txtPW})
         e->setText(u"   "_s);
     loadSample(2);
     QVERIFY(m_app->messageBox->shown.isEmpty());
@@ -430,7 +431,7 @@ void tst_ProviderAssist::spacesOnlyFieldsAskNothing()
 
 void tst_ProviderAssist::questionYesApplies()
 {
-    f->txtPW->setText(u" x "_s);
+    f->controls().txtPW->setText(u" x "_s);
     m_app->messageBox->nextAnswer = MessageBox::Answer::Yes;
     loadSample(5);
     QCOMPARE(m_app->messageBox->shown.size(), 1);
@@ -444,8 +445,8 @@ void tst_ProviderAssist::questionYesApplies()
 
 void tst_ProviderAssist::questionNoChangesNothing()
 {
-    f->txtAddress->setText(u"me@example.org"_s);
-    f->Combo2->setCurrentIndex(2);
+    f->controls().txtAddress->setText(u"me@example.org"_s);
+    f->controls().Combo2->setCurrentIndex(2);
     m_app->program().acd().Title = u"前の題"_s;
     const QStringList fields = fieldTexts(*f);
     const QString guide = f->guideText();
@@ -455,22 +456,22 @@ void tst_ProviderAssist::questionNoChangesNothing()
     QCOMPARE(fieldTexts(*f), fields);
     QCOMPARE(hintTexts(*f), StartHints);
     QCOMPARE(f->guideText(), guide);
-    QCOMPARE(f->Combo1->currentIndex(), 1);
-    QCOMPARE(f->Combo2->currentIndex(), 2);
+    QCOMPARE(f->controls().Combo1->currentIndex(), 1);
+    QCOMPARE(f->controls().Combo2->currentIndex(), 2);
     QCOMPARE(m_app->program().acd().Title, u"前の題"_s);
     QCOMPARE(AppFixture::focusName(), u"txtName"_s);
 }
 
 void tst_ProviderAssist::noProviderDoesNothing()
 {
-    f->txtName->setText(u"名前"_s);
-    m_app->focusAndForget(f->Command1);
+    f->controls().txtName->setText(u"名前"_s);
+    m_app->focusAndForget(f->controls().Command1);
     AppFixture::key(Qt::Key_Space);
     QTRY_COMPARE(AppFixture::focusName(), u"txtName"_s);
     QVERIFY(m_app->messageBox->shown.isEmpty());
-    QCOMPARE(f->txtName->text(), u"名前"_s);
+    QCOMPARE(f->controls().txtName->text(), u"名前"_s);
     QCOMPARE(hintTexts(*f), StartHints);
-    QCOMPARE(f->Combo2->currentIndex(), -1);
+    QCOMPARE(f->controls().Combo2->currentIndex(), -1);
 }
 
 void tst_ProviderAssist::captionsOutliveOtherSamplesAndClearAll()
@@ -486,11 +487,11 @@ void tst_ProviderAssist::captionsOutliveOtherSamplesAndClearAll()
     QCOMPARE(fieldTexts(*f), nifty.fields);
 
     // Clear all empties fields and lists but leaves hints and guide.
-    m_app->focusAndForget(f->Command5);
+    m_app->focusAndForget(f->controls().Command5);
     AppFixture::key(Qt::Key_Return);
     AppFixture::settle();
     QCOMPARE(fieldTexts(*f), QStringList(6, QString()));
-    QCOMPARE(f->Combo2->currentIndex(), -1);
+    QCOMPARE(f->controls().Combo2->currentIndex(), -1);
     QCOMPARE(hintTexts(*f), mixed);
     QCOMPARE(f->guideText(), nifty.guide);
 }

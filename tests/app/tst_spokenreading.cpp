@@ -137,7 +137,7 @@ QStringList tst_SpokenReading::walkTheWindows()
     };
     tabRound();
 
-    f.txtName->setFocus(Qt::OtherFocusReason);
+    f.controls().txtName->setFocus(Qt::OtherFocusReason);
     AppFixture::settle();
     AppFixture::key(Qt::Key_F1);
     AppFixture::settle();
@@ -146,9 +146,9 @@ QStringList tst_SpokenReading::walkTheWindows()
 
     app.messageBox->nextAnswer = MessageBox::Answer::Yes;
     for (int provider = 0; provider < ProviderCount; ++provider) {
-        f.Combo1->setCurrentIndex(provider);
+        f.controls().Combo1->setCurrentIndex(provider);
         f.Sanko();
-        f.txtName->setFocus(Qt::OtherFocusReason);
+        f.controls().txtName->setFocus(Qt::OtherFocusReason);
         AppFixture::settle();
         tabRound();
     }

@@ -193,7 +193,7 @@ void tst_VoiceNavigation::listSaysSelectedEntry()
     QFETCH(QString, entry);
     auto* combo = f->findChild<QComboBox*>(list);
     combo->setCurrentIndex(index);
-    m_app->focusAndForget(f->Command5);
+    m_app->focusAndForget(f->controls().Command5);
     combo->setFocus(Qt::TabFocusReason);
     QTRY_COMPARE(AppFixture::focusName(), list);
     // The title, then the entry as the list shows it: two calls, no separator.
@@ -202,18 +202,18 @@ void tst_VoiceNavigation::listSaysSelectedEntry()
 
 void tst_VoiceNavigation::guideSaysCurrentText()
 {
-    QTextCursor end = f->txtGuide->textCursor();
+    QTextCursor end = f->controls().txtGuide->textCursor();
     end.movePosition(QTextCursor::End);
-    f->txtGuide->setTextCursor(end);
-    m_app->focusAndForget(f->Command3);
+    f->controls().txtGuide->setTextCursor(end);
+    m_app->focusAndForget(f->controls().Command3);
     AppFixture::key(Qt::Key_Tab);
     QTRY_COMPARE(AppFixture::focusName(), u"txtGuide"_s);
     QCOMPARE(m_app->calls(), announcementOf(u"txtGuide"_s));
-    QCOMPARE(f->txtGuide->textCursor().position(), 0);
+    QCOMPARE(f->controls().txtGuide->textCursor().position(), 0);
 
     // A text given later (sample settings) is what the pane then says.
     f->setGuideText(u"一行目\r\n二行目"_s);
-    m_app->focusAndForget(f->Command3);
+    m_app->focusAndForget(f->controls().Command3);
     AppFixture::key(Qt::Key_Tab);
     QTRY_COMPARE(AppFixture::focusName(), u"txtGuide"_s);
     QCOMPARE(m_app->calls(), said(u"説明ウインド"_s + Sep + u"一行目\r\n二行目"_s));
@@ -292,6 +292,11 @@ void tst_VoiceNavigation::buttonsPressOnEnterAndSpace()
     m_app->focusAndForget(b);
     QSignalSpy clicked(b, &QPushButton::clicked);
     ModalHelper closer([](QWidget* dialog) { static_cast<QDialog*>(dialog)->reject(); });
+    // A held key repeats: only its first press counts, as in the advanced dialog.
+    QKeyEvent repeated(QEvent::KeyPress, key, Qt::NoModifier, QString(), true);
+    QApplication::sendEvent(b, &repeated);
+    AppFixture::settle();
+    QCOMPARE(clicked.size(), 0);
     AppFixture::key(key);
     QTRY_COMPARE(clicked.size(), 1);
     QCOMPARE(closer.ran(), button == u"Command2"_s);
@@ -302,12 +307,12 @@ void tst_VoiceNavigation::buttonsPressOnEnterAndSpace()
 
 void tst_VoiceNavigation::downArrowLeavesCommand4()
 {
-    m_app->focusAndForget(f->Command4);
-    QTest::keyPress(f->Command4, Qt::Key_Down);
+    m_app->focusAndForget(f->controls().Command4);
+    QTest::keyPress(f->controls().Command4, Qt::Key_Down);
     AppFixture::settle();
     QCOMPARE(AppFixture::focusName(), u"Command4"_s);
     QVERIFY(m_app->calls().isEmpty());
-    QTest::keyRelease(f->Command4, Qt::Key_Down);
+    QTest::keyRelease(f->controls().Command4, Qt::Key_Down);
     QTRY_COMPARE(AppFixture::focusName(), u"txtPOP"_s);
     QCOMPARE(m_app->calls(), announcementOf(u"txtPOP"_s));
 }
@@ -326,7 +331,7 @@ void tst_VoiceNavigation::f1ElsewhereDoesNothing()
     AppFixture::key(Qt::Key_F1);
     AppFixture::settle();
     QCOMPARE(AppFixture::focusName(), control);
-    QVERIFY(f->txtHelp->isHidden());
+    QVERIFY(f->controls().txtHelp->isHidden());
     QVERIFY(m_app->calls().isEmpty());
 }
 
@@ -335,14 +340,14 @@ void tst_VoiceNavigation::lastFieldFollowsFields()
     QCOMPARE(f->LastField(), nullptr);
     AppFixture::key(Qt::Key_Tab);
     QTRY_COMPARE(AppFixture::focusName(), u"txtAddress"_s);
-    QCOMPARE(f->LastField(), f->txtName);
+    QCOMPARE(f->LastField(), f->controls().txtName);
     AppFixture::key(Qt::Key_Tab);
     QTRY_COMPARE(AppFixture::focusName(), u"Command4"_s);
-    QCOMPARE(f->LastField(), f->txtAddress);
+    QCOMPARE(f->LastField(), f->controls().txtAddress);
     // Buttons and lists never take its place.
     AppFixture::key(Qt::Key_Tab);
     QTRY_COMPARE(AppFixture::focusName(), u"txtPOP"_s);
-    QCOMPARE(f->LastField(), f->txtAddress);
+    QCOMPARE(f->LastField(), f->controls().txtAddress);
 }
 
 void tst_VoiceNavigation::popupsAreNotMoves()
@@ -350,32 +355,32 @@ void tst_VoiceNavigation::popupsAreNotMoves()
     // A list's popup takes the focus away and gives it back with the popup
     // reason. (The offscreen platform activates the popup window instead, so
     // the events are sent as the xcb platform delivers them.)
-    m_app->focusAndForget(f->Combo2);
+    m_app->focusAndForget(f->controls().Combo2);
     QFocusEvent out(QEvent::FocusOut, Qt::PopupFocusReason);
     QFocusEvent in(QEvent::FocusIn, Qt::PopupFocusReason);
-    QApplication::sendEvent(f->Combo2, &out);
-    QApplication::sendEvent(f->Combo2, &in);
+    QApplication::sendEvent(f->controls().Combo2, &out);
+    QApplication::sendEvent(f->controls().Combo2, &in);
     QVERIFY(m_app->calls().isEmpty());
 
     // Opening and leaving a menu from a field neither announces it again nor
     // counts as leaving it.
-    m_app->focusAndForget(f->txtSMTP);
+    m_app->focusAndForget(f->controls().txtSMTP);
     AppFixture::key(Qt::Key_F, Qt::AltModifier);
-    QTRY_VERIFY(f->mnu_file->isVisible());
-    QTest::keyClick(f->mnu_file, Qt::Key_Escape);
-    QTRY_VERIFY(!f->mnu_file->isVisible());
+    QTRY_VERIFY(f->controls().mnu_file->isVisible());
+    QTest::keyClick(f->controls().mnu_file, Qt::Key_Escape);
+    QTRY_VERIFY(!f->controls().mnu_file->isVisible());
     QTest::keyClick(f->menuBar(), Qt::Key_Escape);
     QTRY_COMPARE(AppFixture::focusName(), u"txtSMTP"_s);
     AppFixture::settle();
     QVERIFY(m_app->calls().isEmpty());
-    QCOMPARE(f->LastField(), f->txtName);
+    QCOMPARE(f->LastField(), f->controls().txtName);
 }
 
 void tst_VoiceNavigation::reactivationAnnounces()
 {
-    f->txtSMTP->setText(u"smtp.example.jp"_s);
-    m_app->focusAndForget(f->txtSMTP);
-    QCOMPARE(f->LastField(), f->txtName);
+    f->controls().txtSMTP->setText(u"smtp.example.jp"_s);
+    m_app->focusAndForget(f->controls().txtSMTP);
+    QCOMPARE(f->LastField(), f->controls().txtName);
     {
         QWidget other;
         other.show();
@@ -387,7 +392,7 @@ void tst_VoiceNavigation::reactivationAnnounces()
     QVERIFY(QTest::qWaitForWindowActive(f));
     QTRY_COMPARE(m_app->calls(), said(u"SMTP送信サーバーは"_s + Sep + u"smtp.example.jp"_s));
     // Leaving for another window is not leaving the field.
-    QCOMPARE(f->LastField(), f->txtName);
+    QCOMPARE(f->LastField(), f->controls().txtName);
 }
 
 // Another window takes over, then this one becomes active again.
@@ -407,25 +412,25 @@ void tst_VoiceNavigation::leaveAndComeBack()
 // user left it: the caret, and the help pane with what it shows.
 void tst_VoiceNavigation::reactivationKeepsCaretAndHelp()
 {
-    f->txtSMTP->setText(u"smtp.example.jp"_s);
-    m_app->focusAndForget(f->txtSMTP);
-    f->txtSMTP->setCursorPosition(4);
+    f->controls().txtSMTP->setText(u"smtp.example.jp"_s);
+    m_app->focusAndForget(f->controls().txtSMTP);
+    f->controls().txtSMTP->setCursorPosition(4);
     leaveAndComeBack();
     QTRY_COMPARE(m_app->calls(), said(u"SMTP送信サーバーは"_s + Sep + u"smtp.example.jp"_s));
-    QCOMPARE(f->txtSMTP->cursorPosition(), 4);
+    QCOMPARE(f->controls().txtSMTP->cursorPosition(), 4);
 
-    m_app->focusAndForget(f->txtGuide);
-    QTextCursor cursor = f->txtGuide->textCursor();
+    m_app->focusAndForget(f->controls().txtGuide);
+    QTextCursor cursor = f->controls().txtGuide->textCursor();
     cursor.setPosition(10);
-    f->txtGuide->setTextCursor(cursor);
+    f->controls().txtGuide->setTextCursor(cursor);
     leaveAndComeBack();
     QTRY_COMPARE(m_app->calls(), announcementOf(u"txtGuide"_s));
-    QCOMPARE(f->txtGuide->textCursor().position(), 10);
+    QCOMPARE(f->controls().txtGuide->textCursor().position(), 10);
 
-    QTest::mouseClick(f->lblPOP0, Qt::LeftButton);
-    QTRY_VERIFY(!f->txtHelp->isHidden());
+    QTest::mouseClick(f->controls().lblPOP0, Qt::LeftButton);
+    QTRY_VERIFY(!f->controls().txtHelp->isHidden());
     QCOMPARE(AppFixture::focusName(), u"txtPOP"_s);
-    f->txtHelp->setPlainText(u"what the user made of it"_s);
+    f->controls().txtHelp->setPlainText(u"what the user made of it"_s);
     m_app->clearCalls();
     leaveAndComeBack();
     QTRY_COMPARE(m_app->calls(), announcementOf(u"txtPOP"_s));
@@ -436,32 +441,32 @@ void tst_VoiceNavigation::reactivationKeepsCaretAndHelp()
 // file) is arrived at: caret to the start, as on any move.
 void tst_VoiceNavigation::focusMovedWhileAwayIsAMove()
 {
-    f->txtName->setText(u"山田太郎"_s);
-    m_app->focusAndForget(f->txtSMTP);
+    f->controls().txtName->setText(u"山田太郎"_s);
+    m_app->focusAndForget(f->controls().txtSMTP);
     {
         QWidget other;
         other.show();
         other.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&other));
-        f->txtName->setFocus(Qt::OtherFocusReason);
-        f->txtName->setCursorPosition(4);
+        f->controls().txtName->setFocus(Qt::OtherFocusReason);
+        f->controls().txtName->setCursorPosition(4);
     }
     f->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(f));
     QTRY_COMPARE(m_app->calls(), said(u"差出人の名前は"_s + Sep + u"山田太郎"_s));
-    QCOMPARE(f->txtName->cursorPosition(), 0);
+    QCOMPARE(f->controls().txtName->cursorPosition(), 0);
 }
 
 void tst_VoiceNavigation::selectionFromCodeSaysNothing()
 {
-    m_app->focusAndForget(f->Combo1);
-    f->Combo1->setCurrentIndex(3);
-    f->Combo2->setCurrentIndex(4);
+    m_app->focusAndForget(f->controls().Combo1);
+    f->controls().Combo1->setCurrentIndex(3);
+    f->controls().Combo2->setCurrentIndex(4);
     f->ComboSet();
-    f->txtAddress->setText(u"a@x.so-net.ne.jp"_s);
+    f->controls().txtAddress->setText(u"a@x.so-net.ne.jp"_s);
     f->ComboDisp();
     AppFixture::settle();
-    QCOMPARE(f->Combo1->currentIndex(), 4);
+    QCOMPARE(f->controls().Combo1->currentIndex(), 4);
     QVERIFY(m_app->calls().isEmpty());
     QCOMPARE(AppFixture::focusName(), u"Combo1"_s);
 }
