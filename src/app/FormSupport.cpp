@@ -1,5 +1,6 @@
 #include "app/FormSupport.h"
 
+#include "accessibility/AccessibleWords.h"
 #include "account/Acd.h"
 #include "account/AcdFile.h"
 #include "account/FileCommands.h"
@@ -20,7 +21,6 @@
 #include "speech/Announce.h"
 #include "speech/SpeechChannel.h"
 #include "ui/AccessKey.h"
-#include "ui/AccessibleWords.h"
 #include "ui/DesignFonts.h"
 #include "ui/EnterMovesOn.h"
 #include "ui/FixedWindow.h"

@@ -1,7 +1,7 @@
 #include "app/Program.h"
 
+#include "accessibility/InterfaceReader.h"
 #include "app/FormSupport.h"
-#include "reader/InterfaceReader.h"
 
 #include <QGuiApplication>
 #include <future>

@@ -1,12 +1,12 @@
 #include "dialogs/Kodo.h"
 
+#include "accessibility/AccessibleWords.h"
 #include "account/LeadingNumber.h"
 #include "dialogs/DialogPlacement.h"
 #include "dialogs/FlagCheckState.h"
 #include "speech/Announce.h"
 #include "speech/SpeechChannel.h"
 #include "ui/AccessKey.h"
-#include "ui/AccessibleWords.h"
 #include "ui/DesignFonts.h"
 #include "ui/EnterMovesOn.h"
 #include "ui/FixedWindow.h"

@@ -1,10 +1,10 @@
 #include "dialogs/frmAbout.h"
 
+#include "accessibility/AccessibleWords.h"
 #include "dialogs/DialogPlacement.h"
 #include "platform/ModulePresence.h"
 #include "speech/Announce.h"
 #include "speech/SpeechChannel.h"
-#include "ui/AccessibleWords.h"
 #include "ui/DesignFonts.h"
 #include "ui/FixedWindow.h"
 #include "ui/LabelFit.h"

@@ -1,4 +1,4 @@
-#include "reader/ReaderWords.h"
+#include "accessibility/ReaderWords.h"
 
 #include "speech/Announce.h"
 #include "ui/AccessKey.h"
