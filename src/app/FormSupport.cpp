@@ -1,6 +1,5 @@
 #include "app/FormSupport.h"
 
-#include "accessibility/AccessibleWords.h"
 #include "account/Acd.h"
 #include "account/AcdFile.h"
 #include "account/FileCommands.h"
@@ -187,11 +186,6 @@ void FormSupport::bringToFront()
     showNormal();
     raise();
     activateWindow();
-}
-
-void FormSupport::showScreenReaderWords(bool shown)
-{
-    AccessibleWords::showSpoken(this, shown);
 }
 
 void FormSupport::changeEvent(QEvent* e)

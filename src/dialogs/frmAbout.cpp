@@ -1,6 +1,7 @@
 #include "dialogs/frmAbout.h"
 
 #include "accessibility/AccessibleWords.h"
+#include "accessibility/ScreenReaderMode.h"
 #include "dialogs/DialogPlacement.h"
 #include "platform/ModulePresence.h"
 #include "speech/Announce.h"
@@ -42,7 +43,7 @@ frmAbout::frmAbout(SpeechChannel& speech, ModulePresence& modules, QWidget* pare
     setFixedSize(fromTwips(6045), fromTwips(3465));
     buildControls();
     Form_Load();
-    AccessibleWords::showSpoken(this, m_speech.screenReaderReads());
+    ScreenReaderMode::applyTo(this, m_speech);
     cmdOK->setFocus(Qt::OtherFocusReason);
 }
 
