@@ -1,4 +1,4 @@
-#include "access/AccessibleFactory.h"
+#include "accessibility/AccessibleFactory.h"
 #include "app/AppSetup.h"
 #include "app/Program.h"
 #include "platform/Platform.h"

@@ -1,12 +1,12 @@
 #include "app/FormControls.h"
 
+#include "accessibility/AccessibleWords.h"
 #include "app/ClickableLabel.h"
 #include "app/FrameBox.h"
 #include "app/HelpTexts.h"
 #include "providers/ProviderTable.h"
 #include "speech/Announce.h"
 #include "ui/AccessKey.h"
-#include "ui/AccessibleWords.h"
 #include "ui/DesignFonts.h"
 #include "ui/LabelFit.h"
 #include "ui/PlacedControls.h"

@@ -20,7 +20,6 @@
 #include "speech/Announce.h"
 #include "speech/SpeechChannel.h"
 #include "ui/AccessKey.h"
-#include "ui/AccessibleWords.h"
 #include "ui/DesignFonts.h"
 #include "ui/EnterMovesOn.h"
 #include "ui/FixedWindow.h"
@@ -179,11 +178,6 @@ void FormSupport::bringToFront()
     showNormal();
     raise();
     activateWindow();
-}
-
-void FormSupport::showScreenReaderWords(bool shown)
-{
-    AccessibleWords::showSpoken(this, shown);
 }
 
 void FormSupport::changeEvent(QEvent* e)

@@ -37,9 +37,6 @@ public:
     void Form_Load();
     // A later start of the program handed over: come to the front.
     void bringToFront();
-    // While a screen reader runs, the controls carry the words they would
-    // otherwise say of themselves (AccessibleWords).
-    void showScreenReaderWords(bool shown);
 
     // The controls, for looking at the window from outside (its tests).
     const FormControls& controls() const { return m_ui; }

@@ -1,7 +1,6 @@
 #include "app/Program.h"
 
 #include "app/FormSupport.h"
-#include "reader/InterfaceReader.h"
 
 #include <QGuiApplication>
 #include <future>
@@ -51,20 +50,9 @@ bool Program::start()
     return true;
 }
 
-// A screen reader reads the focused control, Qt's message boxes, file dialog
-// and menus by itself: the program then gives it the words of its focus
-// announcements and reads nothing else of its own. Without one nobody would,
-// so the program does.
 void Program::followScreenReader(bool runs)
 {
-    if (runs == m_speech.screenReaderReads() && runs == (m_reader == nullptr))
-        return;
-    m_speech.setScreenReaderReads(runs);
-    m_form->showScreenReaderWords(runs);
-    if (runs)
-        m_reader.reset();
-    else
-        m_reader = std::make_unique<InterfaceReader>(m_speech);
+    m_mode.follow(runs, m_form.get());
 }
 
 // A screen reader started or stopped while the program ran is noticed when

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "accessibility/ScreenReaderMode.h"
 #include "account/Acd.h"
 #include "platform/Platform.h"
 #include "speech/SpeechChannel.h"
@@ -8,7 +9,6 @@
 #include <memory>
 
 class FormSupport;
-class InterfaceReader;
 
 // The state that lives for the whole run (the account record, the speech
 // channel, the outside world) and the start-up that creates it in order.
@@ -27,10 +27,10 @@ public:
 
     FormSupport* window() const { return m_form.get(); }
     // Reading Qt's boxes, dialogs and menus aloud, when no screen reader does.
-    bool readsInterface() const { return m_reader != nullptr; }
+    bool readsInterface() const { return m_mode.readsInterface(); }
     // What the program last learned: a screen reader runs, and the program
     // leaves it the words of every focus move.
-    bool followsScreenReader() const { return m_speech.screenReaderReads(); }
+    bool followsScreenReader() const { return m_mode.screenReaderRuns(); }
     SpeechChannel& speech() { return m_speech; }
     Acd& acd() { return m_acd; }
 
@@ -43,8 +43,8 @@ private:
     SpeechChannel m_speech;
     Acd m_acd;
     std::unique_ptr<FormSupport> m_form;
-    // Goes before the window, so no event of the window's end reaches it.
-    std::unique_ptr<InterfaceReader> m_reader;
+    // Goes before the window, so no event of the window's end reaches its reader.
+    ScreenReaderMode m_mode{m_speech};
     // The question asked again when the window is activated, on a thread of
     // its own so that the window never waits for the desktop's answer.
     std::future<void> m_pendingQuestion;

@@ -1,12 +1,13 @@
 #include "dialogs/Kodo.h"
 
+#include "accessibility/AccessibleWords.h"
+#include "accessibility/ScreenReaderMode.h"
 #include "account/LeadingNumber.h"
 #include "dialogs/DialogPlacement.h"
 #include "dialogs/FlagCheckState.h"
 #include "speech/Announce.h"
 #include "speech/SpeechChannel.h"
 #include "ui/AccessKey.h"
-#include "ui/AccessibleWords.h"
 #include "ui/DesignFonts.h"
 #include "ui/EnterMovesOn.h"
 #include "ui/FieldFocus.h"
@@ -48,7 +49,7 @@ Kodo::Kodo(Acd& acd, SpeechChannel& speech, QString senderName, QWidget* parent)
         showLabelWhole(label);
     setTabOrder();
     SetData();
-    AccessibleWords::showSpoken(this, m_speech.screenReaderReads());
+    ScreenReaderMode::applyTo(this, m_speech);
     // The first control in tab order that can take the focus; check boxes say
     // nothing, so opening the dialog is silent.
     zPopStock->setFocus(Qt::OtherFocusReason);

@@ -1,10 +1,11 @@
 #include "dialogs/frmAbout.h"
 
+#include "accessibility/AccessibleWords.h"
+#include "accessibility/ScreenReaderMode.h"
 #include "dialogs/DialogPlacement.h"
 #include "platform/ModulePresence.h"
 #include "speech/Announce.h"
 #include "speech/SpeechChannel.h"
-#include "ui/AccessibleWords.h"
 #include "ui/DesignFonts.h"
 #include "ui/FixedWindow.h"
 #include "ui/LabelFit.h"
@@ -34,7 +35,7 @@ frmAbout::frmAbout(SpeechChannel& speech, ModulePresence& modules, QWidget* pare
     setFixedSize(fromTwips(6045), fromTwips(3465));
     buildControls();
     Form_Load();
-    AccessibleWords::showSpoken(this, m_speech.screenReaderReads());
+    ScreenReaderMode::applyTo(this, m_speech);
     cmdOK->setFocus(Qt::OtherFocusReason);
 }
 

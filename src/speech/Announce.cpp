@@ -2,12 +2,62 @@
 
 #include "speech/SpeechChannel.h"
 
+#include <utility>
+
 QString AddNaiyo(QString& text)
 {
     if (text.isEmpty())
         text = NotRegistered;
     return AnnounceSeparator + text;
 }
+
+namespace Phrase {
+
+namespace {
+// A name and the word that says what it names ("のボタン"), or nothing: the
+// word alone would name nothing.
+QString named(const QString& name, const QString& word)
+{
+    return name.isEmpty() ? QString() : name + word;
+}
+} // namespace
+
+QString joined(const QString& name, const QString& value)
+{
+    if (name.isEmpty())
+        return value;
+    if (value.isEmpty())
+        return name;
+    return name + AnnounceSeparator + value;
+}
+
+QString field(const QString& label, QString text)
+{
+    const QString naiyo = AddNaiyo(text);
+    return label.isEmpty() ? text : label + naiyo;
+}
+
+QString button(const QString& caption)
+{
+    return named(caption, QStringLiteral("のボタン"));
+}
+
+QString menu(const QString& title)
+{
+    return named(title, QStringLiteral("のメニュー"));
+}
+
+QString list(const QString& label, const QString& entry)
+{
+    return joined(label, entry.isEmpty() ? QStringLiteral("項目なし") : entry);
+}
+
+QString entry(const QString& name, bool folder)
+{
+    return folder ? joined(name, QStringLiteral("フォルダ")) : name;
+}
+
+} // namespace Phrase
 
 namespace Announce {
 
@@ -27,20 +77,20 @@ void field(SpeechChannel& speech, const QString& label, QString text)
 {
     if (!begin(speech))
         return;
-    speech.Voice(label + AddNaiyo(text));
+    speech.Voice(Phrase::field(label, std::move(text)));
 }
 
 void fieldElsewhere(SpeechChannel& speech, const QString& label, QString text)
 {
     speech.Quick();
-    speech.Voice(label + AddNaiyo(text));
+    speech.Voice(Phrase::field(label, std::move(text)));
 }
 
 void button(SpeechChannel& speech, const QString& label, const QString& keyHint)
 {
     if (!begin(speech))
         return;
-    speech.Voice(label + AnnounceSeparator + keyHint);
+    speech.Voice(Phrase::joined(label, keyHint));
 }
 
 void list(SpeechChannel& speech, const QString& title, const QString* selectedEntry)
@@ -56,7 +106,7 @@ void pane(SpeechChannel& speech, const QString& title, const QString& text)
 {
     if (!begin(speech))
         return;
-    speech.Voice(title + AnnounceSeparator + text);
+    speech.Voice(Phrase::joined(title, text));
 }
 
 void title(SpeechChannel& speech, const QString& title)

@@ -13,6 +13,25 @@ inline const QString NotRegistered = QStringLiteral("未登録");
 // content) is replaced by "未登録" in the caller's string too.
 QString AddNaiyo(QString& text);
 
+// The words of an announcement, one pattern each, for whoever says them: the
+// program's own controls below, and its reader of Qt's windows, so that a
+// control of Qt's is heard the way the program's own are.
+namespace Phrase {
+// A name, the separator, then what follows (a value, a key hint, a pane's
+// text). A part that is missing takes its separator with it.
+QString joined(const QString& name, const QString& value);
+// An entry field: its label, then its text or "未登録".
+QString field(const QString& label, QString text);
+// A button known only by its caption ("はいのボタン"); nothing without one.
+QString button(const QString& caption);
+// A menu by its title ("ファイルのメニュー"); nothing without one.
+QString menu(const QString& title);
+// A list: its label, then the current entry or "項目なし".
+QString list(const QString& label, const QString& entry);
+// An entry of a list; a folder says so.
+QString entry(const QString& name, bool folder);
+} // namespace Phrase
+
 // The words a control says of itself when it gets the focus. Every
 // announcement first cuts off whatever is still being spoken. While a screen
 // reader runs, none is spoken: the control carries the same words for the

@@ -27,7 +27,8 @@ public:
 
     // While a screen reader runs, the words of a focus move reach the user
     // through the reader's reading of the focused control, and the program
-    // keeps its own voice for what no focus move carries.
+    // keeps its own voice for what no focus move carries. Only the switch
+    // between the two ways (ScreenReaderMode) sets this; the rest asks.
     void setScreenReaderReads(bool reads) { m_screenReaderReads = reads; }
     bool screenReaderReads() const { return m_screenReaderReads; }
     bool hasVoiceObject() const { return m_object != nullptr; }

@@ -10,8 +10,8 @@
 #include "providers/ServerDerivation.h"
 #include "platform/Cp932Codec.h"
 #include "platform/KanaReading.h"
-#include "reader/ReaderWords.h"
-#include "reader/WidgetWords.h"
+#include "accessibility/ReaderWords.h"
+#include "accessibility/WidgetWords.h"
 #include "app/AppSetup.h"
 
 #include <QAction>

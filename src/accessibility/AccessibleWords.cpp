@@ -1,4 +1,4 @@
-#include "ui/AccessibleWords.h"
+#include "accessibility/AccessibleWords.h"
 
 #include <QLineEdit>
 #include <QVariant>

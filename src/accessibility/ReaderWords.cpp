@@ -1,4 +1,4 @@
-#include "reader/ReaderWords.h"
+#include "accessibility/ReaderWords.h"
 
 #include "speech/Announce.h"
 #include "ui/AccessKey.h"
@@ -7,25 +7,6 @@
 
 namespace ReaderWords
 {
-
-namespace
-{
-
-const QString ButtonWord = QStringLiteral("のボタン");
-const QString MenuWord = QStringLiteral("のメニュー");
-const QString FolderWord = QStringLiteral("フォルダ");
-const QString NoEntryWord = QStringLiteral("項目なし");
-
-QString joined(const QString& first, const QString& second)
-{
-    if (first.isEmpty())
-        return second;
-    if (second.isEmpty())
-        return first;
-    return first + AnnounceSeparator + second;
-}
-
-} // namespace
 
 Kind kindOf(QAccessible::Role role)
 {
@@ -65,40 +46,38 @@ QString plainCaption(const QString& caption)
 
 QString button(const QString& caption)
 {
-    const QString plain = plainCaption(caption);
-    return plain.isEmpty() ? QString() : plain + ButtonWord;
+    return Phrase::button(plainCaption(caption));
 }
 
 QString menu(const QString& title)
 {
-    const QString plain = plainCaption(title);
-    return plain.isEmpty() ? QString() : plain + MenuWord;
+    return Phrase::menu(plainCaption(title));
 }
 
 QString field(const QString& label, const QString& text)
 {
-    return joined(plainCaption(label), text.isEmpty() ? NotRegistered : text);
+    return Phrase::field(plainCaption(label), text);
 }
 
 QString choice(const QString& label, const QString& entry)
 {
-    return joined(plainCaption(label), entry);
+    return Phrase::joined(plainCaption(label), entry);
 }
 
 QString list(const QString& label, const QString& entry)
 {
-    return joined(plainCaption(label), entry.isEmpty() ? NoEntryWord : entry);
+    return Phrase::list(plainCaption(label), entry);
 }
 
 QString other(const QString& name, const QString& value)
 {
     const QString plain = plainCaption(name);
-    return joined(plain, value == plain ? QString() : value);
+    return Phrase::joined(plain, value == plain ? QString() : value);
 }
 
 QString entry(const QString& name, bool folder)
 {
-    return folder ? joined(name, FolderWord) : name;
+    return Phrase::entry(name, folder);
 }
 
 } // namespace ReaderWords

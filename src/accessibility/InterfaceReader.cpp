@@ -1,6 +1,6 @@
-#include "reader/InterfaceReader.h"
+#include "accessibility/InterfaceReader.h"
 
-#include "reader/WidgetWords.h"
+#include "accessibility/WidgetWords.h"
 #include "speech/SpeechChannel.h"
 
 #include <QAbstractItemView>

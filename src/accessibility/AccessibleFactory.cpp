@@ -1,6 +1,6 @@
-#include "access/AccessibleFactory.h"
+#include "accessibility/AccessibleFactory.h"
 
-#include "access/LineEditAccessible.h"
+#include "accessibility/LineEditAccessible.h"
 
 #include <QLineEdit>
 

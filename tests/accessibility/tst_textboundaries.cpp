@@ -1,4 +1,4 @@
-#include "access/TextBoundaries.h"
+#include "accessibility/TextBoundaries.h"
 
 #include <QTest>
 

@@ -1,6 +1,6 @@
-#include "access/LineEditAccessible.h"
+#include "accessibility/LineEditAccessible.h"
 
-#include "access/TextBoundaries.h"
+#include "accessibility/TextBoundaries.h"
 
 #include <QFontMetrics>
 #include <QLineEdit>

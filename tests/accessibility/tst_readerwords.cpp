@@ -1,6 +1,6 @@
 // The reader's wording, without any window.
 
-#include "reader/ReaderWords.h"
+#include "accessibility/ReaderWords.h"
 
 #include <QTest>
 

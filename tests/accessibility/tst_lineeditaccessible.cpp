@@ -1,5 +1,5 @@
-#include "access/AccessibleFactory.h"
-#include "access/LineEditAccessible.h"
+#include "accessibility/AccessibleFactory.h"
+#include "accessibility/LineEditAccessible.h"
 #include "ui/HookedWidget.h"
 
 #include <QAccessible>

@@ -1,6 +1,6 @@
-#include "reader/WidgetWords.h"
+#include "accessibility/WidgetWords.h"
 
-#include "reader/ReaderWords.h"
+#include "accessibility/ReaderWords.h"
 
 #include <QAbstractItemView>
 #include <QAccessible>

@@ -2,7 +2,7 @@
 // lists, and what it leaves to the windows that announce themselves.
 
 #include "RecordingSpeechObject.h"
-#include "reader/InterfaceReader.h"
+#include "accessibility/InterfaceReader.h"
 #include "speech/SpeechChannel.h"
 
 #include <QApplication>
