@@ -285,7 +285,7 @@ public:
         m_gate->reading = false;
         return {};
     }
-    QString characterReading(char32_t) override { return {}; }
+    std::optional<QString> characterReading(char32_t) override { return QString(); }
 
 private:
     std::shared_ptr<Gate> m_gate;
