@@ -15,7 +15,8 @@
 #include "app/AppSetup.h"
 #include "app/FormSupport.h"
 #include "app/Program.h"
-#include "platform/KanaReading.h"
+#include "platform/linux/MecabWordReadings.h"
+#include "reading/KanaReading.h"
 #include "platform/Platform.h"
 
 #include <QApplication>
@@ -59,6 +60,13 @@ public:
     int Interrupt() override { return 0; }
     int Configure(int) override { return 0; }
     int WaitDone() override { return 0; }
+    // As the speech-dispatcher back end does: the single-kanji table is read
+    // from here on, while the moves are timed.
+    void startUpIsOver() override
+    {
+        if (m_reading)
+            m_reading->startUpIsOver();
+    }
 
 private:
     std::shared_ptr<SpeakStamp> m_stamp;
@@ -99,7 +107,7 @@ int main(int argc, char* argv[])
 
     std::shared_ptr<KanaReading> reading;
     if (args.size() > 2 && args.at(2) == QLatin1String("kana")) {
-        reading = std::make_shared<KanaReading>(openSystemWordReadings());
+        reading = std::make_shared<KanaReading>(MecabWordReadings::open());
         if (!reading->hasDictionary()) {
             std::fprintf(stderr, "key_to_speech_bench: the MeCab dictionary is not installed\n");
             return 1;

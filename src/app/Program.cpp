@@ -33,10 +33,15 @@ bool Program::start()
     m_form->Form_Load();
     followScreenReader(screenReaderRuns);
     FormSupport* form = m_form.get();
-    // The first activation is the start itself, asked about just now.
-    QObject::connect(form, &FormSupport::activated, form, [this, first = true]() mutable {
-        if (!std::exchange(first, false))
+    // The first activation is the start itself, asked about just now. The
+    // first field announces itself as the focus arrives with it; once that
+    // event is handled, start-up is over.
+    QObject::connect(form, &FormSupport::activated, form, [this, form, first = true]() mutable {
+        if (!std::exchange(first, false)) {
             askAgainWhetherScreenReaderRuns();
+            return;
+        }
+        QMetaObject::invokeMethod(form, [this] { m_speech.startUpIsOver(); }, Qt::QueuedConnection);
     });
     m_platform.singleInstance->setActivationHandler([form] { form->bringToFront(); });
     // A closed window means the program is ending, even while its event loop

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "reading/PauseCharacters.h"
+
 #include <QChar>
 #include <QString>
 #include <functional>
@@ -9,13 +11,7 @@
 // given to Speak: byte FE of the Japanese ANSI code page, which the system
 // turns into U+F8F2.
 inline constexpr QChar AnnounceSeparator = QChar(0xF8F2);
-
-// C0 and C1 controls and DEL, which are never said: like the separator,
-// each parts the words on either side.
-constexpr bool isControlCharacter(QChar c)
-{
-    return c.unicode() < 0x20 || (c.unicode() >= 0x7F && c.unicode() <= 0x9F);
-}
+static_assert(isPauseCharacter(AnnounceSeparator), "the kana reading must pause where the separator stands");
 
 // The screen reader's speech object as the program sees it: four calls, each
 // returning a status where a negative value means the call failed.
@@ -33,6 +29,11 @@ public:
     // with speech still going on, after a bound that keeps the window from
     // hanging (a positive value: not a failure).
     virtual int WaitDone() = 0;
+
+    // Not one of the screen reader's calls: the program is up (its window
+    // shows and the first field has announced itself), so what the object
+    // prepares late, to keep the first words quick, may start now.
+    virtual void startUpIsOver() {}
 };
 
 // Creates the speech object; an empty pointer means it could not be created.

@@ -41,3 +41,9 @@ void SpeechChannel::VoiceWait()
 {
     call([](SpeechObject& o) { return o.WaitDone(); });
 }
+
+void SpeechChannel::startUpIsOver()
+{
+    if (m_object)
+        m_object->startUpIsOver();
+}

@@ -22,6 +22,8 @@ public:
     void Voice(const QString& text);
     void Quick();
     void VoiceWait();
+    // The program is up; the speech object may start what it left for later.
+    void startUpIsOver();
 
     bool VoiceEnabled() const { return m_enabled; }
 

@@ -9,9 +9,10 @@
 #include "providers/ProviderTable.h"
 #include "providers/ServerDerivation.h"
 #include "platform/Cp932Codec.h"
-#include "platform/KanaReading.h"
 #include "accessibility/ReaderWords.h"
 #include "accessibility/WidgetWords.h"
+#include "platform/linux/MecabWordReadings.h"
+#include "reading/KanaReading.h"
 #include "app/AppSetup.h"
 
 #include <QAction>
@@ -108,7 +109,7 @@ private:
 void tst_SpokenReading::initTestCase()
 {
     QVERIFY2(!QStandardPaths::findExecutable(u"espeak-ng"_s).isEmpty(), "espeak-ng is not installed");
-    m_reading = std::make_unique<KanaReading>(openSystemWordReadings());
+    m_reading = std::make_unique<KanaReading>(MecabWordReadings::open());
     QVERIFY2(m_reading->hasDictionary(), "the MeCab IPA dictionary is not installed");
     m_spoken = walkTheWindows();
     m_spoken.removeDuplicates();

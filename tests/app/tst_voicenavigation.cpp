@@ -95,6 +95,7 @@ private slots:
     void lastFieldFollowsFields();
     void popupsAreNotMoves();
     void reactivationAnnounces();
+    void startUpIsOverOnceTheFirstFieldSpoke();
     void reactivationKeepsCaretAndHelp();
     void focusMovedWhileAwayIsAMove();
     void selectionFromCodeSaysNothing();
@@ -393,6 +394,18 @@ void tst_VoiceNavigation::reactivationAnnounces()
     QTRY_COMPARE(m_app->calls(), said(u"SMTP送信サーバーは"_s + Sep + u"smtp.example.jp"_s));
     // Leaving for another window is not leaving the field.
     QCOMPARE(f->LastField(), f->controls().txtName);
+}
+
+// What the speech prepares late must not start before the first words, nor
+// again each time the user comes back to the window.
+void tst_VoiceNavigation::startUpIsOverOnceTheFirstFieldSpoke()
+{
+    QTRY_COMPARE(m_app->log->startUpsOver.size(), 1);
+    QVERIFY(m_app->log->startUpsOver.front() >= 1);
+    leaveAndComeBack();
+    QTRY_VERIFY(!m_app->calls().isEmpty());
+    QCoreApplication::processEvents();
+    QCOMPARE(m_app->log->startUpsOver.size(), 1);
 }
 
 // Another window takes over, then this one becomes active again.

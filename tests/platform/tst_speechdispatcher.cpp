@@ -1,5 +1,6 @@
 #include "SpeechDaemon.h"
-#include "platform/KanaReading.h"
+#include "reading/KanaReading.h"
+#include "platform/linux/MecabWordReadings.h"
 #include "platform/linux/SpeechDispatcherObject.h"
 #include "speech/Announce.h"
 #include "speech/SpeechChannel.h"
@@ -291,6 +292,19 @@ private:
     std::shared_ptr<Gate> m_gate;
 };
 
+// A dictionary that knows nothing and counts being told start-up is over.
+class CountingWords : public WordReadings
+{
+public:
+    explicit CountingWords(std::shared_ptr<std::atomic<int>> told) : m_told(std::move(told)) {}
+    QList<Word> words(const QString&) override { return {}; }
+    std::optional<QString> characterReading(char32_t) override { return QString(); }
+    void startUpIsOver() override { ++*m_told; }
+
+private:
+    std::shared_ptr<std::atomic<int>> m_told;
+};
+
 } // namespace
 
 class TestSpeechDispatcher : public QObject
@@ -314,6 +328,7 @@ private slots:
     void channelAnnouncesListInTwoTexts();
     void longWaitLeavesSpeechOn();
     void slowReadingLeavesSpeechOn();
+    void startUpReachesTheDictionaryOpenedLater();
 
     void createFailsFastWithoutDaemon_data();
     void createFailsFastWithoutDaemon();
@@ -605,6 +620,21 @@ void TestSpeechDispatcher::slowReadingLeavesSpeechOn()
     QVERIFY(gate->isClosed());
 }
 
+// The program says start-up is over whenever its window is up, which may be
+// before the dictionary is open: it is told once it is.
+void TestSpeechDispatcher::startUpReachesTheDictionaryOpenedLater()
+{
+    auto told = std::make_shared<std::atomic<int>>(0);
+    std::unique_ptr<SpeechObject> speech = SpeechDispatcherObject::createWithBounds(
+        Bounds{}, SpeechReadingMode::Kana, [told] { return std::make_unique<CountingWords>(told); });
+    QVERIFY(speech);
+    speech->startUpIsOver();
+    QCOMPARE(speech->Configure(33), 0);
+    QCOMPARE(speech->Speak(QStringLiteral("ア"), 0), 0);
+    QCOMPARE(speech->WaitDone(), 0);
+    QCOMPARE(told->load(), 1);
+}
+
 void TestSpeechDispatcher::createFailsFastWithoutDaemon_data()
 {
     QTest::addColumn<QString>("address");
@@ -861,7 +891,8 @@ void TestSpeechDispatcher::readingFollowsTheOutputModule()
     QVERIFY2(daemon.start(&whyNot), qPrintable(whyNot));
     AddressScope scope(daemon.address());
 
-    std::unique_ptr<SpeechObject> speech = SpeechDispatcherObject::createWithBounds(Bounds{}, mode);
+    std::unique_ptr<SpeechObject> speech =
+        SpeechDispatcherObject::createWithBounds(Bounds{}, mode, [] { return MecabWordReadings::open(); });
     QVERIFY(speech);
     QCOMPARE(speech->Configure(33), 0);
     QCOMPARE(static_cast<SpeechDispatcherObject&>(*speech).readsAsKana(), received != QStringLiteral("差出人の名前は、未登録"));

@@ -34,6 +34,11 @@ int RecordingSpeechObject::Configure(int value)
     return ++m_log->configures == m_log->failConfigureAt ? Failed : 0;
 }
 
+void RecordingSpeechObject::startUpIsOver()
+{
+    m_log->startUpsOver << m_log->speaks;
+}
+
 int RecordingSpeechObject::WaitDone()
 {
     m_log->calls << QStringLiteral("WaitDone");

@@ -21,6 +21,10 @@ public:
         int failConfigureAt = 0;
         int failWaitDoneAt = 0;
         int speaks = 0, interrupts = 0, configures = 0, waits = 0;
+        // For each time the program said its start-up was over, how many
+        // texts had been handed to Speak by then. Kept out of calls, which
+        // tests compare whole.
+        QList<int> startUpsOver;
 
         void clear() { calls.clear(); }
         // Only the texts handed to Speak, in order.
@@ -33,6 +37,7 @@ public:
     int Interrupt() override;
     int Configure(int value) override;
     int WaitDone() override;
+    void startUpIsOver() override;
 
     // A factory handing out one recording object that writes into log.
     static SpeechObjectFactory factory(std::shared_ptr<Log> log);

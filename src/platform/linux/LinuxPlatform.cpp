@@ -4,6 +4,7 @@
 #include "platform/linux/AtSpiScreenReaderPresence.h"
 #include "platform/linux/LinuxDriveTypes.h"
 #include "platform/linux/LocalSingleInstance.h"
+#include "platform/linux/MecabWordReadings.h"
 #include "platform/linux/PosixFileSystem.h"
 #include "platform/linux/ProcessModulePresence.h"
 #include "platform/linux/SpeechDispatcherObject.h"
@@ -17,7 +18,7 @@
 Platform createSystemPlatform()
 {
     Platform platform;
-    platform.speechFactory = [] { return SpeechDispatcherObject::create(); };
+    platform.speechFactory = [] { return SpeechDispatcherObject::create([] { return MecabWordReadings::open(); }); };
     platform.messageBox = std::make_shared<QtMessageBox>();
     // There is no accessible file-dialog library on Linux; the program falls
     // back to the standard dialog, as it does wherever the library fails.

@@ -188,8 +188,3 @@ std::optional<QString> MecabWordReadings::characterReading(char32_t c)
         return found.front().pronunciation;
     return m_kanjidic.reading(c);
 }
-
-std::unique_ptr<WordReadings> openSystemWordReadings()
-{
-    return MecabWordReadings::open();
-}

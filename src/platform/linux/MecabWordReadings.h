@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/WordReadings.h"
+#include "reading/WordReadings.h"
 #include "platform/linux/KanjidicReadings.h"
 
 #include <QString>

@@ -158,9 +158,9 @@ SpeechDispatcherObject::SpeechDispatcherObject(std::shared_ptr<Core> core)
 {
 }
 
-std::unique_ptr<SpeechObject> SpeechDispatcherObject::create()
+std::unique_ptr<SpeechObject> SpeechDispatcherObject::create(WordReadingsSource words)
 {
-    return createWithBounds(Bounds{});
+    return createWithBounds(Bounds{}, speechReadingModeFromEnvironment(), std::move(words));
 }
 
 std::unique_ptr<SpeechObject> SpeechDispatcherObject::createWithBounds(const Bounds& bounds)
@@ -278,6 +278,11 @@ int SpeechDispatcherObject::Configure(int /*value*/)
         });
     }
     return status;
+}
+
+void SpeechDispatcherObject::startUpIsOver()
+{
+    m_worker->post([&core = *m_core] { core.reading.startUpIsOver(); });
 }
 
 int SpeechDispatcherObject::WaitDone()

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "platform/SpeechObject.h"
-#include "platform/SpeechReadingMode.h"
+#include "reading/SpeechReadingMode.h"
 #include "platform/linux/SpeechdReading.h"
 #include "platform/linux/SpeechdWireText.h"
 
@@ -51,8 +51,9 @@ public:
     // Connects to the daemon named by SPEECHD_ADDRESS, or to the user's own
     // daemon (started if it is not running). Empty when no daemon answers
     // within the bound. Texts are read as kana as the environment asks
-    // (SpeechReadingVariable).
-    static std::unique_ptr<SpeechObject> create();
+    // (SpeechReadingVariable), with the words from the given dictionary;
+    // without one kanji are only "カンジ".
+    static std::unique_ptr<SpeechObject> create(WordReadingsSource words = {});
     // The same with other bounds (tests use short ones to stay quick).
     static std::unique_ptr<SpeechObject> createWithBounds(const Bounds& bounds);
     // The same with the kana reading chosen by the caller. Configure decides,
@@ -61,7 +62,7 @@ public:
     // module the daemon does not name); for kana the dictionary is then
     // opened on this object's thread while the caller goes on.
     static std::unique_ptr<SpeechObject> createWithBounds(const Bounds& bounds, SpeechReadingMode reading);
-    // The same with the words taken from another dictionary than the system's.
+    // The same with the words taken from a dictionary.
     static std::unique_ptr<SpeechObject> createWithBounds(const Bounds& bounds, SpeechReadingMode reading,
                                                           WordReadingsSource words);
 
@@ -79,6 +80,9 @@ public:
     // still answering, was speaking (or the worker was still reading a text);
     // negative when the connection is dead.
     int WaitDone() override;
+    // Lets the dictionary start on what it left for later, on this object's
+    // thread, behind the texts already given.
+    void startUpIsOver() override;
 
     // The bytes handed to libspeechd for a text (speechdWireText).
     static QByteArray wireText(const QString& text) { return speechdWireText(text); }

@@ -16,12 +16,22 @@ bool SpeechdReading::wantsKana(const std::function<QString()>& outputModule) con
 
 KanaReading& SpeechdReading::kana()
 {
-    if (!m_kana)
-        m_kana = std::make_unique<KanaReading>(m_words ? m_words() : openSystemWordReadings());
+    if (!m_kana) {
+        m_kana = std::make_unique<KanaReading>(m_words ? m_words() : nullptr);
+        if (m_startUpOver)
+            m_kana->startUpIsOver();
+    }
     return *m_kana;
 }
 
 void SpeechdReading::forget()
 {
     m_kana.reset();
+}
+
+void SpeechdReading::startUpIsOver()
+{
+    m_startUpOver = true;
+    if (m_kana)
+        m_kana->startUpIsOver();
 }

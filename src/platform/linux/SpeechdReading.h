@@ -1,8 +1,8 @@
 #pragma once
 
-#include "platform/KanaReading.h"
-#include "platform/SpeechReadingMode.h"
-#include "platform/WordReadings.h"
+#include "reading/KanaReading.h"
+#include "reading/SpeechReadingMode.h"
+#include "reading/WordReadings.h"
 
 #include <QString>
 #include <functional>
@@ -17,7 +17,8 @@ class SpeechdReading
 public:
     using WordReadingsSource = std::function<std::unique_ptr<WordReadings>()>;
 
-    // Without a source the words come from the system's dictionary.
+    // Without a source, or when it gives nothing, kana are read without a
+    // dictionary and every kanji is "カンジ".
     SpeechdReading(SpeechReadingMode mode, WordReadingsSource words);
 
     // Asks for the output module only when the mode leaves it to the engine.
@@ -28,9 +29,12 @@ public:
     KanaReading& kana();
     // Lets the dictionary go when texts go out as they are.
     void forget();
+    // Passed on to the reading, now or when it is opened.
+    void startUpIsOver();
 
 private:
     SpeechReadingMode m_mode;
     WordReadingsSource m_words;
     std::unique_ptr<KanaReading> m_kana;
+    bool m_startUpOver = false;
 };

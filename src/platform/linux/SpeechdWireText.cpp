@@ -1,6 +1,7 @@
 #include "platform/linux/SpeechdWireText.h"
 
 #include "platform/SpeechObject.h"
+#include "reading/PauseCharacters.h"
 
 namespace
 {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/WordReadings.h"
+#include "reading/WordReadings.h"
 
 #include <QHash>
 #include <QString>
@@ -13,8 +13,8 @@
 // symbols in Japanese (AsciiReading), and the result made safe for the voice
 // (kanaForEspeak).
 //
-// The announcement separator and line breaks stay where they were, so the
-// pauses the texts were written with are kept; a tab or another control
+// The pause characters and line breaks stay where they were, so the pauses
+// the texts were written with are kept; a tab or another control
 // character is named. A text that is not blanks and line breaks only never
 // reads as nothing.
 //
@@ -30,6 +30,10 @@ public:
     KanaReading& operator=(const KanaReading&) = delete;
 
     QString read(const QString& text);
+    // The program is past its start-up: the dictionary may now prepare what
+    // it left for later. Reading the single kanji in at start delayed the
+    // first words by some 6 ms.
+    void startUpIsOver();
 
     bool hasDictionary() const { return m_words != nullptr; }
     // How many brackets all reads so far looked at to pair them up: the
@@ -47,7 +51,6 @@ private:
     // The same announcements come again and again (a field visited twice,
     // the guide pane); a few hundred recent texts are read once.
     QHash<QString, QString> m_recent;
-    int m_textsRead = 0;
     // The text being read said a character as unknown only because its
     // reading was not ready yet.
     bool m_provisional = false;

@@ -1,4 +1,4 @@
-#include "platform/AsciiReading.h"
+#include "reading/AsciiReading.h"
 
 #include <QHash>
 #include <QStringList>

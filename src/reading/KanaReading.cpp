@@ -1,8 +1,8 @@
-#include "platform/KanaReading.h"
+#include "reading/KanaReading.h"
 
-#include "platform/AsciiReading.h"
-#include "platform/KanaForEspeak.h"
-#include "platform/SpeechObject.h"
+#include "reading/AsciiReading.h"
+#include "reading/KanaForEspeak.h"
+#include "reading/PauseCharacters.h"
 
 #include <QHash>
 #include <QList>
@@ -32,17 +32,8 @@ QString controlWord(QChar c)
 // where a pause or line break already parts them.
 bool runTogether(QChar before, QChar after)
 {
-    const auto isWord = [](QChar c) {
-        return !c.isSpace() && c != AnnounceSeparator && !isControlCharacter(c);
-    };
+    const auto isWord = [](QChar c) { return !c.isSpace() && !isPauseCharacter(c); };
     return isWord(before) && isWord(after);
-}
-
-// The separator and control characters end a phrase: no word of the
-// dictionary reaches across them.
-bool endsPhrase(QChar c)
-{
-    return c == AnnounceSeparator || isControlCharacter(c);
 }
 
 bool isPrintableAscii(QChar c)
@@ -373,6 +364,12 @@ KanaReading::KanaReading(std::unique_ptr<WordReadings> words) : m_words(std::mov
 
 KanaReading::~KanaReading() = default;
 
+void KanaReading::startUpIsOver()
+{
+    if (m_words)
+        m_words->startUpIsOver();
+}
+
 QString KanaReading::read(const QString& text)
 {
     const auto recent = m_recent.constFind(text);
@@ -380,11 +377,6 @@ QString KanaReading::read(const QString& text)
         return *recent;
     if (m_recent.size() >= 256)
         m_recent.clear();
-    // Start-up says one text, the first field's announcement: the moment the
-    // reading is asked for another, the program is up. Reading the single
-    // kanji in at start delayed the first words by some 6 ms.
-    if (m_textsRead < 2 && ++m_textsRead == 2 && m_words)
-        m_words->startUpIsOver();
     m_provisional = false;
     QString out = readUncached(text);
     if (!m_provisional)
@@ -403,7 +395,7 @@ QString KanaReading::readUncached(const QString& text)
     };
     qsizetype start = 0;
     for (qsizetype i = 0; i <= text.size(); ++i) {
-        if (i < text.size() && !endsPhrase(text.at(i)))
+        if (i < text.size() && !isPauseCharacter(text.at(i)))
             continue;
         if (i > start)
             append(readPhrase(text.sliced(start, i - start)));

@@ -1,4 +1,4 @@
-#include "platform/KanaForEspeak.h"
+#include "reading/KanaForEspeak.h"
 
 namespace
 {

@@ -2,7 +2,6 @@
 
 #include <QList>
 #include <QString>
-#include <memory>
 #include <optional>
 
 // What a Japanese dictionary says about a text: where its words are and how
@@ -32,6 +31,3 @@ public:
     // needed at once (the single-character readings) may start now.
     virtual void startUpIsOver() {}
 };
-
-// The system's dictionary; empty when it is not installed.
-std::unique_ptr<WordReadings> openSystemWordReadings();

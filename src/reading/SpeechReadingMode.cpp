@@ -1,4 +1,4 @@
-#include "platform/SpeechReadingMode.h"
+#include "reading/SpeechReadingMode.h"
 
 #include <QtGlobal>
 
