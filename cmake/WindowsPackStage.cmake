@@ -26,6 +26,12 @@ foreach(file IN LISTS staged)
     endif()
 endforeach()
 
+# A damaged DLL still links but keeps the program from starting: never pack one.
+execute_process(COMMAND ${SOURCE}/scripts/check-windows-dlls.sh ${stage} RESULT_VARIABLE failed)
+if(failed)
+    message(FATAL_ERROR "not packing a program that cannot start")
+endif()
+
 set(zip ${OUT}/${name}.zip)
 file(REMOVE ${zip})
 execute_process(COMMAND ${CMAKE_COMMAND} -E tar cf ${zip} --format=zip ${name}

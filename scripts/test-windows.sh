@@ -9,6 +9,9 @@ shift
 here=$(cd "$(dirname "$0")" && pwd)
 wine="$here/wine-run.sh"
 
+# Each test would otherwise fail alone with nothing but an exit code.
+"$here/check-windows-dlls.sh" "$build/bin"
+
 export WINEPREFIX="$build/wineprefix"
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="   # no Mono or Gecko installer prompts

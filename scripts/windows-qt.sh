@@ -86,19 +86,28 @@ build_from_source() {
     rm -rf "$work"
 }
 
-if [ -n "${VX_QT_MINGW:-}" ]; then
-    from_variable "$VX_QT_MINGW"
-    exit
-fi
-if is_qt "$cache"; then
+find_qt() {
+    if [ -n "${VX_QT_MINGW:-}" ]; then
+        from_variable "$VX_QT_MINGW"
+        return
+    fi
+    if is_qt "$cache"; then
+        echo "$cache"
+        return 0
+    fi
+    local shared_archive
+    shared_archive="$(dirname "$checkout")/shared/toolchains/$archive_name"
+    if [ -f "$shared_archive" ] && unpack "$shared_archive"; then
+        echo "$cache"
+        return 0
+    fi
+    build_from_source
+    is_qt "$cache" || { say "building Qt failed"; return 1; }
     echo "$cache"
-    exit 0
-fi
-shared_archive="$(dirname "$checkout")/shared/toolchains/$archive_name"
-if [ -f "$shared_archive" ] && unpack "$shared_archive"; then
-    echo "$cache"
-    exit 0
-fi
-build_from_source
-is_qt "$cache" || { say "building Qt failed"; exit 1; }
-echo "$cache"
+}
+
+qt=$(find_qt)
+# Building against a damaged Qt works; running does not. Say so now, once,
+# rather than only when the first program fails to start.
+"$here/check-windows-dlls.sh" "$qt/bin" "$qt/plugins" || say "warning: this Qt builds, but its programs will not start"
+echo "$qt"
