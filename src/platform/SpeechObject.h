@@ -33,6 +33,11 @@ public:
     // with speech still going on, after a bound that keeps the window from
     // hanging (a positive value: not a failure).
     virtual int WaitDone() = 0;
+
+    // A voice of the system's own that speaks because the screen reader's
+    // object is not there. It speaks all the same, but it says nothing about
+    // the screen reader being installed.
+    virtual bool standsInForScreenReader() const { return false; }
 };
 
 // Creates the speech object; an empty pointer means it could not be created.

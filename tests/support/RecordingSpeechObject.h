@@ -21,6 +21,8 @@ public:
         int failConfigureAt = 0;
         int failWaitDoneAt = 0;
         int speaks = 0, interrupts = 0, configures = 0, waits = 0;
+        // Speaks as the system's voice in place of the screen reader's object.
+        bool standsIn = false;
 
         void clear() { calls.clear(); }
         // Only the texts handed to Speak, in order.
@@ -33,6 +35,7 @@ public:
     int Interrupt() override;
     int Configure(int value) override;
     int WaitDone() override;
+    bool standsInForScreenReader() const override { return m_log->standsIn; }
 
     // A factory handing out one recording object that writes into log.
     static SpeechObjectFactory factory(std::shared_ptr<Log> log);
