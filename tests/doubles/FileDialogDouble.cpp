@@ -10,6 +10,7 @@
 // answers 1; without it the user cancelled (2). GetPathName answers 0 when
 // the path and its NUL do not fit in the size offered.
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <string>
 #include <windows.h>
@@ -54,7 +55,8 @@ __declspec(dllexport) int32_t WINAPI FileDlg_Create(int32_t openFlag, const char
                                                     const char* initDir, const char* filter, HWND owner)
 {
     char ownerText[32];
-    wsprintfA(ownerText, "%llx", static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(owner)));
+    std::snprintf(ownerText, sizeof ownerText, "%llx",
+                  static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(owner)));
     write("Create|" + std::to_string(openFlag) + "|" + text(ext) + "|" + text(fileName) + "|" + text(initDir) + "|" +
           text(filter) + "|" + ownerText);
     return Handle;

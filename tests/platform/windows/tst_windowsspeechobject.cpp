@@ -8,7 +8,8 @@
 #include <windows.h>
 
 // The screen reader's object is the project's own double (VX_SPEECH_DOUBLE),
-// registered for the current user while a test needs it.
+// registered while a test needs it. For the machine: Wine's COM does not look
+// for classes among the user's.
 namespace
 {
 const wchar_t ClassKey[] = L"Software\\Classes\\CLSID\\{8BF3B6E3-6515-11D3-8515-004005372344}";
@@ -17,7 +18,7 @@ bool registerDouble()
 {
     HKEY key = nullptr;
     const std::wstring server = std::wstring(ClassKey) + L"\\InprocServer32";
-    if (RegCreateKeyExW(HKEY_CURRENT_USER, server.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr))
+    if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, server.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr))
         return false;
     const std::wstring path = QString::fromUtf8(VX_SPEECH_DOUBLE).replace(u'/', u'\\').toStdWString();
     const wchar_t model[] = L"Apartment";
@@ -31,7 +32,7 @@ bool registerDouble()
 
 void unregisterDouble()
 {
-    RegDeleteTreeW(HKEY_CURRENT_USER, ClassKey);
+    RegDeleteTreeW(HKEY_LOCAL_MACHINE, ClassKey);
 }
 
 // The program makes its speech object on a thread of its own, as start-up does.
