@@ -1,5 +1,6 @@
 #include "platform/windows/VoxbridgeSpeechObject.h"
 
+#include <objbase.h>
 #include <oaidl.h>
 #include <oleauto.h>
 

@@ -3,6 +3,7 @@
 #include "platform/windows/SapiSpeechObject.h"
 #include "platform/windows/VoxbridgeSpeechObject.h"
 
+#include <objbase.h>
 #include <utility>
 #include <windows.h>
 
