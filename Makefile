@@ -1,6 +1,9 @@
 # make run   - install what is missing, build, start the tool
 # make test  - install what is missing, build, run the whole test suite headless
 # SANITIZE=1 builds with AddressSanitizer and UndefinedBehaviorSanitizer in build-asan.
+# make windows      - the 64-bit Windows build in build-windows: the program, its
+#                     zip and its installer (cross-compiled with MinGW)
+# make test-windows - the unit tests of the Windows build, run under Wine
 
 SANITIZE ?=
 ifeq ($(SANITIZE),1)
@@ -12,7 +15,7 @@ CMAKE_FLAGS += -DCMAKE_BUILD_TYPE=RelWithDebInfo
 endif
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps configure build test run bench package fuzz clean
+.PHONY: all deps configure build test run bench package fuzz clean windows-deps windows-configure windows test-windows
 
 all: build
 
@@ -32,7 +35,27 @@ run: build
 	@scripts/run.sh $(BUILD)/bin/vornix-support
 
 clean:
-	rm -rf build build-asan
+	rm -rf build build-asan build-windows
+
+WINBUILD ?= build-windows
+WIN_CMAKE_FLAGS += -DCMAKE_BUILD_TYPE=Release
+WIN_CMAKE_FLAGS += $(if $(shell command -v ccache),-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+
+windows-deps: deps
+	@scripts/install-deps.sh scripts/debian-packages-windows.txt
+	@scripts/ensure-locale.sh ja_JP.UTF-8
+
+# Qt for MinGW: see scripts/windows-qt.sh for where it is looked for.
+windows-configure: windows-deps
+	@qt=$$(scripts/windows-qt.sh) && "$$qt/bin/qt-cmake" -S . -B $(WINBUILD) -G Ninja $(WIN_CMAKE_FLAGS) >/dev/null
+
+windows: windows-configure
+	@cmake --build $(WINBUILD) -j $(JOBS) --target package-windows
+
+test-windows: windows-configure
+	@cmake --build $(WINBUILD) -j $(JOBS)
+	@cmake --build $(WINBUILD) -j $(JOBS) --target package-windows >/dev/null
+	@scripts/test-windows.sh $(WINBUILD) -j $(JOBS)
 
 # make bench   - build, then measure start-up, key-to-speech latency, file
 #                reading and memory; writes $(BUILD)/bench/results.json

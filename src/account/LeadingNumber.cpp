@@ -1,10 +1,9 @@
 #include "account/LeadingNumber.h"
 
-#include <clocale>
 #include <cmath>
-#include <cstdlib>
 #include <limits>
-#include <locale.h>
+#include <locale>
+#include <sstream>
 #include <string>
 
 namespace {
@@ -83,9 +82,14 @@ void appendDigits(Cursor& cur, std::string& out)
 
 double parseDouble(const std::string& text)
 {
-    // The C locale, whatever the user's: the rule always uses "." as decimal point.
-    static locale_t cLocale = newlocale(LC_NUMERIC_MASK, "C", locale_t(nullptr));
-    return strtod_l(text.c_str(), nullptr, cLocale);
+    // The classic locale, whatever the user's: the rule always uses "." as
+    // decimal point. A value beyond double's range reads as its largest
+    // value, which the caller refuses like any other too large number.
+    std::istringstream in(text);
+    in.imbue(std::locale::classic());
+    double value = 0;
+    in >> value;
+    return value;
 }
 
 } // namespace

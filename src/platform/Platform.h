@@ -56,6 +56,9 @@ struct Platform {
 // The real implementations of the operating system the program was built for.
 Platform createSystemPlatform();
 
+// The system's file operations alone, for the tests that save real files.
+std::shared_ptr<FileSystem> createSystemFileSystem();
+
 // The account's password lives in the process's memory: a crash must not
 // write it into a core file.
 void disableCrashDumps();

@@ -3,7 +3,7 @@
 #include "app/AppSetup.h"
 #include "app/FormSupport.h"
 #include "app/Program.h"
-#include "platform/linux/PosixFileSystem.h"
+#include "platform/Platform.h"
 #include "platform/qt/EntryPointFileDialogLibrary.h"
 
 #include <QApplication>
@@ -14,7 +14,7 @@ AppFixture::AppFixture()
       fileDialogLibrary(std::make_shared<FakeFileDialogEntryPoints>()),
       standardDialog(std::make_shared<FakeStandardFileDialog>()),
       driveTypes(std::make_shared<FakeDriveTypes>()), browsers(std::make_shared<FakeBrowser::Log>()),
-      modules(std::make_shared<FakeModulePresence>()), realFileSystem(std::make_shared<PosixFileSystem>()),
+      modules(std::make_shared<FakeModulePresence>()), realFileSystem(createSystemFileSystem()),
       fileSystem(std::make_shared<FaultyFileSystem>(*realFileSystem))
 {
     fileDialogLibrary->failingEntry = QStringLiteral("Create");

@@ -26,10 +26,15 @@ Platform createSystemPlatform()
     platform.driveTypes = std::make_shared<LinuxDriveTypes>();
     platform.browserFactory = [] { return XdgOpenBrowser::create(); };
     platform.modulePresence = std::make_shared<ProcessModulePresence>();
-    platform.fileSystem = std::make_shared<PosixFileSystem>();
+    platform.fileSystem = createSystemFileSystem();
     platform.singleInstance = std::make_shared<LocalSingleInstance>();
     platform.screenReaderPresence = std::make_shared<AtSpiScreenReaderPresence>();
     return platform;
+}
+
+std::shared_ptr<FileSystem> createSystemFileSystem()
+{
+    return std::make_shared<PosixFileSystem>();
 }
 
 void disableCrashDumps()

@@ -194,8 +194,11 @@ def main():
             OPTIONS[option] = os.path.abspath(argv[i + 1])
             del argv[i:i + 2]
     tools = [t for t in ("Xvfb", "xdotool", "xmodmap") if shutil.which(t) is None]
-    if tools or not os.path.exists(wine_loader()) or None in OPTIONS.values():
-        print("e2e: needs Xvfb, xdotool, xmodmap, Wine, --program and --doubles", file=sys.stderr)
+    program = OPTIONS["--program"]
+    if tools or not os.path.exists(wine_loader()) or not program or not os.path.isfile(
+            os.path.join(program, "vornix-support.exe")) or not OPTIONS["--doubles"]:
+        print("e2e: needs Xvfb, xdotool, xmodmap, Wine, --doubles and the packed program in --program",
+              file=sys.stderr)
         sys.exit(harness.SKIP_EXIT_CODE)
     unittest.main(argv=argv, verbosity=2)
 

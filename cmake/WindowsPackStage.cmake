@@ -1,0 +1,43 @@
+# Run by the package-windows target (cmake -P): stages the program with what
+# it loads, then packs the zip and the installer from that one folder.
+set(name vornix-support-${VERSION}-win64)
+set(stage ${OUT}/package/${name})
+file(REMOVE_RECURSE ${OUT}/package)
+file(MAKE_DIRECTORY ${stage}/platforms ${stage}/styles ${stage}/translations)
+
+set(binaries ${BIN}/vornix-support.exe)
+foreach(dll IN LISTS RUNTIME)
+    get_filename_component(file ${dll} NAME)
+    list(APPEND binaries ${BIN}/${file})
+endforeach()
+file(COPY ${binaries} DESTINATION ${stage})
+file(COPY ${BIN}/platforms/qwindows.dll DESTINATION ${stage}/platforms)
+file(COPY ${BIN}/styles/qwindowsvistastyle.dll DESTINATION ${stage}/styles)
+file(COPY ${BIN}/translations/qtbase_ja.qm DESTINATION ${stage}/translations)
+file(COPY ${BIN}/qt.conf ${SOURCE}/README.md DESTINATION ${stage})
+
+# MinGW's libstdc++ alone is 23 MB with its symbols; users need none of them.
+# Qt comes stripped already.
+file(GLOB staged ${stage}/*.exe ${stage}/lib*.dll)
+foreach(file IN LISTS staged)
+    execute_process(COMMAND ${STRIP} --strip-unneeded ${file} RESULT_VARIABLE failed)
+    if(failed)
+        message(FATAL_ERROR "strip failed on ${file}")
+    endif()
+endforeach()
+
+set(zip ${OUT}/${name}.zip)
+file(REMOVE ${zip})
+execute_process(COMMAND ${CMAKE_COMMAND} -E tar cf ${zip} --format=zip ${name}
+    WORKING_DIRECTORY ${OUT}/package RESULT_VARIABLE failed)
+if(failed)
+    message(FATAL_ERROR "packing ${zip} failed")
+endif()
+
+set(installer ${OUT}/${name}-setup.exe)
+execute_process(COMMAND ${MAKENSIS} -V2 -INPUTCHARSET UTF8 -DVERSION=${VERSION} -DSTAGE=${stage}
+    -DOUTFILE=${installer} ${SOURCE}/packaging/windows/installer.nsi RESULT_VARIABLE failed)
+if(failed)
+    message(FATAL_ERROR "makensis failed")
+endif()
+message(STATUS "Packed ${zip} and ${installer}")

@@ -1,0 +1,55 @@
+#include "platform/Platform.h"
+
+#include "platform/qt/EntryPointFileDialogLibrary.h"
+#include "platform/qt/QtMessageBox.h"
+#include "platform/qt/QtStandardFileDialog.h"
+#include "platform/windows/LoadedFileDialogEntryPoints.h"
+#include "platform/windows/ShellBrowser.h"
+#include "platform/windows/WindowsDriveTypes.h"
+#include "platform/windows/WindowsFileSystem.h"
+#include "platform/windows/WindowsModulePresence.h"
+#include "platform/windows/WindowsScreenReaderPresence.h"
+#include "platform/windows/WindowsSingleInstance.h"
+#include "platform/windows/WindowsSpeechObject.h"
+
+#include <windows.h>
+
+Platform createSystemPlatform()
+{
+    Platform platform;
+    // Made here, the object holds no COM yet: that comes at its first call,
+    // on the window's thread.
+    platform.speechFactory = [] { return std::unique_ptr<SpeechObject>(std::make_unique<WindowsSpeechObject>()); };
+    platform.fileDialogLibrary =
+        std::make_shared<EntryPointFileDialogLibrary>(std::make_shared<LoadedFileDialogEntryPoints>());
+    platform.messageBox = std::make_shared<QtMessageBox>();
+    platform.standardFileDialog = std::make_shared<QtStandardFileDialog>();
+    platform.driveTypes = std::make_shared<WindowsDriveTypes>();
+    platform.browserFactory = [] { return ShellBrowser::create(); };
+    platform.modulePresence = std::make_shared<WindowsModulePresence>();
+    platform.fileSystem = createSystemFileSystem();
+    // The later start finds the running copy by its main window's title.
+    platform.singleInstance = std::make_shared<WindowsSingleInstance>(QStringLiteral("VORNIXサポートソフト"));
+    platform.screenReaderPresence = std::make_shared<WindowsScreenReaderPresence>();
+    return platform;
+}
+
+std::shared_ptr<FileSystem> createSystemFileSystem()
+{
+    return std::make_shared<WindowsFileSystem>();
+}
+
+void disableCrashDumps()
+{
+    // The account's password lives in the process's memory: no error report
+    // box that offers to send it (and its dump) away.
+    SetErrorMode(GetErrorMode() | SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX);
+}
+
+std::future<void> preloadFontConfiguration()
+{
+    // Fonts come from the system's own font list, which needs no loading.
+    std::promise<void> ready;
+    ready.set_value();
+    return ready.get_future();
+}
