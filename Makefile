@@ -54,6 +54,7 @@ windows: windows-configure
 
 test-windows: windows-configure
 	@cmake --build $(WINBUILD) -j $(JOBS)
+	@cmake --build $(WINBUILD) -j $(JOBS) --target package-windows >/dev/null
 	@scripts/test-windows.sh $(WINBUILD) -j $(JOBS)
 
 # make bench   - build, then measure start-up, key-to-speech latency, file

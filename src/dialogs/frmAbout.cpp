@@ -119,8 +119,8 @@ void frmAbout::Form_Load()
 {
     setWindowTitle(QStringLiteral("バージョン情報"));
     lblVersion->setText(QStringLiteral("Ver ") + versionNumber());
-    Label1->setText(m_speech.VoiceEnabled() ? QStringLiteral("このパソコンにインストールされています")
-                                            : QStringLiteral("このパソコンにはインストールされていません"));
+    Label1->setText(m_speech.screenReaderInstalled() ? QStringLiteral("このパソコンにインストールされています")
+                                                    : QStringLiteral("このパソコンにはインストールされていません"));
     Label2->setText(GetVobrLoad() ? QStringLiteral("Voxbridgeは起動中です")
                                   : QStringLiteral("Voxbridgeは起動していません"));
     // The status lines are set here, after the layout: they are the ones the

@@ -34,6 +34,10 @@ public:
     // shows and the first field has announced itself), so what the object
     // prepares late, to keep the first words quick, may start now.
     virtual void startUpIsOver() {}
+    // A voice of the system's own that speaks because the screen reader's
+    // object is not there. It speaks all the same, but it says nothing about
+    // the screen reader being installed.
+    virtual bool standsInForScreenReader() const { return false; }
 };
 
 // Creates the speech object; an empty pointer means it could not be created.

@@ -26,6 +26,9 @@ public:
     void startUpIsOver();
 
     bool VoiceEnabled() const { return m_enabled; }
+    // The screen reader counts as installed while its own speech object
+    // answers; a stand-in voice keeps the program audible, nothing more.
+    bool screenReaderInstalled() const { return m_enabled && !m_object->standsInForScreenReader(); }
 
     // While a screen reader runs, the words of a focus move reach the user
     // through the reader's reading of the focused control, and the program

@@ -202,21 +202,25 @@ void TestFrmAbout::fonts()
 void TestFrmAbout::statusLines_data()
 {
     QTest::addColumn<bool>("speech");
+    QTest::addColumn<bool>("standIn");
     QTest::addColumn<bool>("module");
     QTest::addColumn<QString>("label1");
     QTest::addColumn<QString>("label2");
-    QTest::newRow("neither") << false << false << NotInstalled << NotRunning;
-    QTest::newRow("installed, not running") << true << false << Installed << NotRunning;
-    QTest::newRow("module without speech") << false << true << NotInstalled << Running;
-    QTest::newRow("installed and running") << true << true << Installed << Running;
+    QTest::newRow("neither") << false << false << false << NotInstalled << NotRunning;
+    QTest::newRow("installed, not running") << true << false << false << Installed << NotRunning;
+    QTest::newRow("module without speech") << false << false << true << NotInstalled << Running;
+    QTest::newRow("installed and running") << true << false << true << Installed << Running;
+    QTest::newRow("system voice in its place") << true << true << false << NotInstalled << NotRunning;
 }
 
 void TestFrmAbout::statusLines()
 {
     QFETCH(bool, speech);
+    QFETCH(bool, standIn);
     QFETCH(bool, module);
     QFETCH(QString, label1);
     QFETCH(QString, label2);
+    m_log->standsIn = standIn;
     if (!speech) {
         m_speech = std::make_unique<SpeechChannel>();
         m_speech->VobrInit(SpeechObjectFactory());

@@ -25,6 +25,8 @@ public:
         // texts had been handed to Speak by then. Kept out of calls, which
         // tests compare whole.
         QList<int> startUpsOver;
+        // Speaks as the system's voice in place of the screen reader's object.
+        bool standsIn = false;
 
         void clear() { calls.clear(); }
         // Only the texts handed to Speak, in order.
@@ -38,6 +40,7 @@ public:
     int Configure(int value) override;
     int WaitDone() override;
     void startUpIsOver() override;
+    bool standsInForScreenReader() const override { return m_log->standsIn; }
 
     // A factory handing out one recording object that writes into log.
     static SpeechObjectFactory factory(std::shared_ptr<Log> log);

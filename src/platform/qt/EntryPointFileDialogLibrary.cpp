@@ -3,6 +3,7 @@
 #include "platform/Cp932Codec.h"
 
 #include <QByteArray>
+#include <QDir>
 #include <QWidget>
 #include <algorithm>
 
@@ -51,8 +52,10 @@ FileDialogResult EntryPointFileDialogLibrary::show(const FileDialogRequest& requ
     // Everything is converted before the dialog object exists, so a string
     // the library cannot take leaves nothing to free.
     const LibraryString ext(request.defaultExt);
-    const LibraryString fileName(request.fileName);
-    const LibraryString initDir(request.initDir);
+    // The library takes the system's own paths: Qt's "/" would reach it from
+    // the program's folder.
+    const LibraryString fileName(QDir::toNativeSeparators(request.fileName));
+    const LibraryString initDir(QDir::toNativeSeparators(request.initDir));
     const LibraryString filter(request.filter);
     const LibraryString title(request.title);
     if (!ext.ok || !fileName.ok || !initDir.ok || !filter.ok || !title.ok)

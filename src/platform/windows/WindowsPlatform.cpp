@@ -1,24 +1,27 @@
 #include "platform/Platform.h"
 
-#include "platform/NoFileDialogLibrary.h"
+#include "platform/qt/EntryPointFileDialogLibrary.h"
 #include "platform/qt/QtMessageBox.h"
 #include "platform/qt/QtStandardFileDialog.h"
+#include "platform/windows/LoadedFileDialogEntryPoints.h"
 #include "platform/windows/ShellBrowser.h"
 #include "platform/windows/WindowsDriveTypes.h"
 #include "platform/windows/WindowsFileSystem.h"
 #include "platform/windows/WindowsModulePresence.h"
 #include "platform/windows/WindowsScreenReaderPresence.h"
 #include "platform/windows/WindowsSingleInstance.h"
+#include "platform/windows/WindowsSpeechObject.h"
 
 #include <windows.h>
 
 Platform createSystemPlatform()
 {
     Platform platform;
-    // The screen reader's speech object and its accessible file-dialog
-    // library plug in here. Until they do, the program is silent and the
-    // standard dialog asks, as wherever either is missing.
-    platform.fileDialogLibrary = std::make_shared<NoFileDialogLibrary>();
+    // Made here, the object holds no COM yet: that comes at its first call,
+    // on the window's thread.
+    platform.speechFactory = [] { return std::unique_ptr<SpeechObject>(std::make_unique<WindowsSpeechObject>()); };
+    platform.fileDialogLibrary =
+        std::make_shared<EntryPointFileDialogLibrary>(std::make_shared<LoadedFileDialogEntryPoints>());
     platform.messageBox = std::make_shared<QtMessageBox>();
     platform.standardFileDialog = std::make_shared<QtStandardFileDialog>();
     platform.driveTypes = std::make_shared<WindowsDriveTypes>();

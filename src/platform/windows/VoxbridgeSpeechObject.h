@@ -1,0 +1,40 @@
+#pragma once
+
+#include "platform/SpeechObject.h"
+
+#include <memory>
+#include <windows.h>
+
+// The screen reader's own speech object, reached through its interface's
+// function table. The interface is dual, but nothing here goes through
+// IDispatch::Invoke: the methods are called in their table positions.
+class VoxbridgeSpeechObject : public SpeechObject
+{
+public:
+    static const CLSID ClassId;
+    static const IID InterfaceId;
+
+    // The class is registered for this process's view of the registry. A
+    // 64-bit program does not see a class registered only for 32-bit ones.
+    static bool classRegistered();
+
+    // Creates the object in the calling thread's apartment. On failure the
+    // pointer is empty and `status` says why (REGDB_E_CLASSNOTREG when the
+    // screen reader is not installed).
+    static std::unique_ptr<SpeechObject> create(HRESULT& status);
+
+    ~VoxbridgeSpeechObject() override;
+    VoxbridgeSpeechObject(const VoxbridgeSpeechObject&) = delete;
+    VoxbridgeSpeechObject& operator=(const VoxbridgeSpeechObject&) = delete;
+
+    int Speak(const QString& text, int flags) override;
+    int Interrupt() override;
+    int Configure(int value) override;
+    int WaitDone() override;
+
+private:
+    struct Interface;
+    explicit VoxbridgeSpeechObject(Interface* object) : m_object(object) {}
+
+    Interface* m_object;
+};

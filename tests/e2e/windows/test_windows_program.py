@@ -1,0 +1,207 @@
+"""The packed Windows program under Wine on a private X server, with the
+project's own stand-ins of the screen reader's two components: the speech
+object (vxbcore.dll, an in-process COM server registered under the screen
+reader's class) and the accessible file-dialog library (QRCOMFD.DLL). Each
+writes down every call it gets; the tests read those records.
+
+    python3 test_windows_program.py --program DIR --doubles DIR
+DIR of --program holds vornix-support.exe and what it needs beside it; DIR of
+--doubles holds speech/vxbcore.dll and filedialog/QRCOMFD.DLL.
+"""
+
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+import unittest
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
+import harness  # noqa: E402
+from harness import APP_TITLE, DEFAULT_TAIL, NOT_REGISTERED, SAVE_TITLE, Xvfb, _stop_process, xdotool  # noqa: E402
+
+SEPARATOR = "\uf8f2"  # what the speech object is given between the parts
+CLASS_KEY = r"HKLM\Software\Classes\CLSID\{8BF3B6E3-6515-11D3-8515-004005372344}\InprocServer32"
+FILTER = "VORNIXアカウントデータ (*.acd)|*.acd||"
+
+OPTIONS = {"--program": None, "--doubles": None}
+
+
+def wine_loader():
+    return shutil.which("wine64") or "/usr/lib/wine/wine64"
+
+
+def windows_path(path):
+    return "Z:" + path.replace("/", "\\")
+
+
+def speak(label, value=""):
+    return "Speak(%s%s%s,0)" % (label, SEPARATOR, value or NOT_REGISTERED)
+
+
+class WindowsProgramTest(unittest.TestCase):
+
+    @classmethod
+    def setUpClass(cls):
+        cls.work = tempfile.mkdtemp(prefix="vx-e2e-win-")
+        cls.locale = "ja_JP.UTF-8" if "ja_JP.utf8" in subprocess.run(
+            ["locale", "-a"], stdout=subprocess.PIPE, text=True).stdout else "C.UTF-8"
+        cls.env = dict(os.environ, WINEPREFIX=os.path.join(cls.work, "prefix"), WINEDEBUG="-all",
+                       WINEDLLOVERRIDES="mscoree,mshtml=", LANG=cls.locale, LC_ALL=cls.locale)
+        cls.xvfb = Xvfb(cls.work).start()
+        cls.env["DISPLAY"] = cls.xvfb.display
+        subprocess.run([wine_loader(), "wineboot", "-i"], env=cls.env, stdout=subprocess.DEVNULL,
+                       stderr=subprocess.DEVNULL, timeout=180, check=True)
+
+    @classmethod
+    def tearDownClass(cls):
+        wineserver = os.path.join(os.path.dirname(os.path.realpath(wine_loader())), "wineserver")
+        subprocess.run([wineserver, "-k"], env=cls.env, timeout=30)
+        cls.xvfb.stop()
+        shutil.rmtree(cls.work, ignore_errors=True)
+
+    def setUp(self):
+        self.proc = None
+        self.dir = tempfile.mkdtemp(dir=self.work)
+        self.speech_log = os.path.join(self.dir, "speech-calls.txt")
+        self.dialog_log = os.path.join(self.dir, "dialog-calls.txt")
+        self.saved = os.path.join(self.dir, "taro.acd")
+
+    def tearDown(self):
+        _stop_process(self.proc, grace=2.0)
+        self.reg("delete", CLASS_KEY, "/f", check=False)
+
+    def reg(self, *args, check=True):
+        subprocess.run([wine_loader(), "reg"] + list(args), env=self.env, stdout=subprocess.DEVNULL,
+                       stderr=subprocess.DEVNULL, timeout=60, check=check)
+
+    def start(self, with_doubles):
+        """The program from a folder of its own (links to the packed files), with
+        the file-dialog stand-in beside it and the speech double registered, or
+        with neither."""
+        program = os.path.join(self.dir, "program")
+        os.mkdir(program)
+        for name in os.listdir(OPTIONS["--program"]):
+            os.symlink(os.path.join(OPTIONS["--program"], name), os.path.join(program, name))
+        if with_doubles:
+            os.symlink(os.path.join(OPTIONS["--doubles"], "filedialog", "QRCOMFD.DLL"),
+                       os.path.join(program, "QRCOMFD.DLL"))
+            double = windows_path(os.path.join(OPTIONS["--doubles"], "speech", "vxbcore.dll"))
+            self.reg("add", CLASS_KEY, "/ve", "/d", double, "/f")
+            self.reg("add", CLASS_KEY, "/v", "ThreadingModel", "/d", "Apartment", "/f")
+        env = dict(self.env, VX_SPEECH_CALLS=windows_path(self.speech_log),
+                   VX_FILEDIALOG_CALLS=windows_path(self.dialog_log),
+                   VX_FILEDIALOG_CHOOSE=windows_path(self.saved))
+        self.proc = subprocess.Popen([wine_loader(), os.path.join(program, "vornix-support.exe")], env=env,
+                                     cwd=self.dir, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                                     start_new_session=True)
+        self.program_dir = program
+        self.window = self.wait_window(APP_TITLE, timeout=60)
+        xdotool(self.xvfb.display, "windowfocus", self.window)
+
+    def wait_window(self, title, timeout=20.0):
+        deadline = time.monotonic() + timeout
+        while time.monotonic() < deadline:
+            self.assertIsNone(self.proc.poll(), "the program ended")
+            found = xdotool(self.xvfb.display, "search", "--onlyvisible", "--name", "^%s$" % title,
+                            check=False).split()
+            if found:
+                return found[0]
+            time.sleep(0.2)
+        self.fail("no window %r" % title)
+
+    def key(self, *keys):
+        xdotool(self.xvfb.display, "key", "--delay", 60, *keys)
+
+    def calls(self):
+        try:
+            with open(self.speech_log, encoding="utf-8") as f:
+                return f.read().splitlines()
+        except FileNotFoundError:
+            return []
+
+    def wait_calls(self, expected_tail, timeout=20.0):
+        """Waits until the speech record ends with `expected_tail`."""
+        deadline = time.monotonic() + timeout
+        while time.monotonic() < deadline:
+            if self.calls()[-len(expected_tail):] == expected_tail:
+                return
+            time.sleep(0.1)
+        self.assertEqual(self.calls()[-len(expected_tail):], expected_tail)
+
+    def wait_file(self, path, timeout=20.0):
+        deadline = time.monotonic() + timeout
+        while time.monotonic() < deadline:
+            if os.path.exists(path):
+                time.sleep(0.5)
+                with open(path, "rb") as f:
+                    return f.read()
+            time.sleep(0.1)
+        self.fail("%s was not written" % path)
+
+    def test_speaks_through_the_screen_readers_object_and_saves_through_its_dialog(self):
+        self.start(with_doubles=True)
+        name_said = ["Interrupt", speak("差出人の名前は")]
+        self.wait_calls(name_said)
+        # Set up once, before anything else.
+        self.assertEqual(self.calls()[:3], ["Configure(33)"] + name_said)
+        self.assertEqual(self.calls().count("Configure(33)"), 1)
+
+        harness.Keymap(self.xvfb.display).ensure("山田")
+        xdotool(self.xvfb.display, "type", "--delay", 60, "山田taro")
+        self.key("Return")
+        self.wait_calls(["Interrupt", speak("メールアドレスは")])
+
+        self.key("alt+f", "s")
+        data = self.wait_file(self.saved)
+        self.assertEqual(data, ("[AccountSection]\r\nTitle=山田taro\r\nFromName=山田taro\r\n" + DEFAULT_TAIL)
+                         .encode("cp932"))
+        with open(self.dialog_log, "rb") as f:
+            dialog = f.read().decode("cp932").splitlines()
+        self.assertEqual(len(dialog), 5, dialog)
+        create = dialog[0].split("|")
+        # Save mode, the default extension, no file name (a null pointer), the
+        # program's folder as Windows writes it, the filter, an owner window.
+        self.assertEqual(create[:4], ["Create", "0", ".acd", "(null)"])
+        self.assertEqual(create[4], windows_path(self.program_dir))
+        self.assertEqual("|".join(create[5:-1]), FILTER)
+        self.assertNotEqual(create[-1], "0")
+        self.assertEqual(dialog[1:], ["SetWindowText|7|%s|-1" % SAVE_TITLE, "DoModal|7", "GetPathName|7|100|0",
+                                      "Delete|7"])
+        # Saving announces nothing, and the calls never left the window's thread.
+        self.assertEqual(self.calls()[-1], speak("メールアドレスは"))
+        self.assertFalse([c for c in self.calls() if c.startswith("OtherThread")])
+
+    def test_without_the_screen_reader_the_program_starts_and_saves_silently(self):
+        self.start(with_doubles=False)
+        self.key("alt+f", "s")
+        dialog = self.wait_window(SAVE_TITLE)
+        xdotool(self.xvfb.display, "windowfocus", dialog)
+        silent = os.path.join(self.dir, "silent.acd")
+        xdotool(self.xvfb.display, "type", "--delay", 40, windows_path(silent))
+        self.key("Return")
+        self.assertEqual(self.wait_file(silent), ("[AccountSection]\r\n" + DEFAULT_TAIL).encode("cp932"))
+        self.assertEqual(self.calls(), [])
+        self.assertFalse(os.path.exists(self.dialog_log))
+
+
+def main():
+    argv = list(sys.argv)
+    for option in OPTIONS:
+        if option in argv:
+            i = argv.index(option)
+            OPTIONS[option] = os.path.abspath(argv[i + 1])
+            del argv[i:i + 2]
+    tools = [t for t in ("Xvfb", "xdotool", "xmodmap") if shutil.which(t) is None]
+    program = OPTIONS["--program"]
+    if tools or not os.path.exists(wine_loader()) or not program or not os.path.isfile(
+            os.path.join(program, "vornix-support.exe")) or not OPTIONS["--doubles"]:
+        print("e2e: needs Xvfb, xdotool, xmodmap, Wine, --doubles and the packed program in --program",
+              file=sys.stderr)
+        sys.exit(harness.SKIP_EXIT_CODE)
+    unittest.main(argv=argv, verbosity=2)
+
+
+if __name__ == "__main__":
+    main()
