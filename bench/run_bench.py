@@ -611,7 +611,8 @@ def main():
             pair_ratios = sorted(t / f for (t, _), (f, _) in zip(tool_runs, runs))
             if len(pair_ratios) >= 2:
                 print("startup against the %s, pair by pair: min %.2f, quartiles %.2f / %.2f / %.2f, max %.2f"
-                      % (floor, pair_ratios[0], *statistics.quantiles(pair_ratios, n=4), pair_ratios[-1]))
+                      % (floor, pair_ratios[0], *statistics.quantiles(pair_ratios, n=4, method="inclusive"),
+                         pair_ratios[-1]))
 
         # The same pairing on a machine with no session bus: libdbus then
         # starts one through dbus-launch for each program that asks.
