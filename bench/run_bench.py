@@ -14,8 +14,16 @@ both see the same machine:
                       bare Qt window holding one line edit and one label of
                       Japanese, built with the same flags: the floor for a Qt
                       program that shows Japanese and takes typing
-  startup_ratio, rss_ratio  the tool against that bare window
-  rss_kb, bare_qt_rss_kb  VmRSS once start-up has settled
+  static_window_startup_ms  process start -> keyboard focus in txtName of a
+                      static copy of the tool's window (bench/static_window.cpp):
+                      the same set-up, controls, texts, fonts, menus and
+                      layout, without speech, reading or single instance
+  startup_vs_static_ratio, rss_vs_static_ratio  the tool against that copy
+  rss_no_reading_vs_static_ratio  the same without the reading's dictionary
+  startup_ratio, rss_ratio  the tool against the bare window
+  rss_kb, static_window_rss_kb, bare_qt_rss_kb  VmRSS once start-up has settled
+  rss_reading_cost_kb  median of the run-by-run differences of rss_kb and
+                      rss_no_reading_kb: the reading's dictionary pages
   bare_qt_empty_*     the same for one empty main window to its first expose
                       (not judged: the floor of any Qt window, drawing no text)
   *_without_session_bus  the tool and the bare window once more with no D-Bus
@@ -28,10 +36,15 @@ shorter series shows that case.
 and, inside one process each, the key-to-speech latency over 10,000 focus
 moves and the account-file reader at 1 MiB and 10 MiB.
 
-Medians over repeated runs. Every process is started in its own session and
-stopped by its own PID. Standard library only.
+The tool, the static copy and the bare window start one after another in an
+order that rotates run by run. Medians over repeated runs. Every process is
+started in its own session and stopped by its own PID. Standard library only.
 
-Usage: run_bench.py [--build DIR] [--runs N] [--settle SECONDS]
+With --instructions, each of the three also runs once under valgrind's
+callgrind and the instructions its main thread ran up to the same moments
+are reported (instructions_*; counts, unlike times, do not depend on load).
+
+Usage: run_bench.py [--build DIR] [--runs N] [--settle SECONDS] [--instructions]
 """
 
 import argparse
@@ -56,10 +69,16 @@ TARGETS = (
     ("acd_load_10mb_ms", lambda r: r["acd_load_10mb_ms"] <= 11 * r["acd_load_1mb_ms"],
      "<= 11 x acd_load_1mb_ms"),
     ("rss_ratio", lambda r: r["rss_ratio"] <= 1.1, "<= 1.1"),
+    ("startup_vs_static_ratio", lambda r: r["startup_vs_static_ratio"] <= 1.05, "<= 1.05"),
+    # The reading's dictionary is file pages the window does not need; judged
+    # without them, shown with them and on their own.
+    ("rss_no_reading_vs_static_ratio", lambda r: r["rss_no_reading_vs_static_ratio"] <= 1.05, "<= 1.05"),
 )
 
-ORDER = ("startup_ms", "bare_qt_startup_ms", "startup_ratio", "rss_kb", "bare_qt_rss_kb", "rss_ratio",
+ORDER = ("startup_ms", "static_window_startup_ms", "bare_qt_startup_ms", "startup_vs_static_ratio",
+         "startup_ratio", "rss_kb", "static_window_rss_kb", "bare_qt_rss_kb", "rss_vs_static_ratio", "rss_ratio",
          "startup_no_reading_ms", "startup_reading_cost_ms", "rss_no_reading_kb",
+         "rss_no_reading_vs_static_ratio", "rss_reading_cost_kb",
          "key_to_speech_p50_us", "key_to_speech_p99_us", "key_to_speech_kana_p50_us",
          "key_to_speech_kana_p99_us", "acd_load_1mb_ms", "acd_load_10mb_ms",
          # Not judged: the floor of a window that draws no text at all, and
@@ -67,6 +86,10 @@ ORDER = ("startup_ms", "bare_qt_startup_ms", "startup_ratio", "rss_kb", "bare_qt
          "bare_qt_empty_startup_ms", "bare_qt_empty_rss_kb",
          "startup_ms_without_session_bus", "bare_qt_startup_ms_without_session_bus",
          "startup_ratio_without_session_bus")
+
+
+# Only with --instructions: main-thread instructions to the same moments.
+INSTRUCTIONS = ("instructions_tool", "instructions_static_window", "instructions_bare_qt")
 
 
 class BenchError(Exception):
@@ -365,7 +388,17 @@ class Runner:
         env = self._env()
         if empty:
             env["VX_BENCH_BARE_EMPTY"] = "1"
-        binary = os.path.join(self.build, "bench", "bare_qt_window")
+        return self._window("bare_qt_window", env, "shown" if empty else "focus", "empty" if empty else "bare")
+
+    def static_copy(self):
+        """(startup ms, rss kb) of one start of the static copy of the tool's
+        window, to the focus in its txtName."""
+        return self._window("static_window", self._env(), "focus", "static")
+
+    def _window(self, name, env, expected, label):
+        """Starts bench/name, which prints "<expected> <monotonic ns>" once
+        ready; answers (ms from start to then, rss kb once settled)."""
+        binary = os.path.join(self.build, "bench", name)
         started = time.monotonic_ns()
         proc = subprocess.Popen([binary], env=env, stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
                                 stderr=subprocess.DEVNULL, start_new_session=True)
@@ -379,15 +412,65 @@ class Runner:
             reader.start()
             reader.join(30)
             line = result.get("line", b"").decode("ascii", "replace").split()
-            expected = "shown" if empty else "focus"
             if len(line) != 2 or line[0] != expected:
-                raise BenchError("the bare window reported no %s (got %r)" % (expected, result.get("line")))
+                raise BenchError("%s reported no %s (got %r)" % (name, expected, result.get("line")))
             ready = int(line[1])
             time.sleep(self.settle)
-            return (ready - started) / 1e6, vm_rss_kb(proc.pid, "empty" if empty else "bare")
+            return (ready - started) / 1e6, vm_rss_kb(proc.pid, label)
         finally:
             stop(proc)
             proc.stdout.close()
+
+    def instructions(self, program):
+        """Instructions the main thread of one start ran, under callgrind, up
+        to the moment the timed runs stop the clock: the tool's first speech
+        request, the windows' focus line. The process is stopped as soon as
+        that moment is seen, so the count also holds what the main thread did
+        in the few milliseconds the stop signal took to arrive; at callgrind's
+        pace that is little next to the whole."""
+        env = self._env()
+        out = os.path.join(env["XDG_RUNTIME_DIR"], "callgrind.out")
+        if program == "tool":
+            binary = os.path.join(self.build, "bin", "vornix-support")
+        else:
+            binary = os.path.join(self.build, "bench", program)
+        seen = self.daemon.speak_count()
+        log = self._log("callgrind-" + program)
+        proc = subprocess.Popen(["valgrind", "--tool=callgrind", "--separate-threads=yes",
+                                 "--callgrind-out-file=" + out, binary],
+                                env=env, stdin=subprocess.DEVNULL,
+                                stdout=log if program == "tool" else subprocess.PIPE, stderr=log,
+                                start_new_session=True)
+        try:
+            deadline = time.monotonic() + 600
+            if program == "tool":
+                while self.daemon.speak_after(seen, timeout=0.05) is None:
+                    if proc.poll() is not None or time.monotonic() > deadline:
+                        raise BenchError("the tool said nothing under callgrind; see %s" % log.name)
+            else:
+                result = {}
+                reader = threading.Thread(target=lambda: result.update(line=proc.stdout.readline()),
+                                          daemon=True)
+                reader.start()
+                reader.join(600)
+                if not result.get("line", b"").startswith(b"focus "):
+                    raise BenchError("%s reported no focus under callgrind; see %s" % (program, log.name))
+            # callgrind writes its counts when the process ends, also on SIGTERM.
+            stop(proc, grace=120)
+        finally:
+            stop(proc)
+            if proc.stdout:
+                proc.stdout.close()
+            log.close()
+        main_thread = out + "-01"
+        try:
+            with open(main_thread, encoding="ascii", errors="replace") as f:
+                for line in f:
+                    if line.startswith(("summary:", "totals:")):
+                        return int(line.split()[1])
+        except OSError as e:
+            raise BenchError("no callgrind counts for %s: %s" % (program, e)) from e
+        raise BenchError("no totals in %s" % main_thread)
 
 
 def measure_pair(runner, i):
@@ -398,6 +481,14 @@ def measure_pair(runner, i):
         return tool, runner.bare()
     bare = runner.bare()
     return runner.tool(), bare
+
+
+def measure_three(runner, i):
+    """One start each of the tool, the static copy and the bare window, in an
+    order that rotates, so that none always follows the same one's exit."""
+    starts = (("tool", runner.tool), ("static", runner.static_copy), ("bare", runner.bare))
+    shift = i % 3
+    return dict((name, start()) for name, start in starts[shift:] + starts[:shift])
 
 
 def run_json(cmd, timeout, workdir):
@@ -433,17 +524,21 @@ def main():
     here = os.path.dirname(os.path.abspath(__file__))
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--build", default=os.path.join(here, "..", "build"))
-    parser.add_argument("--runs", type=int, default=15)
+    # Single starts scatter widely on a shared machine; 30 is the fewest
+    # whose medians have been worth comparing.
+    parser.add_argument("--runs", type=int, default=30)
     parser.add_argument("--settle", type=float, default=1.0,
                         help="seconds after start-up before the resident memory is read")
+    parser.add_argument("--instructions", action="store_true",
+                        help="also count each start-up's main-thread instructions once under callgrind")
     args = parser.parse_args()
     build = os.path.abspath(args.build)
 
-    for tool in ("Xvfb", "dbus-daemon"):
+    for tool in ("Xvfb", "dbus-daemon") + (("valgrind",) if args.instructions else ()):
         if shutil.which(tool) is None:
             print("bench: %s is not installed" % tool, file=sys.stderr)
             return 2
-    for rel in ("bin/vornix-support", "bench/bare_qt_window", "bench/acd_load_bench",
+    for rel in ("bin/vornix-support", "bench/bare_qt_window", "bench/static_window", "bench/acd_load_bench",
                 "bench/key_to_speech_bench", "bench/startup_stages"):
         if not os.access(os.path.join(build, rel), os.X_OK):
             print("bench: %s/%s is missing: build first" % (build, rel), file=sys.stderr)
@@ -465,24 +560,29 @@ def main():
         # One start of each first, not counted: it fills the font and disk caches.
         runner.tool()
         runner.tool("off")
+        runner.static_copy()
         runner.bare()
         runner.bare(empty=True)
         MEMORY_DETAIL.clear()
-        tool_runs, plain_runs, bare_runs, empty_runs = [], [], [], []
+        tool_runs, plain_runs, static_runs, bare_runs, empty_runs = [], [], [], [], []
         for i in range(args.runs):
             # The kana reading's cost: the same start with the reading off,
-            # before or after the pair in turns (a start right after another
+            # before or after the others in turns (a start right after another
             # finds warmer caches).
             if i % 2 == 0:
                 plain_runs.append(runner.tool("off"))
-            tool, bare = measure_pair(runner, i)
+            three = measure_three(runner, i)
+            tool, static, bare = three["tool"], three["static"], three["bare"]
             tool_runs.append(tool)
+            static_runs.append(static)
             bare_runs.append(bare)
             if i % 2 == 1:
                 plain_runs.append(runner.tool("off"))
             empty_runs.append(runner.bare(empty=True))
-            print("run %2d/%d: tool %6.1f ms %6d kB   bare %6.1f ms %6d kB   ratio %.2f   empty %6.1f ms %6d kB"
-                  % ((i + 1, args.runs) + tool + bare + (tool[0] / bare[0],) + empty_runs[-1]), flush=True)
+            print("run %2d/%d: tool %6.1f ms %6d kB   static %6.1f ms %6d kB   bare %6.1f ms %6d kB   "
+                  "vs static %.2f   vs bare %.2f   empty %6.1f ms"
+                  % ((i + 1, args.runs) + tool + static + bare + (tool[0] / static[0], tool[0] / bare[0])
+                     + empty_runs[-1][:1]), flush=True)
         stage_runs = [runner.stages() for _ in range(max(3, args.runs // 3))]
         print("first thing the tool said, every run: %r; without the reading: %r"
               % (runner.first_text.get(None), runner.first_text.get("off")))
@@ -494,6 +594,12 @@ def main():
         results["startup_reading_cost_ms"] = statistics.median(
             t - p for (t, _), (p, _) in zip(tool_runs, plain_runs))
         results["rss_no_reading_kb"] = statistics.median(r for _, r in plain_runs)
+        results["rss_reading_cost_kb"] = statistics.median(r - p for (_, r), (_, p) in zip(tool_runs, plain_runs))
+        results["static_window_startup_ms"] = statistics.median(t for t, _ in static_runs)
+        results["static_window_rss_kb"] = statistics.median(r for _, r in static_runs)
+        results["startup_vs_static_ratio"] = results["startup_ms"] / results["static_window_startup_ms"]
+        results["rss_vs_static_ratio"] = statistics.median(r for _, r in tool_runs) / results["static_window_rss_kb"]
+        results["rss_no_reading_vs_static_ratio"] = results["rss_no_reading_kb"] / results["static_window_rss_kb"]
         results["bare_qt_startup_ms"] = statistics.median(t for t, _ in bare_runs)
         results["startup_ratio"] = results["startup_ms"] / results["bare_qt_startup_ms"]
         results["rss_kb"] = statistics.median(r for _, r in tool_runs)
@@ -501,9 +607,12 @@ def main():
         results["rss_ratio"] = results["rss_kb"] / results["bare_qt_rss_kb"]
         results["bare_qt_empty_startup_ms"] = statistics.median(t for t, _ in empty_runs)
         results["bare_qt_empty_rss_kb"] = statistics.median(r for _, r in empty_runs)
-        pair_ratios = sorted(t / b for (t, _), (b, _) in zip(tool_runs, bare_runs))
-        print("startup ratio of each pair: min %.2f, quartiles %.2f / %.2f / %.2f, max %.2f"
-              % (pair_ratios[0], *statistics.quantiles(pair_ratios, n=4), pair_ratios[-1]))
+        for floor, runs in (("static copy", static_runs), ("bare window", bare_runs)):
+            pair_ratios = sorted(t / f for (t, _), (f, _) in zip(tool_runs, runs))
+            if len(pair_ratios) >= 2:
+                print("startup against the %s, pair by pair: min %.2f, quartiles %.2f / %.2f / %.2f, max %.2f"
+                      % (floor, pair_ratios[0], *statistics.quantiles(pair_ratios, n=4, method="inclusive"),
+                         pair_ratios[-1]))
 
         # The same pairing on a machine with no session bus: libdbus then
         # starts one through dbus-launch for each program that asks.
@@ -519,6 +628,14 @@ def main():
         # The memory notes stay those of the judged series.
         MEMORY_DETAIL.clear()
         MEMORY_DETAIL.update(judged_memory)
+
+        if args.instructions:
+            # Counted with the session bus back, as the timed series ran.
+            runner.use_session_bus(bus_address)
+            for program, name in (("tool", "instructions_tool"), ("static_window", "instructions_static_window"),
+                                  ("bare_qt_window", "instructions_bare_qt")):
+                results[name] = runner.instructions(program)
+                print("%s: %.1f M instructions on the main thread" % (program, results[name] / 1e6), flush=True)
     except BenchError as e:
         print("bench: %s (logs kept in %s)" % (e, workdir), file=sys.stderr)
         return 1
@@ -549,10 +666,14 @@ def main():
     out_dir = os.path.join(build, "bench")
     os.makedirs(out_dir, exist_ok=True)
     out_path = os.path.join(out_dir, "results.json")
+    written = ORDER + tuple(name for name in INSTRUCTIONS if name in results)
     with open(out_path, "w", encoding="utf-8") as f:
-        json.dump({name: round(results[name], 3) for name in ORDER}, f, indent=2)
+        json.dump({name: round(results[name], 3) for name in written}, f, indent=2)
         f.write("\n")
     print(table(results))
+    for name in INSTRUCTIONS:
+        if name in results:
+            print("%-40s %9.1fM" % (name, results[name] / 1e6))
     print("\nwhere the tool's start-up goes (ms since process start, median of %d):" % len(stage_runs))
     previous = 0.0
     for stage in stage_runs[0]:
@@ -561,7 +682,7 @@ def main():
         previous = at
     print("\nresident memory, median kB: anonymous + file-backed (libraries, fonts)"
           " + shared with the X server (the window's image)")
-    for program in ("tool", "tool, off", "bare", "empty"):
+    for program in ("tool", "tool, off", "static", "bare", "empty"):
         rows = MEMORY_DETAIL.get(program, [])
         if rows:
             print("  %-10s %7d + %7d + %5d" % ((program,) + tuple(statistics.median(r[i] for r in rows)
