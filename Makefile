@@ -60,6 +60,7 @@ test-windows: windows-configure
 # make bench   - build, then measure start-up, key-to-speech latency, file
 #                reading and memory; writes $(BUILD)/bench/results.json
 bench: build
+	@scripts/install-deps.sh scripts/debian-packages-bench.txt
 	@python3 bench/run_bench.py --build $(BUILD)
 
 # make package - build, then the Debian package $(BUILD)/vornix-support_*.deb
