@@ -15,7 +15,7 @@
 // announcement). With VX_BENCH_EXIT_AFTER_SHOWN=1 it then quits; otherwise it
 // stays up so its resident memory can be read.
 
-#include "access/AccessibleFactory.h"
+#include "accessibility/AccessibleFactory.h"
 #include "app/AppSetup.h"
 #include "app/FormControls.h"
 #include "app/FormSupport.h"
