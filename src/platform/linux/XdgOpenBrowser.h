@@ -1,14 +1,13 @@
 #pragma once
 
-#include "platform/Browser.h"
+#include "platform/DefaultBrowser.h"
 
 #include <QString>
 #include <memory>
 
-// Shows a web page in the user's own browser through xdg-open. The browser is
-// a process of its own: it is started detached and never waited for, so the
-// program stays usable whatever the browser does.
-class XdgOpenBrowser : public Browser
+// Shows a web page in the user's own browser through xdg-open, started
+// detached and never waited for.
+class XdgOpenBrowser : public DefaultBrowser
 {
 public:
     // Empty when xdg-open cannot be found on the PATH, which the callers take
@@ -17,16 +16,9 @@ public:
 
     explicit XdgOpenBrowser(QString program);
 
-    // Only http and https are handed on: xdg-open would just as readily open a
-    // local file or run another scheme's handler.
-    bool Navigate2(const QString& url) override;
-    // An outside browser window cannot be hidden again, so false is refused.
-    bool setVisible(bool visible) override;
+protected:
+    bool open(const QString& url) override;
 
 private:
-    bool start();
-
     QString m_program;
-    QString m_url;
-    bool m_visible = false;
 };
