@@ -15,7 +15,6 @@
 // announcement). With VX_BENCH_EXIT_AFTER_SHOWN=1 it then quits; otherwise it
 // stays up so its resident memory can be read.
 
-#include "accessibility/AccessibleFactory.h"
 #include "app/AppSetup.h"
 #include "app/FormControls.h"
 #include "app/FormSupport.h"
@@ -108,16 +107,10 @@ private:
 
 int main(int argc, char* argv[])
 {
+    disableCrashDumps();
     auto fontConfiguration = preloadFontConfiguration();
     QApplication app(argc, argv);
-    installAccessibleFactory();
-    QApplication::setApplicationName(QStringLiteral("vornix-support"));
-    keepNoSettings();
-    disableCrashDumps();
-    installJapaneseTranslation(app);
-    fontConfiguration.wait();
-    installFontSubstitutions();
-    QApplication::setFont(applicationFont());
+    setUpApplication(app, fontConfiguration);
 
     StaticWindow window;
     window.controls.ComboSet();

@@ -1,4 +1,3 @@
-#include "accessibility/AccessibleFactory.h"
 #include "app/AppSetup.h"
 #include "app/Program.h"
 #include "platform/Platform.h"
@@ -7,16 +6,10 @@
 
 int main(int argc, char* argv[])
 {
+    disableCrashDumps();
     auto fontConfiguration = preloadFontConfiguration();
     QApplication app(argc, argv);
-    installAccessibleFactory();
-    QApplication::setApplicationName(QStringLiteral("vornix-support"));
-    keepNoSettings();
-    disableCrashDumps();
-    installJapaneseTranslation(app);
-    fontConfiguration.wait();
-    installFontSubstitutions();
-    QApplication::setFont(applicationFont());
+    setUpApplication(app, fontConfiguration);
 
     Program program(createSystemPlatform());
     if (!program.start())

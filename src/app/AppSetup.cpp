@@ -1,5 +1,8 @@
 #include "app/AppSetup.h"
 
+#include "accessibility/AccessibleFactory.h"
+
+#include <QApplication>
 #include <QCoreApplication>
 #include <QFont>
 #include <QFontDatabase>
@@ -65,4 +68,15 @@ void keepNoSettings()
     const QString nowhere = QProcess::nullDevice() + QStringLiteral("/no-settings");
     for (auto format : {QSettings::NativeFormat, QSettings::IniFormat})
         QSettings::setPath(format, QSettings::UserScope, nowhere);
+}
+
+void setUpApplication(QApplication& app, std::future<void>& fontConfiguration)
+{
+    installAccessibleFactory();
+    QApplication::setApplicationName(QStringLiteral("vornix-support"));
+    keepNoSettings();
+    installJapaneseTranslation(app);
+    fontConfiguration.wait();
+    installFontSubstitutions();
+    QApplication::setFont(applicationFont());
 }

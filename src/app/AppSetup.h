@@ -4,7 +4,9 @@
 
 #include <QFont>
 #include <QString>
+#include <future>
 
+class QApplication;
 class QCoreApplication;
 
 // Maps the Windows font names onto installed Japanese fonts: fixed-pitch for
@@ -24,3 +26,9 @@ bool installJapaneseTranslation(QCoreApplication& app);
 // The tool keeps nothing between runs. Qt's file dialog would otherwise store
 // its recent folders (other people's account folders) in the user's settings.
 void keepNoSettings();
+
+// Everything the tool sets up between its application object and its first
+// window, in order; the font configuration, started before the application
+// object, is waited for on the way. Crash dumps are switched off before
+// either, by the platform. The bench's copy of the window runs the same steps.
+void setUpApplication(QApplication& app, std::future<void>& fontConfiguration);
