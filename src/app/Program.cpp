@@ -28,7 +28,9 @@ bool Program::start()
     if (!m_platform.singleInstance->becomePrimaryOrHandOver())
         return false;
     openSpeechEarly();
-    const bool screenReaderRuns = m_platform.screenReaderPresence->isRunning();
+    // Without an answer the program speaks for itself: nobody is left
+    // without a voice.
+    const bool screenReaderRuns = m_platform.screenReaderPresence->ask() == ScreenReaderAnswer::Runs;
     m_form = std::make_unique<FormSupport>(m_platform, m_speech, m_acd);
     m_form->Form_Load();
     followScreenReader(screenReaderRuns);
@@ -61,7 +63,9 @@ void Program::followScreenReader(bool runs)
 }
 
 // A screen reader started or stopped while the program ran is noticed when
-// the user comes back to the window. One question at a time.
+// the user comes back to the window. One question at a time. A screen reader
+// busy reading (a file name typed key by key) may not answer in time; that
+// leaves things as they are, or the program would talk over it.
 void Program::askAgainWhetherScreenReaderRuns()
 {
     using namespace std::chrono_literals;
@@ -69,8 +73,12 @@ void Program::askAgainWhetherScreenReaderRuns()
         return;
     FormSupport* form = m_form.get();
     m_pendingQuestion = std::async(std::launch::async, [this, form, presence = m_platform.screenReaderPresence] {
-        const bool runs = presence->isRunning();
-        QMetaObject::invokeMethod(form, [this, runs] { followScreenReader(runs); }, Qt::QueuedConnection);
+        const ScreenReaderAnswer answer = presence->ask();
+        if (answer == ScreenReaderAnswer::NoAnswer)
+            return;
+        QMetaObject::invokeMethod(
+            form, [this, answer] { followScreenReader(answer == ScreenReaderAnswer::Runs); },
+            Qt::QueuedConnection);
     });
 }
 

@@ -7,5 +7,5 @@
 class NoScreenReaderPresence : public ScreenReaderPresence
 {
 public:
-    bool isRunning() override { return false; }
+    ScreenReaderAnswer ask() override { return ScreenReaderAnswer::None; }
 };

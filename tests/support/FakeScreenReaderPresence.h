@@ -8,14 +8,19 @@
 class FakeScreenReaderPresence : public ScreenReaderPresence
 {
 public:
-    explicit FakeScreenReaderPresence(bool isRunning) : running(isRunning) {}
+    explicit FakeScreenReaderPresence(bool isRunning) : answer(from(isRunning)) {}
 
-    std::atomic<bool> running;
+    static ScreenReaderAnswer from(bool running)
+    {
+        return running ? ScreenReaderAnswer::Runs : ScreenReaderAnswer::None;
+    }
+
+    std::atomic<ScreenReaderAnswer> answer;
     std::atomic<int> asked = 0;
 
-    bool isRunning() override
+    ScreenReaderAnswer ask() override
     {
         ++asked;
-        return running;
+        return answer;
     }
 };

@@ -6,6 +6,7 @@
 #include <QFileInfo>
 
 #include <algorithm>
+#include <atomic>
 #include <future>
 #include <memory>
 #include <string>
@@ -38,9 +39,24 @@ struct Question {
         return left > 0 ? int(left) : 0;
     }
 
+    // A call or connection that ran out of time (or was cancelled at the
+    // deadline): "none found" then means nothing.
+    void noteFailure(const GError* error)
+    {
+        if (!error || g_error_matches(error, G_IO_ERROR, G_IO_ERROR_TIMED_OUT) ||
+            g_error_matches(error, G_IO_ERROR, G_IO_ERROR_CANCELLED))
+            unanswered = true;
+    }
+
     const Clock::time_point deadline;
     GCancellable* const cancellable = g_cancellable_new();
+    std::atomic<bool> unanswered = false;
 };
+
+struct GErrorFree {
+    void operator()(GError* error) const { g_error_free(error); }
+};
+using Error = std::unique_ptr<GError, GErrorFree>;
 
 // A private connection is closed when dropped; closing waits for nothing.
 struct CloseConnection {
@@ -59,32 +75,41 @@ using Variant = std::unique_ptr<GVariant, GVariantUnref>;
 
 // A bus connection: connecting, authenticating and saying hello all end
 // when the question is cancelled.
-Connection connect(const std::string& address, const Question& question)
+Connection connect(const std::string& address, Question& question)
 {
     const auto flags = GDBusConnectionFlags(G_DBUS_CONNECTION_FLAGS_AUTHENTICATION_CLIENT |
                                             G_DBUS_CONNECTION_FLAGS_MESSAGE_BUS_CONNECTION);
-    return Connection(g_dbus_connection_new_for_address_sync(address.c_str(), flags, nullptr,
-                                                             question.cancellable, nullptr));
+    GError* error = nullptr;
+    Connection bus(g_dbus_connection_new_for_address_sync(address.c_str(), flags, nullptr,
+                                                          question.cancellable, &error));
+    if (!bus)
+        question.noteFailure(Error(error).get());
+    return bus;
 }
 
 // A call that waits no longer than what is left of the question's time.
 // Asking must not start the accessibility services on a desktop that has
 // them switched off.
 Variant call(GDBusConnection* bus, const char* service, const char* path, const char* interface,
-             const char* method, GVariant* arguments, const char* replyType, const Question& question)
+             const char* method, GVariant* arguments, const char* replyType, Question& question)
 {
     const int left = question.msLeft();
     if (left == 0) {
         if (arguments)
             g_variant_unref(g_variant_ref_sink(arguments));
+        question.noteFailure(nullptr);
         return nullptr;
     }
-    return Variant(g_dbus_connection_call_sync(bus, service, path, interface, method, arguments,
-                                               G_VARIANT_TYPE(replyType), G_DBUS_CALL_FLAGS_NO_AUTO_START,
-                                               left, question.cancellable, nullptr));
+    GError* error = nullptr;
+    Variant reply(g_dbus_connection_call_sync(bus, service, path, interface, method, arguments,
+                                              G_VARIANT_TYPE(replyType), G_DBUS_CALL_FLAGS_NO_AUTO_START,
+                                              left, question.cancellable, &error));
+    if (!reply)
+        question.noteFailure(Error(error).get());
+    return reply;
 }
 
-bool screenReaderSwitchOn(GDBusConnection* session, const Question& question)
+bool screenReaderSwitchOn(GDBusConnection* session, Question& question)
 {
     const Variant reply =
         call(session, BusService, BusPath, PropertiesInterface, "Get",
@@ -99,6 +124,7 @@ bool screenReaderSwitchOn(GDBusConnection* session, const Question& question)
 // The applications' names are asked all at once: one that does not answer
 // must not keep the others from being heard.
 struct NameAnswers {
+    Question& question;
     int pending = 0;
     bool screenReader = false;
 };
@@ -107,9 +133,14 @@ void nameAnswered(GObject* bus, GAsyncResult* result, gpointer data)
 {
     auto* answers = static_cast<NameAnswers*>(data);
     --answers->pending;
-    const Variant reply(g_dbus_connection_call_finish(G_DBUS_CONNECTION(bus), result, nullptr));
-    if (!reply)
+    GError* error = nullptr;
+    const Variant reply(g_dbus_connection_call_finish(G_DBUS_CONNECTION(bus), result, &error));
+    if (!reply) {
+        // A screen reader busy speaking is the likeliest application to
+        // answer late.
+        answers->question.noteFailure(Error(error).get());
         return;
+    }
     const Variant value(g_variant_get_child_value(reply.get(), 0));
     const Variant name(g_variant_get_variant(value.get()));
     if (g_variant_is_of_type(name.get(), G_VARIANT_TYPE_STRING))
@@ -117,7 +148,7 @@ void nameAnswered(GObject* bus, GAsyncResult* result, gpointer data)
                                                              g_variant_get_string(name.get(), nullptr));
 }
 
-bool screenReaderAmongApplications(GDBusConnection* a11y, const Question& question)
+bool screenReaderAmongApplications(GDBusConnection* a11y, Question& question)
 {
     const Variant reply = call(a11y, RegistryService, RootPath, AccessibleInterface, "GetChildren", nullptr,
                                "(a(so))", question);
@@ -125,7 +156,7 @@ bool screenReaderAmongApplications(GDBusConnection* a11y, const Question& questi
         return false;
     GMainContext* context = g_main_context_new();
     g_main_context_push_thread_default(context);
-    NameAnswers answers;
+    NameAnswers answers{question};
     const int left = question.msLeft();
     GVariantIter* children = nullptr;
     g_variant_get(reply.get(), "(a(so))", &children);
@@ -151,7 +182,7 @@ bool screenReaderAmongApplications(GDBusConnection* a11y, const Question& questi
     return answers.screenReader;
 }
 
-bool screenReaderOnAccessibilityBus(GDBusConnection* session, const Question& question)
+bool screenReaderOnAccessibilityBus(GDBusConnection* session, Question& question)
 {
     const Variant reply =
         call(session, BusService, BusPath, BusService, "GetAddress", nullptr, "(s)", question);
@@ -163,19 +194,21 @@ bool screenReaderOnAccessibilityBus(GDBusConnection* session, const Question& qu
     return a11y && screenReaderAmongApplications(a11y.get(), question);
 }
 
-bool ask(const std::string& sessionBusAddress, const Question& question)
+ScreenReaderAnswer askBuses(const std::string& sessionBusAddress, Question& question)
 {
     const Connection session = connect(sessionBusAddress, question);
-    return session && (screenReaderSwitchOn(session.get(), question) ||
-                       screenReaderOnAccessibilityBus(session.get(), question));
+    if (session && (screenReaderSwitchOn(session.get(), question) ||
+                    screenReaderOnAccessibilityBus(session.get(), question)))
+        return ScreenReaderAnswer::Runs;
+    return question.unanswered ? ScreenReaderAnswer::NoAnswer : ScreenReaderAnswer::None;
 }
 
 } // namespace
 
-bool AtSpiScreenReaderPresence::isRunning()
+ScreenReaderAnswer AtSpiScreenReaderPresence::ask()
 {
     if (const auto forced = forcedScreenReaderAnswer(qEnvironmentVariable(ScreenReaderVariable)))
-        return *forced;
+        return *forced ? ScreenReaderAnswer::Runs : ScreenReaderAnswer::None;
     return askDesktop(sessionBusAddress());
 }
 
@@ -190,23 +223,23 @@ QString AtSpiScreenReaderPresence::sessionBusAddress()
     return {};
 }
 
-bool AtSpiScreenReaderPresence::askDesktop(const QString& sessionBusAddress) const
+ScreenReaderAnswer AtSpiScreenReaderPresence::askDesktop(const QString& sessionBusAddress) const
 {
     if (sessionBusAddress.isEmpty())
-        return false;
+        return ScreenReaderAnswer::None;
     // The asking thread is never joined: at the deadline the caller has its
-    // answer ("none") and the thread, cancelled, ends by itself soon after.
+    // answer (none came) and the thread, cancelled, ends by itself soon after.
     auto question = std::make_shared<Question>(Clock::now() + std::chrono::milliseconds(m_budget));
-    std::promise<bool> promise;
-    std::future<bool> answer = promise.get_future();
+    std::promise<ScreenReaderAnswer> promise;
+    std::future<ScreenReaderAnswer> answer = promise.get_future();
     std::thread([question, address = sessionBusAddress.toStdString(),
                  promise = std::move(promise)]() mutable {
-        promise.set_value(ask(address, *question));
+        promise.set_value(askBuses(address, *question));
     }).detach();
     if (answer.wait_until(question->deadline) == std::future_status::ready)
         return answer.get();
     g_cancellable_cancel(question->cancellable);
-    return false;
+    return ScreenReaderAnswer::NoAnswer;
 }
 
 bool AtSpiScreenReaderPresence::isScreenReaderName(std::string_view applicationName)

@@ -24,9 +24,9 @@ inline constexpr std::array<std::string_view, 1> ScreenReaderNames{"orca"};
 // `budgetMs`: a bus that takes the connection and never answers would otherwise
 // hold it for good. It is asked through GLib's D-Bus, on connections and a
 // thread of its own, so it never holds up Qt's D-Bus thread, which every
-// other D-Bus user of the process shares. Without an answer in time, or
-// without a session bus, the answer is "none": the program then speaks for
-// itself. Nothing is started by asking (no service activation, no bus
+// other D-Bus user of the process shares. Without a session bus the answer
+// is "none"; without an answer in time from the bus or from any application
+// on it, and no screen reader found, "no answer". Nothing is started by asking (no service activation, no bus
 // launched).
 class AtSpiScreenReaderPresence : public ScreenReaderPresence
 {
@@ -34,11 +34,11 @@ public:
     explicit AtSpiScreenReaderPresence(int budgetMs = 300) : m_budget(budgetMs) {}
 
     // VORNIX_SCREEN_READER first, then the desktop.
-    bool isRunning() override;
+    ScreenReaderAnswer ask() override;
 
     // The desktop's answer from the session bus at the given D-Bus address,
     // the variable aside; none without an address.
-    bool askDesktop(const QString& sessionBusAddress) const;
+    ScreenReaderAnswer askDesktop(const QString& sessionBusAddress) const;
 
     // Where the session bus is: DBUS_SESSION_BUS_ADDRESS, else the user's
     // bus in XDG_RUNTIME_DIR; empty when there is none. No bus is launched

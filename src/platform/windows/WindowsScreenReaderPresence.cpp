@@ -6,12 +6,12 @@
 
 #include <windows.h>
 
-bool WindowsScreenReaderPresence::isRunning()
+ScreenReaderAnswer WindowsScreenReaderPresence::ask()
 {
     if (const auto forced = forcedScreenReaderAnswer(qEnvironmentVariable(ScreenReaderVariable)))
-        return *forced;
+        return *forced ? ScreenReaderAnswer::Runs : ScreenReaderAnswer::None;
     BOOL running = FALSE;
     if (!SystemParametersInfoW(SPI_GETSCREENREADER, 0, &running, 0) || !running)
-        return false;
-    return !VoxbridgeSpeechObject::classRegistered();
+        return ScreenReaderAnswer::None;
+    return VoxbridgeSpeechObject::classRegistered() ? ScreenReaderAnswer::None : ScreenReaderAnswer::Runs;
 }

@@ -12,5 +12,5 @@
 class WindowsScreenReaderPresence : public ScreenReaderPresence
 {
 public:
-    bool isRunning() override;
+    ScreenReaderAnswer ask() override;
 };
