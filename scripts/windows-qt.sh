@@ -6,8 +6,9 @@
 #   3. the archive ../shared/toolchains/qt-6.4.2-mingw64.tar.xz beside the checkout.
 # An archive is checked against the .sha256 beside it, when there is one, and
 # unpacked into the cache, so every later build on this machine (a clone
-# anywhere) finds it there. With none of them it builds Qt from Debian's
-# qt6-base source into the cache: about 30 minutes on 2 cores.
+# anywhere) finds it there. A Qt whose DLLs are damaged is passed over. With
+# none left it builds Qt from Debian's qt6-base source into the cache: about
+# 30 minutes on 2 cores.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 checkout=$(cd "$here/.." && pwd)
@@ -19,6 +20,10 @@ archive_name=qt-6.4.2-mingw64.tar.xz
 say() { echo "windows-qt: $*" >&2; }
 
 is_qt() { [ -x "$1/bin/qt-cmake" ] && [ -f "$1/lib/cmake/Qt6/qt.toolchain.cmake" ]; }
+
+# A Qt whose DLLs are damaged still builds (the linker reads only the import
+# libraries), but none of its programs starts: such a Qt is not taken.
+is_whole_qt() { is_qt "$1" && "$here/check-windows-dlls.sh" "$1/bin" "$1/plugins"; }
 
 unpack() {
     local archive=$1
@@ -56,24 +61,43 @@ unpack() {
 from_variable() {
     local given=$1
     if [ -d "$given" ]; then
-        is_qt "$given" && { echo "$given"; return 0; }
-        say "VX_QT_MINGW=$given is no Qt for MinGW"
+        is_whole_qt "$given" && { echo "$given"; return 0; }
+        say "VX_QT_MINGW=$given is no whole Qt for MinGW"
         return 1
     fi
     if [ -f "$given" ]; then
-        unpack "$given" && { echo "$cache"; return 0; }
+        unpack "$given" && is_whole_qt "$cache" && { echo "$cache"; return 0; }
         return 1
     fi
     say "VX_QT_MINGW=$given does not exist"
     return 1
 }
 
+# apt-get source needs Debian's source lists; a machine set up from the
+# binary lists alone (as CI's is) gets them beside those, for the same suite.
+ensure_source_lists() {
+    if apt-get source --print-uris -qq qt6-base >/dev/null 2>&1; then
+        return 0
+    fi
+    [ "$(id -u)" -eq 0 ] || { say "apt-get source needs a deb-src line; add one as root"; return 1; }
+    say "adding Debian's source lists for apt-get source"
+    cat >/etc/apt/sources.list.d/vornix-support-src.sources <<'SRC'
+Types: deb-src
+URIs: http://deb.debian.org/debian
+Suites: bookworm bookworm-updates
+Components: main
+Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
+SRC
+    apt-get update -qq </dev/null >&2
+}
+
 build_from_source() {
-    say "no Qt for MinGW found: building it from Debian's qt6-base source into $cache"
-    say "(about 30 minutes on 2 cores; needs a deb-src line for apt-get source)"
+    say "no usable Qt for MinGW found: building it from Debian's qt6-base source into $cache"
+    say "(about 30 minutes on 2 cores)"
+    ensure_source_lists
     local work
     work=$(mktemp -d "${TMPDIR:-/tmp}/vx-qt-build.XXXXXX")
-    (cd "$work" && apt-get source -qq qt6-base >/dev/null)
+    (cd "$work" && apt-get source -qq qt6-base </dev/null >/dev/null)
     local src
     src=$(find "$work" -mindepth 1 -maxdepth 1 -type d -name 'qt6-base-*' | head -n 1)
     [ -n "$src" ] || { say "apt-get source qt6-base gave no source folder"; return 1; }
@@ -91,23 +115,22 @@ find_qt() {
         from_variable "$VX_QT_MINGW"
         return
     fi
-    if is_qt "$cache"; then
+    if is_whole_qt "$cache"; then
         echo "$cache"
         return 0
     fi
     local shared_archive
     shared_archive="$(dirname "$checkout")/shared/toolchains/$archive_name"
     if [ -f "$shared_archive" ] && unpack "$shared_archive"; then
-        echo "$cache"
-        return 0
+        if is_whole_qt "$cache"; then
+            echo "$cache"
+            return 0
+        fi
+        say "$shared_archive has damaged DLLs; not used"
     fi
     build_from_source
-    is_qt "$cache" || { say "building Qt failed"; return 1; }
+    is_whole_qt "$cache" || { say "building Qt failed"; return 1; }
     echo "$cache"
 }
 
-qt=$(find_qt)
-# Building against a damaged Qt works; running does not. Say so now, once,
-# rather than only when the first program fails to start.
-"$here/check-windows-dlls.sh" "$qt/bin" "$qt/plugins" || say "warning: this Qt builds, but its programs will not start"
-echo "$qt"
+find_qt
