@@ -28,15 +28,23 @@ cleanup() {
 trap cleanup EXIT INT TERM
 export DISPLAY=$display
 
+# One server kept alive for the run, started before anything else of Wine's
+# (a second one for the prefix refuses to start): each test would otherwise
+# start its own and wait for it.
+wineserver=$(dirname "$(readlink -f "$(command -v wine64 || echo /usr/lib/wine/wine64)")")/wineserver
+mkdir -p "$WINEPREFIX"
+"$wineserver" -p
+server_started=1
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
     echo "Creating the Wine prefix $WINEPREFIX"
     "$wine" wineboot -i >/dev/null 2>&1
 fi
-# One server kept alive for the run: each test would otherwise start its own
-# and wait for it.
-wineserver=$(dirname "$(readlink -f "$(command -v wine64 || echo /usr/lib/wine/wine64)")")/wineserver
-"$wineserver" -p
-server_started=1
+# Wine leaves the QT_ variables out of a program's environment, so the
+# prefix's own environment carries what the tests set: their windows are
+# drawn off screen, as on Linux; the packed program's test has a prefix of
+# its own and Windows' own platform.
+"$wine" reg add 'HKCU\Environment' /v QT_QPA_PLATFORM /d offscreen /f >/dev/null 2>&1
+"$wine" reg add 'HKCU\Environment' /v QT_LOGGING_RULES /d 'qt.qpa.*=false' /f >/dev/null 2>&1
 
 cd "$build"
 ctest --output-on-failure --timeout 600 "$@"
