@@ -9,11 +9,12 @@ program=$1
 shift
 report=$(mktemp "${TMPDIR:-/tmp}/vx-wine-test.XXXXXX")
 trap 'rm -f "$report"' EXIT
+# The report is in the ANSI code page, 932 in the tests' Japanese locale.
+show() { iconv -f CP932 -t UTF-8 "$report" 2>/dev/null || cat "$report"; }
 "$here/wine-run.sh" "$program" "$@" -o "Z:${report//\//\\},txt" &
 child=$!
-trap 'kill "$child" 2>/dev/null; cat "$report"; exit 143' TERM INT
+trap 'kill "$child" 2>/dev/null; show; exit 143' TERM INT
 status=0
 wait "$child" || status=$?
-# Qt writes its report in UTF-8.
-cat "$report"
+show
 exit "$status"

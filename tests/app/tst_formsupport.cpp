@@ -472,6 +472,9 @@ void tst_FormSupport::fonts()
 
 void tst_FormSupport::fontSubstitutes()
 {
+#ifdef Q_OS_WIN
+    QSKIP("Windows has the layout's own fonts; the substitutes are Linux's");
+#endif
     QCOMPARE(QFontInfo(f->controls().txtName->font()).family(), u"IPAGothic"_s);
     QCOMPARE(QFontInfo(f->controls().lblName0->font()).family(), u"IPAPGothic"_s);
 }

@@ -305,10 +305,13 @@ void tst_QtStandardFileDialog::cancelEmptiesProposedName()
 
 // "A:" is what the floppy finder answers when no removable volume is
 // mounted: it must not be taken as a folder below the working directory.
+// On Windows it is the drive, which is not there.
 void tst_QtStandardFileDialog::unknownFolderOpensAtDefault()
 {
     const QString oldCurrent = QDir::currentPath();
+#ifndef Q_OS_WIN
     QVERIFY(QDir(m_dir->path()).mkdir("A:"));
+#endif
     QVERIFY(QDir::setCurrent(m_dir->path()));
 
     QtStandardFileDialog dialog;
