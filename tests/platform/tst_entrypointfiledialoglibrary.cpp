@@ -1,6 +1,7 @@
 #include "platform/qt/EntryPointFileDialogLibrary.h"
 
 #include "FakeFileDialogEntryPoints.h"
+#include "platform/Cp932Codec.h"
 
 #include <QTest>
 #include <QWidget>
@@ -13,6 +14,7 @@ class tst_EntryPointFileDialogLibrary : public QObject
 
 private slots:
     void ownerHandle();
+    void chosenPathInQtsForm();
 };
 
 void tst_EntryPointFileDialogLibrary::ownerHandle()
@@ -34,6 +36,24 @@ void tst_EntryPointFileDialogLibrary::ownerHandle()
     library.setOwner(nullptr);
     library.show(request);
     QCOMPARE(entryPoints->calls.at(1).numbers[1], 0);
+}
+
+// The library answers with Windows' separators; the program cuts a path into
+// folder and name at "/", and saving beside a backslashed name failed.
+void tst_EntryPointFileDialogLibrary::chosenPathInQtsForm()
+{
+    auto entryPoints = std::make_shared<FakeFileDialogEntryPoints>();
+    const QString windowsPath = QStringLiteral("C:\\アカウント\\taro.acd");
+    entryPoints->chosenPath = Cp932Codec::encode(windowsPath).value();
+    EntryPointFileDialogLibrary library(entryPoints);
+    const FileDialogResult result = library.show(FileDialogRequest{});
+    QCOMPARE(result.outcome, FileDialogResult::Outcome::Chosen);
+#ifdef Q_OS_WIN
+    QCOMPARE(result.path, QStringLiteral("C:/アカウント/taro.acd"));
+#else
+    // A backslash is a character of a Linux file name like any other.
+    QCOMPARE(result.path, windowsPath);
+#endif
 }
 
 QTEST_MAIN(tst_EntryPointFileDialogLibrary)

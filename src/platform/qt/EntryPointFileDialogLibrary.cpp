@@ -107,5 +107,8 @@ FileDialogResult EntryPointFileDialogLibrary::runCreated(int32_t handle, const c
     // give a path, and the standard dialog can still ask for one.
     if (nul == m_pathBuffer.end() || nul == m_pathBuffer.begin())
         return FileDialogResult::failed();
-    return FileDialogResult::chosen(Cp932Codec::decode(QByteArray(m_pathBuffer.data(), nul - m_pathBuffer.begin())));
+    // The library writes Windows' backslashes; the program splits paths at
+    // "/" as Qt does everywhere.
+    const QString path = Cp932Codec::decode(QByteArray(m_pathBuffer.data(), nul - m_pathBuffer.begin()));
+    return FileDialogResult::chosen(QDir::fromNativeSeparators(path));
 }

@@ -74,7 +74,7 @@ void tst_LoadedFileDialogEntryPoints::fiveCallsAsTheLibraryTakesThem()
 
     const FileDialogResult result = library.show(saveRequest());
     QCOMPARE(result.outcome, FileDialogResult::Outcome::Chosen);
-    QCOMPARE(result.path, QStringLiteral("C:\\acd\\a.acd"));
+    QCOMPARE(result.path, QStringLiteral("C:/acd/a.acd"));
     const QByteArray ownerHex = QByteArray::number(qulonglong(owner.winId()), 16);
     // CP932 bytes; the empty file name goes as a null pointer.
     QCOMPARE(calls(), QList<QByteArray>({
