@@ -104,7 +104,14 @@ build_from_source() {
     mkdir -p "$cache_root"
     local prefix="$cache_root/.build-$name"
     rm -rf "$prefix"
-    "$here/build-qt-mingw.sh" "$src" "$work/build" "$prefix" >&2
+    # Qt's own build says a great deal; it is kept apart and shown only
+    # when it fails.
+    say "building (log: $work/qt-build.log)"
+    if ! "$here/build-qt-mingw.sh" "$src" "$work/build" "$prefix" >"$work/qt-build.log" 2>&1; then
+        tail -n 60 "$work/qt-build.log" >&2
+        say "building Qt failed"
+        return 1
+    fi
     rm -rf "$cache"
     mv "$prefix" "$cache"
     rm -rf "$work"
