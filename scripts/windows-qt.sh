@@ -93,7 +93,7 @@ SRC
 
 build_from_source() {
     say "no usable Qt for MinGW found: building it from Debian's qt6-base source into $cache"
-    say "(about 30 minutes on 2 cores)"
+    say "(20 to 35 minutes on 2 cores)"
     ensure_source_lists
     local work
     work=$(mktemp -d "${TMPDIR:-/tmp}/vx-qt-build.XXXXXX")
