@@ -160,6 +160,9 @@ bool screenReaderAmongApplications(GDBusConnection* a11y, Question& question)
     const int left = question.msLeft();
     GVariantIter* children = nullptr;
     g_variant_get(reply.get(), "(a(so))", &children);
+    // Applications left unasked are no sign that none is a screen reader.
+    if (left == 0 && g_variant_iter_n_children(children) > 0)
+        question.noteFailure(nullptr);
     const char* application = nullptr;
     const char* path = nullptr;
     while (left > 0 && g_variant_iter_next(children, "(&s&o)", &application, &path)) {
