@@ -1,9 +1,10 @@
 # make run   - install what is missing, build, start the tool
 # make test  - install what is missing, build, run the whole test suite headless
 # SANITIZE=1 builds with AddressSanitizer and UndefinedBehaviorSanitizer in build-asan.
-# make windows      - the 64-bit Windows build in build-windows: the program, its
-#                     zip and its installer (cross-compiled with MinGW)
-# make test-windows - the unit tests of the Windows build, run under Wine
+# make windows      - the Windows builds, cross-compiled with MinGW: the 32-bit
+#                     program (the one users install) with its zip and installer in
+#                     build-windows32, the 64-bit program with its zip in build-windows64
+# make test-windows - the Windows tests of both builds, under 32-bit and 64-bit Wine
 
 SANITIZE ?=
 ifeq ($(SANITIZE),1)
@@ -35,27 +36,34 @@ run: build
 	@scripts/run.sh $(BUILD)/bin/vornix-support
 
 clean:
-	rm -rf build build-asan build-windows
+	rm -rf build build-asan build-windows32 build-windows64
 
-WINBUILD ?= build-windows
 WIN_CMAKE_FLAGS += -DCMAKE_BUILD_TYPE=Release
 WIN_CMAKE_FLAGS += $(if $(shell command -v ccache),-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 
+# Wine's 32-bit half comes from Debian's i386 architecture, added first.
 windows-deps: deps
+	@scripts/ensure-i386.sh
 	@scripts/install-deps.sh scripts/debian-packages-windows.txt
 	@scripts/ensure-locale.sh ja_JP.UTF-8
 
-# Qt for MinGW: see scripts/windows-qt.sh for where it is looked for.
-windows-configure: windows-deps
-	@qt=$$(scripts/windows-qt.sh) && "$$qt/bin/qt-cmake" -S . -B $(WINBUILD) -G Ninja $(WIN_CMAKE_FLAGS) >/dev/null
+# Qt for MinGW, one per architecture: see scripts/windows-qt.sh for where it
+# is looked for.
+windows-configure-%: windows-deps
+	@qt=$$(scripts/windows-qt.sh $*) && "$$qt/bin/qt-cmake" -S . -B build-windows$* -G Ninja $(WIN_CMAKE_FLAGS) >/dev/null
+
+windows-configure: windows-configure-32 windows-configure-64
 
 windows: windows-configure
-	@cmake --build $(WINBUILD) -j $(JOBS) --target package-windows
+	@cmake --build build-windows32 -j $(JOBS) --target package-windows
+	@cmake --build build-windows64 -j $(JOBS) --target package-windows
 
 test-windows: windows-configure
-	@cmake --build $(WINBUILD) -j $(JOBS)
-	@cmake --build $(WINBUILD) -j $(JOBS) --target package-windows >/dev/null
-	@scripts/test-windows.sh $(WINBUILD) -j $(JOBS)
+	@for bits in 32 64; do \
+	    cmake --build build-windows$$bits -j $(JOBS) && \
+	    cmake --build build-windows$$bits -j $(JOBS) --target package-windows >/dev/null || exit 1; \
+	done
+	@scripts/test-windows.sh build-windows32 build-windows64 -j $(JOBS)
 
 # make bench   - build, then measure start-up, key-to-speech latency, file
 #                reading and memory; writes $(BUILD)/bench/results.json

@@ -1,6 +1,8 @@
 # Run by the package-windows target (cmake -P): stages the program with what
-# it loads, then packs the zip and the installer from that one folder.
-set(name vornix-support-${VERSION}-win64)
+# it loads, then packs the zip and, for the 32-bit build, the installer from
+# that one folder. One installer only: the 32-bit program, which also runs on
+# 64-bit Windows, is the one that works with the screen reader.
+set(name vornix-support-${VERSION}-win${BITS})
 set(stage ${OUT}/package/${name})
 file(REMOVE_RECURSE ${OUT}/package)
 file(MAKE_DIRECTORY ${stage}/platforms ${stage}/styles ${stage}/translations)
@@ -40,6 +42,10 @@ if(failed)
     message(FATAL_ERROR "packing ${zip} failed")
 endif()
 
+if(NOT BITS EQUAL 32)
+    message(STATUS "Packed ${zip}")
+    return()
+endif()
 set(installer ${OUT}/${name}-setup.exe)
 execute_process(COMMAND ${MAKENSIS} -V2 -INPUTCHARSET UTF8 -DVERSION=${VERSION} -DSTAGE=${stage}
     -DOUTFILE=${installer} ${SOURCE}/packaging/windows/installer.nsi RESULT_VARIABLE failed)

@@ -1,11 +1,19 @@
 # Windows: the DLLs the program and the tests load, copied beside them into
 # bin/ so that each runs where it was built (under Wine too), and the
-# `package-windows` target: the zip and the per-user installer made from the
-# same files.
+# `package-windows` target: the zip and, for the 32-bit build, the per-user
+# installer made from the same files.
+
+# 32-bit MinGW unwinds with DWARF tables, 64-bit with SEH: the runtime's
+# name says which.
+if(VX_WINDOWS_BITS EQUAL 32)
+    set(gcc_runtime libgcc_s_dw2-1.dll)
+else()
+    set(gcc_runtime libgcc_s_seh-1.dll)
+endif()
 
 # MinGW's own runtime, from the compiler that linked the program.
 set(VX_WINDOWS_RUNTIME_DLLS)
-foreach(dll libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll)
+foreach(dll libstdc++-6.dll ${gcc_runtime} libwinpthread-1.dll)
     execute_process(COMMAND ${CMAKE_CXX_COMPILER} -print-file-name=${dll}
         OUTPUT_VARIABLE path OUTPUT_STRIP_TRAILING_WHITESPACE)
     if(NOT IS_ABSOLUTE "${path}" OR NOT EXISTS "${path}")
@@ -49,7 +57,7 @@ add_dependencies(vornix-support vx_windows_runtime)
 find_program(VX_MAKENSIS makensis)
 add_custom_target(package-windows
     COMMAND ${CMAKE_COMMAND}
-        -DBIN=${bin} -DOUT=${CMAKE_BINARY_DIR} -DVERSION=${PROJECT_VERSION}
+        -DBIN=${bin} -DOUT=${CMAKE_BINARY_DIR} -DVERSION=${PROJECT_VERSION} -DBITS=${VX_WINDOWS_BITS}
         -DSTRIP=${CMAKE_STRIP} -DMAKENSIS=${VX_MAKENSIS} -DSOURCE=${CMAKE_SOURCE_DIR}
         "-DRUNTIME=${VX_WINDOWS_RUNTIME_DLLS}"
         -P ${CMAKE_SOURCE_DIR}/cmake/WindowsPackStage.cmake

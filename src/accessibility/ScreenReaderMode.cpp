@@ -13,21 +13,24 @@ ScreenReaderMode::~ScreenReaderMode() = default;
 
 void ScreenReaderMode::follow(bool screenReaderRuns, QWidget* window)
 {
+    const bool leftToReader = screenReaderRuns && !m_speech.announcesBesideScreenReader();
     // The start (no reader, no screen reader) is neither way, so the first
     // answer always takes effect.
-    if (screenReaderRuns == m_speech.screenReaderReads() && screenReaderRuns == !readsInterface())
+    if (m_known && screenReaderRuns == m_runs && leftToReader == m_speech.screenReaderReads())
         return;
-    m_speech.setScreenReaderReads(screenReaderRuns);
-    AccessibleWords::showSpoken(window, screenReaderRuns);
+    m_known = true;
+    m_runs = screenReaderRuns;
+    m_speech.setScreenReaderReads(leftToReader);
+    AccessibleWords::showSpoken(window, leftToReader);
     if (screenReaderRuns)
         m_reader.reset();
-    else
+    else if (!m_reader)
         m_reader = std::make_unique<InterfaceReader>(m_speech);
 }
 
 bool ScreenReaderMode::screenReaderRuns() const
 {
-    return m_speech.screenReaderReads();
+    return m_runs;
 }
 
 void ScreenReaderMode::applyTo(QWidget* window, const SpeechChannel& speech)

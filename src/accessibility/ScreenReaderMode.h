@@ -15,6 +15,11 @@ class SpeechChannel;
 // it reads nothing of Qt's windows. Without one nobody would: the program
 // speaks every announcement and reads Qt's windows itself (InterfaceReader).
 //
+// The screen reader's own speech object is the exception: what the program
+// gives it is the screen reader speaking, so the focus announcements keep
+// going through it beside that reader, and only the reading of Qt's windows
+// is left to the reader.
+//
 // The speech channel carries the mode to the rest of the program: the
 // announcements ask it, and a window built later takes its words from it.
 class ScreenReaderMode
@@ -41,4 +46,6 @@ public:
 private:
     SpeechChannel& m_speech;
     std::unique_ptr<InterfaceReader> m_reader;
+    bool m_known = false;
+    bool m_runs = false;
 };

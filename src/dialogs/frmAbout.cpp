@@ -22,8 +22,6 @@ namespace
 {
 
 const QString ProgramName = QStringLiteral("VORNIXサポートソフト");
-// The screen reader's core module; loaded into every program it reads.
-const QString ScreenReaderModule = QStringLiteral("vxbcore.dll");
 
 } // namespace
 
@@ -58,7 +56,7 @@ QString frmAbout::versionNumber()
 
 bool frmAbout::GetVobrLoad() const
 {
-    return m_modules.isLoaded(ScreenReaderModule);
+    return m_modules.isLoaded(QString::fromLatin1(ScreenReaderModule));
 }
 
 void frmAbout::buildControls()

@@ -38,6 +38,10 @@ public:
     // object is not there. It speaks all the same, but it says nothing about
     // the screen reader being installed.
     virtual bool standsInForScreenReader() const { return false; }
+    // The screen reader's own object: what it is given is the screen reader
+    // speaking, so the focus announcements keep going through it while that
+    // screen reader runs. Any other voice would talk over the screen reader.
+    virtual bool announcesBesideScreenReader() const { return false; }
 };
 
 // Creates the speech object; an empty pointer means it could not be created.

@@ -37,6 +37,7 @@ public:
     void setScreenReaderReads(bool reads) { m_screenReaderReads = reads; }
     bool screenReaderReads() const { return m_screenReaderReads; }
     bool hasVoiceObject() const { return m_object != nullptr; }
+    bool announcesBesideScreenReader() const { return m_object && m_object->announcesBesideScreenReader(); }
 
 private:
     template <typename Call> void call(Call&& c);

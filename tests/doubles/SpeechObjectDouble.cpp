@@ -5,10 +5,16 @@
 // Line breaks inside a text are written as \r and \n. A call from another
 // thread than the one that created the object is written with "OtherThread "
 // in front, since the program must stay in the apartment it created it in.
-// Built as vxbcore.dll, loading it also makes the screen reader count as
-// running.
+// Two switches make it fail as a screen reader's object may:
+//   VX_SPEECH_FAIL_FROM=N  every method from the N-th call on (counting from
+//                          1 over all methods) answers E_FAIL, and is
+//                          written with "Failed " in front;
+//   VX_SPEECH_REFUSE=1     the class is registered, but no object is made.
+// Built as vxspeech.dll: the screen reader's core module, whose presence
+// says the reader runs, is another (the module double, vxbcore.dll).
 #include <oaidl.h>
 #include <oleauto.h>
+#include <cstdlib>
 #include <string>
 #include <windows.h>
 
@@ -19,6 +25,14 @@ const CLSID ClassId = {0x8BF3B6E3, 0x6515, 0x11D3, {0x85, 0x15, 0x00, 0x40, 0x05
 const IID InterfaceId = {0x62CB5ABF, 0x6D03, 0x11D3, {0x85, 0x15, 0x00, 0x40, 0x05, 0x37, 0x23, 0x44}};
 
 LONG g_objects = 0;
+LONG g_calls = 0;
+
+long environmentNumber(const char* name)
+{
+    char value[32];
+    const DWORD n = GetEnvironmentVariableA(name, value, sizeof value);
+    return n > 0 && n < sizeof value ? std::strtol(value, nullptr, 10) : 0;
+}
 
 std::string utf8(const wchar_t* text, int length)
 {
@@ -84,36 +98,32 @@ public:
     {
         if (!text || !flags)
             return E_POINTER;
-        write("Speak(" + utf8(*text, int(SysStringLen(*text))) + "," + std::to_string(*flags) + ")");
-        return S_OK;
+        return answer("Speak(" + utf8(*text, int(SysStringLen(*text))) + "," + std::to_string(*flags) + ")");
     }
     virtual HRESULT STDMETHODCALLTYPE Interrupt()
     {
-        write("Interrupt");
-        return S_OK;
+        return answer("Interrupt");
     }
     virtual HRESULT STDMETHODCALLTYPE Method3()
     {
-        write("Method3");
-        return S_OK;
+        return answer("Method3");
     }
     virtual HRESULT STDMETHODCALLTYPE Method4()
     {
-        write("Method4");
-        return S_OK;
+        return answer("Method4");
     }
     virtual HRESULT STDMETHODCALLTYPE Configure(LONG* value)
     {
         if (!value)
             return E_POINTER;
-        write("Configure(" + std::to_string(*value) + ")");
-        return S_OK;
+        return answer("Configure(" + std::to_string(*value) + ")");
     }
     virtual HRESULT STDMETHODCALLTYPE WaitDone(VARIANT* result)
     {
         if (!result)
             return E_POINTER;
-        write("WaitDone");
+        if (const HRESULT status = answer("WaitDone"); FAILED(status))
+            return status;
         // A value the caller has to free, as a real answer may be.
         result->vt = VT_BSTR;
         result->bstrVal = SysAllocString(L"done");
@@ -121,6 +131,17 @@ public:
     }
 
 private:
+    HRESULT answer(const std::string& call)
+    {
+        const long failFrom = environmentNumber("VX_SPEECH_FAIL_FROM");
+        if (failFrom > 0 && InterlockedIncrement(&g_calls) >= failFrom) {
+            write("Failed " + call);
+            return E_FAIL;
+        }
+        write(call);
+        return S_OK;
+    }
+
     void write(const std::string& call)
     {
         char path[MAX_PATH];
@@ -158,6 +179,8 @@ public:
     {
         if (outer)
             return CLASS_E_NOAGGREGATION;
+        if (environmentNumber("VX_SPEECH_REFUSE") == 1)
+            return E_OUTOFMEMORY;
         auto* object = new SpeechDouble;
         const HRESULT status = object->QueryInterface(iid, out);
         object->Release();

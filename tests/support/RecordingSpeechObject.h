@@ -27,6 +27,8 @@ public:
         QList<int> startUpsOver;
         // Speaks as the system's voice in place of the screen reader's object.
         bool standsIn = false;
+        // Is the screen reader's own object, which speaks beside it.
+        bool announcesBeside = false;
 
         void clear() { calls.clear(); }
         // Only the texts handed to Speak, in order.
@@ -41,6 +43,7 @@ public:
     int WaitDone() override;
     void startUpIsOver() override;
     bool standsInForScreenReader() const override { return m_log->standsIn; }
+    bool announcesBesideScreenReader() const override { return m_log->announcesBeside; }
 
     // A factory handing out one recording object that writes into log.
     static SpeechObjectFactory factory(std::shared_ptr<Log> log);

@@ -21,24 +21,6 @@ const CLSID VoxbridgeSpeechObject::ClassId = {
 const IID VoxbridgeSpeechObject::InterfaceId = {
     0x62CB5ABF, 0x6D03, 0x11D3, {0x85, 0x15, 0x00, 0x40, 0x05, 0x37, 0x23, 0x44}};
 
-bool VoxbridgeSpeechObject::classRegistered()
-{
-    wchar_t key[64] = L"CLSID\\";
-    StringFromGUID2(ClassId, key + 6, 40);
-    const wchar_t* servers[] = {L"\\InprocServer32", L"\\LocalServer32"};
-    for (const wchar_t* server : servers) {
-        wchar_t path[96];
-        lstrcpyW(path, key);
-        lstrcatW(path, server);
-        HKEY found = nullptr;
-        if (RegOpenKeyExW(HKEY_CLASSES_ROOT, path, 0, KEY_READ, &found) == ERROR_SUCCESS) {
-            RegCloseKey(found);
-            return true;
-        }
-    }
-    return false;
-}
-
 std::unique_ptr<SpeechObject> VoxbridgeSpeechObject::create(HRESULT& status)
 {
     Interface* object = nullptr;

@@ -14,10 +14,6 @@ public:
     static const CLSID ClassId;
     static const IID InterfaceId;
 
-    // The class is registered for this process's view of the registry. A
-    // 64-bit program does not see a class registered only for 32-bit ones.
-    static bool classRegistered();
-
     // Creates the object in the calling thread's apartment. On failure the
     // pointer is empty and `status` says why (REGDB_E_CLASSNOTREG when the
     // screen reader is not installed).
@@ -31,6 +27,7 @@ public:
     int Interrupt() override;
     int Configure(int value) override;
     int WaitDone() override;
+    bool announcesBesideScreenReader() const override { return true; }
 
 private:
     struct Interface;

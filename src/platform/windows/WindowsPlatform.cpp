@@ -26,11 +26,12 @@ Platform createSystemPlatform()
     platform.standardFileDialog = std::make_shared<QtStandardFileDialog>();
     platform.driveTypes = std::make_shared<WindowsDriveTypes>();
     platform.browserFactory = [] { return ShellBrowser::create(); };
-    platform.modulePresence = std::make_shared<WindowsModulePresence>();
+    auto modules = std::make_shared<WindowsModulePresence>();
+    platform.modulePresence = modules;
     platform.fileSystem = createSystemFileSystem();
     // The later start finds the running copy by its main window's title.
     platform.singleInstance = std::make_shared<WindowsSingleInstance>(QStringLiteral("VORNIXサポートソフト"));
-    platform.screenReaderPresence = std::make_shared<WindowsScreenReaderPresence>();
+    platform.screenReaderPresence = std::make_shared<WindowsScreenReaderPresence>(modules);
     return platform;
 }
 

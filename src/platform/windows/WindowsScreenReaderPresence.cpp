@@ -1,7 +1,5 @@
 #include "platform/windows/WindowsScreenReaderPresence.h"
 
-#include "platform/windows/VoxbridgeSpeechObject.h"
-
 #include <QString>
 
 #include <windows.h>
@@ -10,8 +8,9 @@ ScreenReaderAnswer WindowsScreenReaderPresence::ask()
 {
     if (const auto forced = forcedScreenReaderAnswer(qEnvironmentVariable(ScreenReaderVariable)))
         return *forced ? ScreenReaderAnswer::Runs : ScreenReaderAnswer::None;
-    BOOL running = FALSE;
-    if (!SystemParametersInfoW(SPI_GETSCREENREADER, 0, &running, 0) || !running)
-        return ScreenReaderAnswer::None;
-    return VoxbridgeSpeechObject::classRegistered() ? ScreenReaderAnswer::None : ScreenReaderAnswer::Runs;
+    BOOL flagSet = FALSE;
+    if (SystemParametersInfoW(SPI_GETSCREENREADER, 0, &flagSet, 0) && flagSet)
+        return ScreenReaderAnswer::Runs;
+    return m_modules->isLoaded(QString::fromLatin1(ScreenReaderModule)) ? ScreenReaderAnswer::Runs
+                                                                        : ScreenReaderAnswer::None;
 }

@@ -1,16 +1,21 @@
 #pragma once
 
+#include "platform/ModulePresence.h"
 #include "platform/ScreenReaderPresence.h"
 
-// Another screen reader reads this desktop: SPI_GETSCREENREADER, the flag
-// every Windows screen reader sets while it runs, is set, and the screen
-// reader whose speech object the program speaks through is not installed.
-// That reader then reads the controls' accessible names, and the system
-// voice standing in for the missing object would only talk over it. With
-// the object installed the program speaks through it, whoever set the flag.
-// ScreenReaderVariable settles it first.
+#include <memory>
+
+// A screen reader reads this desktop: SPI_GETSCREENREADER, the flag every
+// Windows screen reader sets while it runs, is set, or the screen reader's
+// core module has come into this process. Whether the program's focus words
+// still go through the speech object beside it is the speech object's to
+// say, not this question's. ScreenReaderVariable settles it first.
 class WindowsScreenReaderPresence : public ScreenReaderPresence
 {
 public:
+    explicit WindowsScreenReaderPresence(std::shared_ptr<ModulePresence> modules) : m_modules(std::move(modules)) {}
     ScreenReaderAnswer ask() override;
+
+private:
+    std::shared_ptr<ModulePresence> m_modules;
 };

@@ -49,3 +49,8 @@ bool WindowsSpeechObject::standsInForScreenReader() const
 {
     return !m_backEnd || m_backEnd->standsInForScreenReader();
 }
+
+bool WindowsSpeechObject::announcesBesideScreenReader() const
+{
+    return m_backEnd && m_backEnd->announcesBesideScreenReader();
+}

@@ -21,6 +21,7 @@ public:
     int Configure(int value) override;
     int WaitDone() override;
     bool standsInForScreenReader() const override;
+    bool announcesBesideScreenReader() const override;
 
 private:
     SpeechObject* backEnd();

@@ -1,12 +1,19 @@
 """The packed Windows program under Wine on a private X server, with the
-project's own stand-ins of the screen reader's two components: the speech
-object (vxbcore.dll, an in-process COM server registered under the screen
-reader's class) and the accessible file-dialog library (QRCOMFD.DLL). Each
-writes down every call it gets; the tests read those records.
+project's own stand-ins of the screen reader's components, of the program's
+own bitness and placed as the reader places them: the speech object
+(vxspeech.dll, an in-process COM server registered under the screen reader's
+class in that bitness's view of the registry), the accessible file-dialog
+library (QRCOMFD.DLL, beside the program) and the reader's core module
+(vxbcore.dll), brought into the running program from outside. The speech
+object and the library write down every call they get; the tests read those
+records.
 
-    python3 test_windows_program.py --program DIR --doubles DIR
+    python3 test_windows_program.py --program DIR --doubles DIR --bits 32|64
 DIR of --program holds vornix-support.exe and what it needs beside it; DIR of
---doubles holds speech/vxbcore.dll and filedialog/QRCOMFD.DLL.
+--doubles holds speech/vxspeech.dll, filedialog/QRCOMFD.DLL and
+module/vxbcore.dll with module/vx-inject.exe. For the 64-bit program,
+VX_WINDOWS32_DOUBLES may name the 32-bit build's doubles: registered for
+32-bit programs only, the 64-bit program cannot load them.
 """
 
 import os
@@ -25,7 +32,8 @@ SEPARATOR = "\uf8f2"  # what the speech object is given between the parts
 CLASS_KEY = r"HKLM\Software\Classes\CLSID\{8BF3B6E3-6515-11D3-8515-004005372344}\InprocServer32"
 FILTER = "VORNIXアカウントデータ (*.acd)|*.acd||"
 
-OPTIONS = {"--program": None, "--doubles": None}
+OPTIONS = {"--program": None, "--doubles": None, "--bits": "64"}
+MENU_READ = ["Interrupt", "Speak(ファイルのメニュー,0)", "Speak(アカウントデータを読み込む,0)"]
 
 
 def wine_loader():
@@ -70,26 +78,32 @@ class WindowsProgramTest(unittest.TestCase):
 
     def tearDown(self):
         _stop_process(self.proc, grace=2.0)
-        self.reg("delete", CLASS_KEY, "/f", check=False)
+        for view in ("/reg:32", "/reg:64"):
+            self.reg("delete", CLASS_KEY, "/f", view, check=False)
 
     def reg(self, *args, check=True):
         subprocess.run([wine_loader(), "reg"] + list(args), env=self.env, stdout=subprocess.DEVNULL,
                        stderr=subprocess.DEVNULL, timeout=60, check=check)
 
-    def start(self, with_doubles):
+    def place_doubles(self, program, doubles, bits):
+        """As the screen reader installs its components for programs of that
+        bitness: the library beside the program, the class in that view."""
+        os.symlink(os.path.join(doubles, "filedialog", "QRCOMFD.DLL"), os.path.join(program, "QRCOMFD.DLL"))
+        double = windows_path(os.path.join(doubles, "speech", "vxspeech.dll"))
+        view = "/reg:%s" % bits
+        self.reg("add", CLASS_KEY, "/ve", "/d", double, "/f", view)
+        self.reg("add", CLASS_KEY, "/v", "ThreadingModel", "/d", "Apartment", "/f", view)
+
+    def start(self, doubles=None, doubles_bits=None):
         """The program from a folder of its own (links to the packed files), with
-        the file-dialog stand-in beside it and the speech double registered, or
-        with neither."""
+        the stand-ins of `doubles` placed for programs of `doubles_bits`, or with
+        none."""
         program = os.path.join(self.dir, "program")
         os.mkdir(program)
         for name in os.listdir(OPTIONS["--program"]):
             os.symlink(os.path.join(OPTIONS["--program"], name), os.path.join(program, name))
-        if with_doubles:
-            os.symlink(os.path.join(OPTIONS["--doubles"], "filedialog", "QRCOMFD.DLL"),
-                       os.path.join(program, "QRCOMFD.DLL"))
-            double = windows_path(os.path.join(OPTIONS["--doubles"], "speech", "vxbcore.dll"))
-            self.reg("add", CLASS_KEY, "/ve", "/d", double, "/f")
-            self.reg("add", CLASS_KEY, "/v", "ThreadingModel", "/d", "Apartment", "/f")
+        if doubles:
+            self.place_doubles(program, doubles, doubles_bits)
         env = dict(self.env, VX_SPEECH_CALLS=windows_path(self.speech_log),
                    VX_FILEDIALOG_CALLS=windows_path(self.dialog_log),
                    VX_FILEDIALOG_CHOOSE=windows_path(self.saved))
@@ -140,8 +154,37 @@ class WindowsProgramTest(unittest.TestCase):
             time.sleep(0.1)
         self.fail("%s was not written" % path)
 
+    def bring_in_screen_reader_module(self):
+        """The reader's core module arrives in the running program from
+        outside, through a thread of the program's own calling LoadLibraryA."""
+        module = os.path.join(OPTIONS["--doubles"], "module")
+        done = subprocess.run([wine_loader(), os.path.join(module, "vx-inject.exe"), APP_TITLE,
+                               windows_path(os.path.join(module, "vxbcore.dll"))],
+                              env=self.env, stdout=subprocess.PIPE, stderr=subprocess.PIPE, timeout=60)
+        self.assertEqual(done.returncode, 0, done.stderr.decode(errors="replace"))
+
+    def save_through_menu(self):
+        """Alt+F, S: saves through the library. Returns the speech calls made
+        from the key press until the library's last call: the menu's reading,
+        when there is one, comes before it."""
+        before_calls = len(self.calls())
+        before_dialog = len(self.dialog_calls())
+        self.key("alt+f", "s")
+        deadline = time.monotonic() + 20
+        while len(self.dialog_calls()) < before_dialog + 5 and time.monotonic() < deadline:
+            time.sleep(0.1)
+        self.assertEqual(self.dialog_calls()[-1:], ["Delete|7"])
+        return self.calls()[before_calls:]
+
+    def dialog_calls(self):
+        try:
+            with open(self.dialog_log, "rb") as f:
+                return f.read().decode("cp932").splitlines()
+        except FileNotFoundError:
+            return []
+
     def test_speaks_through_the_screen_readers_object_and_saves_through_its_dialog(self):
-        self.start(with_doubles=True)
+        self.start(OPTIONS["--doubles"], OPTIONS["--bits"])
         name_said = ["Interrupt", speak("差出人の名前は")]
         self.wait_calls(name_said)
         # Set up once, before anything else.
@@ -153,13 +196,11 @@ class WindowsProgramTest(unittest.TestCase):
         self.key("Return")
         self.wait_calls(["Interrupt", speak("メールアドレスは")])
 
-        before_menu = len(self.calls())
-        self.key("alt+f", "s")
+        said = self.save_through_menu()
         data = self.wait_file(self.saved)
         self.assertEqual(data, ("[AccountSection]\r\nTitle=山田taro\r\nFromName=山田taro\r\n" + DEFAULT_TAIL)
                          .encode("cp932"))
-        with open(self.dialog_log, "rb") as f:
-            dialog = f.read().decode("cp932").splitlines()
+        dialog = self.dialog_calls()
         self.assertEqual(len(dialog), 5, dialog)
         create = dialog[0].split("|")
         # Save mode, the default extension, no file name (a null pointer), the
@@ -170,15 +211,49 @@ class WindowsProgramTest(unittest.TestCase):
         self.assertNotEqual(create[-1], "0")
         self.assertEqual(dialog[1:], ["SetWindowText|7|%s|-1" % SAVE_TITLE, "DoModal|7", "GetPathName|7|100|0",
                                       "Delete|7"])
-        # No screen reader has set the system's flag, so the program reads
-        # the menu itself, through the speech object it has; saving itself
-        # announces nothing. The calls never left the window's thread.
-        self.assertEqual(self.calls()[before_menu:], ["Interrupt", "Speak(ファイルのメニュー,0)",
-                                                      "Speak(アカウントデータを読み込む,0)"])
+        # No screen reader has set the system's flag nor brought its module
+        # in, so the program reads the menu itself, through the speech object
+        # it has; saving itself announces nothing. The calls never left the
+        # window's thread.
+        self.assertEqual(said, MENU_READ)
         self.assertFalse([c for c in self.calls() if c.startswith("OtherThread")])
 
+    def test_beside_the_running_screen_reader_the_program_leaves_menus_to_it(self):
+        if OPTIONS["--bits"] != "32":
+            self.skipTest("the screen reader brings its module only into 32-bit programs")
+        self.start(OPTIONS["--doubles"], "32")
+        self.wait_calls(["Interrupt", speak("差出人の名前は")])
+        self.bring_in_screen_reader_module()
+        # Coming back to the window asks again whether a screen reader runs:
+        # the version dialog opens and closes, and the name field announces
+        # itself through the reader's object all the same.
+        self.key("alt+h", "a")
+        self.wait_calls(["Interrupt", "Speak(VORNIXサポートソフト%sバージョン1.0.0,0)" % SEPARATOR])
+        self.key("Escape")
+        self.wait_calls(["Interrupt", speak("差出人の名前は")])
+        # The answer arrives on its own thread and nothing the program says
+        # marks it, so each save is a round: once the answer is in, the
+        # program reads no menu, and it keeps to that.
+        rounds = []
+        deadline = time.monotonic() + 30
+        while time.monotonic() < deadline:
+            rounds.append(self.save_through_menu())
+            if rounds[-1] == []:
+                break
+        self.assertEqual(rounds[-1], [], rounds)
+        self.assertEqual(self.save_through_menu(), [])
+        self.assertEqual(self.calls().count("Configure(33)"), 1)
+
     def test_without_the_screen_reader_the_program_starts_and_saves_silently(self):
-        self.start(with_doubles=False)
+        # The 64-bit program with the 32-bit components installed, as on a
+        # user's 64-bit Windows: it can load none of them, and neither
+        # crashes nor hangs: the system's voice (silent under Wine) and the
+        # standard dialog stand in.
+        doubles32 = os.environ.get("VX_WINDOWS32_DOUBLES")
+        if OPTIONS["--bits"] == "64" and doubles32:
+            self.start(doubles32, "32")
+        else:
+            self.start()
         self.key("alt+f", "s")
         dialog = self.wait_window(SAVE_TITLE)
         xdotool(self.xvfb.display, "windowfocus", dialog)
@@ -187,7 +262,7 @@ class WindowsProgramTest(unittest.TestCase):
         self.key("Return")
         self.assertEqual(self.wait_file(silent), ("[AccountSection]\r\n" + DEFAULT_TAIL).encode("cp932"))
         self.assertEqual(self.calls(), [])
-        self.assertFalse(os.path.exists(self.dialog_log))
+        self.assertEqual(self.dialog_calls(), [])
 
 
 def main():
@@ -195,7 +270,7 @@ def main():
     for option in OPTIONS:
         if option in argv:
             i = argv.index(option)
-            OPTIONS[option] = os.path.abspath(argv[i + 1])
+            OPTIONS[option] = argv[i + 1] if option == "--bits" else os.path.abspath(argv[i + 1])
             del argv[i:i + 2]
     tools = [t for t in ("Xvfb", "xdotool", "xmodmap") if shutil.which(t) is None]
     program = OPTIONS["--program"]

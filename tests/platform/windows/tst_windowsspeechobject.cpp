@@ -49,10 +49,19 @@ class tst_WindowsSpeechObject : public QObject
     Q_OBJECT
 
 private slots:
-    void cleanup() { unregisterDouble(); }
+    void cleanup();
     void screenReadersObjectThroughItsTable();
     void systemVoiceWhenNotRegistered();
+    void failingObjectSilencesForGood_data();
+    void failingObjectSilencesForGood();
 };
+
+void tst_WindowsSpeechObject::cleanup()
+{
+    unregisterDouble();
+    qunsetenv("VX_SPEECH_FAIL_FROM");
+    qunsetenv("VX_SPEECH_REFUSE");
+}
 
 void tst_WindowsSpeechObject::screenReadersObjectThroughItsTable()
 {
@@ -95,6 +104,49 @@ void tst_WindowsSpeechObject::systemVoiceWhenNotRegistered()
     speech.Voice(QStringLiteral("a"));
     QVERIFY(!speech.screenReaderInstalled());
     QVERIFY(!QFile::exists(log));
+}
+
+void tst_WindowsSpeechObject::failingObjectSilencesForGood_data()
+{
+    QTest::addColumn<QByteArray>("variable");
+    QTest::addColumn<QByteArray>("value");
+    QTest::addColumn<QStringList>("calls");
+    // Registered but not made: silent, and the system's voice does not stand
+    // in (it would configure and count as enabled).
+    QTest::newRow("cannot be created") << QByteArray("VX_SPEECH_REFUSE") << QByteArray("1") << QStringList();
+    // Failing mid-run: the failed call is the last one the object ever gets.
+    QTest::newRow("fails from its third call")
+        << QByteArray("VX_SPEECH_FAIL_FROM") << QByteArray("3")
+        << QStringList({QStringLiteral("Configure(33)"), QStringLiteral("Interrupt"),
+                        QStringLiteral("Failed Speak(一,0)")});
+}
+
+void tst_WindowsSpeechObject::failingObjectSilencesForGood()
+{
+    QFETCH(QByteArray, variable);
+    QFETCH(QByteArray, value);
+    QFETCH(QStringList, calls);
+    QTemporaryDir dir;
+    const QString log = dir.filePath(QStringLiteral("calls.txt"));
+    qputenv("VX_SPEECH_CALLS", QDir::toNativeSeparators(log).toLocal8Bit());
+    qputenv(variable.constData(), value);
+    QVERIFY(registerDouble());
+
+    SpeechChannel speech;
+    speech.VobrInit(madeElsewhere());
+    for (const QString& text : {QStringLiteral("一"), QStringLiteral("二")}) {
+        speech.Quick();
+        speech.Voice(text);
+    }
+    speech.VoiceWait();
+    QVERIFY(!speech.VoiceEnabled());
+    QVERIFY(!speech.screenReaderInstalled());
+
+    QFile file(log);
+    const QStringList written = file.open(QIODevice::ReadOnly)
+                                    ? QString::fromUtf8(file.readAll()).split(u'\n', Qt::SkipEmptyParts)
+                                    : QStringList();
+    QCOMPARE(written, calls);
 }
 
 QTEST_GUILESS_MAIN(tst_WindowsSpeechObject)
