@@ -7,6 +7,7 @@
 int main(int argc, char* argv[])
 {
     disableCrashDumps();
+    keepLibrariesOutOfWorkingFolder();
     auto fontConfiguration = preloadFontConfiguration();
     QApplication app(argc, argv);
     setUpApplication(app, fontConfiguration);

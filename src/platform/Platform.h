@@ -63,6 +63,12 @@ std::shared_ptr<FileSystem> createSystemFileSystem();
 // write it into a core file.
 void disableCrashDumps();
 
+// Libraries the program loads by name (the screen reader's file-dialog
+// library) are never taken from the working folder, which may be one the
+// user browsed: the program's own folder, the system's and the search path
+// remain.
+void keepLibrariesOutOfWorkingFolder();
+
 // Reads the system's font configuration on a thread of its own, so that the
 // reading overlaps connecting to the display. Wait for the result before the
 // first text is measured: Qt would otherwise read the configuration again.

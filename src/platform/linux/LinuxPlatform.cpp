@@ -44,6 +44,11 @@ void disableCrashDumps()
     setrlimit(RLIMIT_CORE, &none);
 }
 
+void keepLibrariesOutOfWorkingFolder()
+{
+    // The dynamic loader never looks in the working folder by itself.
+}
+
 std::future<void> preloadFontConfiguration()
 {
     // Qt's font database starts with this same call, which then finds the

@@ -2,7 +2,6 @@
 
 #include "platform/qt/EntryPointFileDialogLibrary.h"
 #include "platform/qt/QtMessageBox.h"
-#include "platform/qt/QtStandardFileDialog.h"
 #include "platform/windows/LoadedFileDialogEntryPoints.h"
 #include "platform/windows/ShellBrowser.h"
 #include "platform/windows/WindowsDriveTypes.h"
@@ -11,6 +10,7 @@
 #include "platform/windows/WindowsScreenReaderPresence.h"
 #include "platform/windows/WindowsSingleInstance.h"
 #include "platform/windows/WindowsSpeechObject.h"
+#include "platform/windows/WindowsStandardFileDialog.h"
 
 #include <windows.h>
 
@@ -23,7 +23,7 @@ Platform createSystemPlatform()
     platform.fileDialogLibrary =
         std::make_shared<EntryPointFileDialogLibrary>(std::make_shared<LoadedFileDialogEntryPoints>());
     platform.messageBox = std::make_shared<QtMessageBox>();
-    platform.standardFileDialog = std::make_shared<QtStandardFileDialog>();
+    platform.standardFileDialog = std::make_shared<WindowsStandardFileDialog>();
     platform.driveTypes = std::make_shared<WindowsDriveTypes>();
     platform.browserFactory = [] { return ShellBrowser::create(); };
     auto modules = std::make_shared<WindowsModulePresence>();
@@ -45,6 +45,13 @@ void disableCrashDumps()
     // The account's password lives in the process's memory: no error report
     // box that offers to send it (and its dump) away.
     SetErrorMode(GetErrorMode() | SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX);
+}
+
+void keepLibrariesOutOfWorkingFolder()
+{
+    // An empty folder takes the working folder out of the search for the
+    // whole process.
+    SetDllDirectoryW(L"");
 }
 
 std::future<void> preloadFontConfiguration()

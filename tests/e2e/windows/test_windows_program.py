@@ -44,6 +44,30 @@ def windows_path(path):
     return "Z:" + path.replace("/", "\\")
 
 
+# What the registry may gain while the program runs: Wine's own keys, and
+# what Windows' own file dialog keeps under the user's Explorer key (its
+# history, and the settings its folder view opens). The program itself
+# writes nothing.
+REGISTRY_IGNORED = ("\\Software\\Wine", "\\Explorer\\ComDlg32", "\\Explorer\\Advanced")
+
+
+def registry_entries(text):
+    """The keys and values of a `reg export`, as a set of (key, value line)."""
+    entries, key, pending = set(), None, ""
+    for line in text.splitlines():
+        line = pending + line.strip()
+        pending = ""
+        if line.endswith("\\"):
+            pending = line[:-1]
+            continue
+        if line.startswith("[") and line.endswith("]"):
+            key = line[1:-1]
+            entries.add((key, None))
+        elif key and line:
+            entries.add((key, line))
+    return {e for e in entries if not any(part in e[0] for part in REGISTRY_IGNORED)}
+
+
 def speak(label, value=""):
     return "Speak(%s%s%s,0)" % (label, SEPARATOR, value or NOT_REGISTERED)
 
@@ -125,6 +149,15 @@ class WindowsProgramTest(unittest.TestCase):
             time.sleep(0.2)
         self.fail("no window %r" % title)
 
+    def wait_gone(self, window, timeout=20.0):
+        deadline = time.monotonic() + timeout
+        while time.monotonic() < deadline:
+            if window not in xdotool(self.xvfb.display, "search", "--onlyvisible", "--name", "^%s$" % SAVE_TITLE,
+                                     check=False).split():
+                return
+            time.sleep(0.1)
+        self.fail("the dialog stayed open")
+
     def key(self, *keys):
         xdotool(self.xvfb.display, "key", "--delay", 60, *keys)
 
@@ -153,6 +186,12 @@ class WindowsProgramTest(unittest.TestCase):
                     return f.read()
             time.sleep(0.1)
         self.fail("%s was not written" % path)
+
+    def user_registry(self):
+        out = os.path.join(self.dir, "user-software.reg")
+        self.reg("export", "HKCU\\Software", windows_path(out), "/y", "/reg:64")
+        with open(out, "rb") as f:
+            return registry_entries(f.read().decode("utf-16"))
 
     def bring_in_screen_reader_module(self):
         """The reader's core module arrives in the running program from
@@ -250,19 +289,38 @@ class WindowsProgramTest(unittest.TestCase):
         # crashes nor hangs: the system's voice (silent under Wine) and the
         # standard dialog stand in.
         doubles32 = os.environ.get("VX_WINDOWS32_DOUBLES")
+        registry_before = self.user_registry()
+        # A library of the file dialog's name in the working folder (one the
+        # user may have browsed), of the program's own bitness, is not
+        # loaded: only the program's folder, the system's and PATH count.
+        os.symlink(os.path.join(OPTIONS["--doubles"], "filedialog", "QRCOMFD.DLL"),
+                   os.path.join(self.dir, "QRCOMFD.DLL"))
         if OPTIONS["--bits"] == "64" and doubles32:
             self.start(doubles32, "32")
         else:
             self.start()
-        self.key("alt+f", "s")
-        dialog = self.wait_window(SAVE_TITLE)
-        xdotool(self.xvfb.display, "windowfocus", dialog)
+        # Windows' own dialog, driven by keys: a name typed without its
+        # extension gets the default one, and an existing file is replaced
+        # without a question.
         silent = os.path.join(self.dir, "silent.acd")
-        xdotool(self.xvfb.display, "type", "--delay", 40, windows_path(silent))
-        self.key("Return")
+        with open(silent, "wb") as f:
+            f.write(b"old")
+        for _ in range(2):
+            self.key("alt+f", "s")
+            dialog = self.wait_window(SAVE_TITLE)
+            xdotool(self.xvfb.display, "windowfocus", dialog)
+            xdotool(self.xvfb.display, "type", "--delay", 40, windows_path(silent[:-len(".acd")]))
+            self.key("Return")
+            self.wait_gone(dialog)
         self.assertEqual(self.wait_file(silent), ("[AccountSection]\r\n" + DEFAULT_TAIL).encode("cp932"))
         self.assertEqual(self.calls(), [])
         self.assertEqual(self.dialog_calls(), [])
+        # A session with the file dialog, ended by the user, leaves the
+        # user's registry as it found it.
+        self.key("alt+f", "x")
+        self.proc.wait(timeout=30)
+        changed = registry_before ^ self.user_registry()
+        self.assertEqual(sorted(changed, key=str), [])
 
 
 def main():

@@ -56,13 +56,21 @@ FileDialogRequest tst_LoadedFileDialogEntryPoints::saveRequest() const
     return request;
 }
 
-// Must run first: once found, the library stays loaded.
+// Must run first: once found, the library stays loaded. In the working
+// folder alone (one the user may have browsed) it counts as missing; a
+// folder on PATH is where a screen reader may put it.
 void tst_LoadedFileDialogEntryPoints::missingLibraryFallsBack()
 {
+    // The build names it as Linux does; Wine shows Linux's root as drive Z.
+    const QString doubleDir = QDir::toNativeSeparators(QStringLiteral("Z:" VX_FILEDIALOG_DOUBLE_DIR));
+    const QString programDir = QDir::currentPath();
+    QVERIFY(QDir::setCurrent(doubleDir));
     EntryPointFileDialogLibrary library(std::make_shared<LoadedFileDialogEntryPoints>());
     QCOMPARE(library.show(saveRequest()).outcome, FileDialogResult::Outcome::Failed);
     QVERIFY(calls().isEmpty());
-    SetDllDirectoryW(QDir::toNativeSeparators(QStringLiteral(VX_FILEDIALOG_DOUBLE_DIR)).toStdWString().c_str());
+    QVERIFY(QDir::setCurrent(programDir));
+    const std::wstring path = qEnvironmentVariable("PATH").toStdWString() + L";.;" + doubleDir.toStdWString();
+    SetEnvironmentVariableW(L"PATH", path.c_str());
 }
 
 void tst_LoadedFileDialogEntryPoints::fiveCallsAsTheLibraryTakesThem()
