@@ -15,6 +15,7 @@ class tst_EntryPointFileDialogLibrary : public QObject
 private slots:
     void ownerHandle();
     void chosenPathInQtsForm();
+    void pathThatIsNoCp932IsAFailure();
 };
 
 void tst_EntryPointFileDialogLibrary::ownerHandle()
@@ -54,6 +55,16 @@ void tst_EntryPointFileDialogLibrary::chosenPathInQtsForm()
     // A backslash is a character of a Linux file name like any other.
     QCOMPARE(result.path, windowsPath);
 #endif
+}
+
+// A path the code page cannot decode is never used as a file name.
+void tst_EntryPointFileDialogLibrary::pathThatIsNoCp932IsAFailure()
+{
+    auto entryPoints = std::make_shared<FakeFileDialogEntryPoints>();
+    // A lead byte whose second byte is cut off.
+    entryPoints->chosenPath = QByteArray("C:\\data\\taro\x82.acd");
+    EntryPointFileDialogLibrary library(entryPoints);
+    QCOMPARE(library.show(FileDialogRequest{}).outcome, FileDialogResult::Outcome::Failed);
 }
 
 QTEST_MAIN(tst_EntryPointFileDialogLibrary)

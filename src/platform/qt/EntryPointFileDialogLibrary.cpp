@@ -110,5 +110,9 @@ FileDialogResult EntryPointFileDialogLibrary::runCreated(int32_t handle, const c
     // The library writes Windows' backslashes; the program splits paths at
     // "/" as Qt does everywhere.
     const QString path = Cp932Codec::decode(QByteArray(m_pathBuffer.data(), nul - m_pathBuffer.begin()));
+    // Bytes that are no CP932 character name no file the user chose: saving
+    // there would make a file nobody asked for. The standard dialog asks.
+    if (path.contains(QChar::ReplacementCharacter))
+        return FileDialogResult::failed();
     return FileDialogResult::chosen(QDir::fromNativeSeparators(path));
 }

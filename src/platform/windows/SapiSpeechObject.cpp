@@ -1,5 +1,9 @@
 #include "platform/windows/SapiSpeechObject.h"
 
+#include "platform/windows/SapiVoiceChoice.h"
+
+#include <vector>
+
 #include <sapi.h>
 
 namespace
@@ -23,26 +27,61 @@ private:
     ISpVoice* m_voice;
 };
 
-// The user's default voice may speak another language; a Japanese one reads
-// the program's texts. Without one the default voice stays.
+std::wstring tokenId(ISpObjectToken* token)
+{
+    wchar_t* id = nullptr;
+    if (FAILED(token->GetId(&id)) || !id)
+        return {};
+    std::wstring copy(id);
+    CoTaskMemFree(id);
+    return copy;
+}
+
+std::wstring tokenLanguages(ISpObjectToken* token)
+{
+    ISpDataKey* attributes = nullptr;
+    if (FAILED(token->OpenKey(L"Attributes", &attributes)) || !attributes)
+        return {};
+    wchar_t* value = nullptr;
+    std::wstring languages;
+    if (SUCCEEDED(attributes->GetStringValue(L"Language", &value)) && value) {
+        languages = value;
+        CoTaskMemFree(value);
+    }
+    attributes->Release();
+    return languages;
+}
+
+// The program's texts are Japanese whatever language the user interface
+// speaks: a Japanese voice reads them, the default one if it is Japanese.
 void preferJapaneseVoice(ISpVoice* voice)
 {
-    if (PRIMARYLANGID(GetUserDefaultUILanguage()) != LANG_JAPANESE)
-        return;
     ISpObjectTokenCategory* category = nullptr;
     if (FAILED(CoCreateInstance(CLSID_SpObjectTokenCategory, nullptr, CLSCTX_ALL, IID_ISpObjectTokenCategory,
                                 reinterpret_cast<void**>(&category))))
         return;
     IEnumSpObjectTokens* tokens = nullptr;
+    std::vector<ISpObjectToken*> found;
+    std::vector<SapiVoiceToken> voices;
     if (SUCCEEDED(category->SetId(L"HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Speech\\Voices", FALSE)) &&
-        SUCCEEDED(category->EnumTokens(L"Language=411", nullptr, &tokens))) {
+        SUCCEEDED(category->EnumTokens(nullptr, nullptr, &tokens))) {
         ISpObjectToken* token = nullptr;
-        if (tokens->Next(1, &token, nullptr) == S_OK) {
-            voice->SetVoice(token);
-            token->Release();
+        while (tokens->Next(1, &token, nullptr) == S_OK) {
+            found.push_back(token);
+            voices.push_back({tokenId(token), tokenLanguages(token)});
         }
         tokens->Release();
     }
+    std::wstring defaultId;
+    ISpObjectToken* current = nullptr;
+    if (SUCCEEDED(voice->GetVoice(&current)) && current) {
+        defaultId = tokenId(current);
+        current->Release();
+    }
+    if (const std::optional<size_t> chosen = chooseJapaneseVoice(voices, defaultId))
+        voice->SetVoice(found[*chosen]);
+    for (ISpObjectToken* token : found)
+        token->Release();
     category->Release();
 }
 

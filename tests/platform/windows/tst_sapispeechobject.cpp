@@ -1,8 +1,11 @@
 #include "platform/windows/SapiSpeechObject.h"
+#include "platform/windows/SapiVoiceChoice.h"
 
 #include <QTest>
 #include <sapi.h>
 #include <vector>
+
+using namespace Qt::StringLiterals;
 
 namespace
 {
@@ -41,6 +44,8 @@ private slots:
     void interruptPurges();
     void waitIsBoundedAndRunningOutIsNoFailure();
     void voiceFailuresReachTheChannel();
+    void japaneseVoiceWhateverTheInterfaceLanguage_data();
+    void japaneseVoiceWhateverTheInterfaceLanguage();
 
 private:
     std::vector<Voice::Spoken> m_spoken;
@@ -106,6 +111,34 @@ void tst_SapiSpeechObject::voiceFailuresReachTheChannel()
     QVERIFY(m_object->Speak(QStringLiteral("a"), 0) < 0);
     QVERIFY(m_object->Interrupt() < 0);
     QVERIFY(m_object->WaitDone() < 0);
+}
+
+void tst_SapiSpeechObject::japaneseVoiceWhateverTheInterfaceLanguage_data()
+{
+    QTest::addColumn<QStringList>("voices"); // "id=languages"
+    QTest::addColumn<QString>("defaultId");
+    QTest::addColumn<int>("chosen");         // -1: the default voice stays
+    QTest::newRow("no voice") << QStringList() << QString() << -1;
+    QTest::newRow("none Japanese") << QStringList{u"en=409"_s, u"de=407"_s} << u"en"_s << -1;
+    QTest::newRow("Japanese among others") << QStringList{u"en=409"_s, u"ja=411"_s} << u"en"_s << 1;
+    QTest::newRow("a list naming Japanese") << QStringList{u"en=409"_s, u"multi=409;411"_s} << u"en"_s << 1;
+    QTest::newRow("the default when it is Japanese")
+        << QStringList{u"ja1=411"_s, u"ja2=411"_s} << u"ja2"_s << 1;
+    QTest::newRow("no attribute") << QStringList{u"bare="_s} << QString() << -1;
+    // Language ids are hexadecimal: "1041" is not Japanese's decimal 1041.
+    QTest::newRow("hexadecimal ids") << QStringList{u"x=1041"_s, u"y=0411"_s} << QString() << 1;
+}
+
+void tst_SapiSpeechObject::japaneseVoiceWhateverTheInterfaceLanguage()
+{
+    QFETCH(QStringList, voices);
+    QFETCH(QString, defaultId);
+    QFETCH(int, chosen);
+    std::vector<SapiVoiceToken> tokens;
+    for (const QString& voice : voices)
+        tokens.push_back({voice.section(u'=', 0, 0).toStdWString(), voice.section(u'=', 1).toStdWString()});
+    const std::optional<size_t> choice = chooseJapaneseVoice(tokens, defaultId.toStdWString());
+    QCOMPARE(choice ? int(*choice) : -1, chosen);
 }
 
 QTEST_GUILESS_MAIN(tst_SapiSpeechObject)
