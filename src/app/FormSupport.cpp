@@ -27,6 +27,7 @@
 #include "ui/LabelFit.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCoreApplication>
 #include <QLabel>
 #include <QLayout>
@@ -177,7 +178,13 @@ void FormSupport::bringToFront()
 {
     showNormal();
     raise();
-    activateWindow();
+    // Over a dialog or message box of the program's own the input is theirs:
+    // this window would take the focus and do nothing with the keys.
+    QWidget* withInput = QApplication::activeModalWidget();
+    if (!withInput)
+        withInput = this;
+    withInput->raise();
+    withInput->activateWindow();
 }
 
 void FormSupport::changeEvent(QEvent* e)

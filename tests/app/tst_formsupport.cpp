@@ -2,6 +2,7 @@
 // access keys and the window's own commands.
 
 #include "AppFixture.h"
+#include "ModalHelper.h"
 #include "FakeScreenReaderPresence.h"
 #include "app/AppSetup.h"
 #include "app/ClickableLabel.h"
@@ -17,6 +18,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
@@ -86,6 +88,8 @@ private slots:
     void startsSilentWithoutSpeechObject();
     void readsQtsWindowsOnlyWithoutScreenReader();
     void screenReaderFindsTheSpokenWords();
+    void secondStartReachesTheOpenDialog_data();
+    void secondStartReachesTheOpenDialog();
     void secondStartHandsOver();
     void activationBringsWindowToFront();
 
@@ -279,6 +283,42 @@ void tst_FormSupport::screenReaderFindsTheSpokenWords()
     QTRY_VERIFY(m_app->program().followsScreenReader());
     QVERIFY(!m_app->program().readsInterface());
     QCOMPARE(f->controls().txtName->accessibleName(), u"差出人の名前は"_s);
+}
+
+void tst_FormSupport::secondStartReachesTheOpenDialog_data()
+{
+    QTest::addColumn<bool>("advancedDialog"); // else a message box
+    QTest::newRow("the advanced dialog") << true;
+    QTest::newRow("a message box") << false;
+}
+
+// The user went to another program while a dialog was open, then started the
+// tool again: the dialog, which has the input, comes back, not the window it
+// blocks, which would take the focus and do nothing with the keys.
+void tst_FormSupport::secondStartReachesTheOpenDialog()
+{
+    QFETCH(bool, advancedDialog);
+    QString activeAfter;
+    QWidget elsewhere;
+    ModalHelper helper([&](QWidget* modal) {
+        elsewhere.show();
+        elsewhere.activateWindow();
+        if (QTest::qWaitForWindowActive(&elsewhere)) {
+            f->bringToFront();
+            QTest::qWaitFor([&] { return !elsewhere.isActiveWindow(); }, 5000);
+            const QWidget* active = QApplication::activeWindow();
+            activeAfter = active == modal ? u"the dialog"_s : active == f ? u"the main window"_s : u"another"_s;
+        }
+        modal->close();
+    });
+    if (advancedDialog) {
+        QTest::mouseClick(f->controls().Command2, Qt::LeftButton);
+    } else {
+        QMessageBox box(QMessageBox::Question, u"t"_s, u"q"_s, QMessageBox::Yes | QMessageBox::No, f);
+        box.exec();
+    }
+    QVERIFY(helper.ran());
+    QCOMPARE(activeAfter, u"the dialog"_s);
 }
 
 void tst_FormSupport::secondStartHandsOver()

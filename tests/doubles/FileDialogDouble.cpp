@@ -7,7 +7,9 @@
 //   DoModal|<handle>          GetPathName|<handle>|<size>|<value>
 //   Delete|<handle>
 // DoModal "chooses" the path in VX_FILEDIALOG_CHOOSE (system code page) and
-// answers 1; without it the user cancelled (2). GetPathName answers 0 when
+// answers 1; without it the user cancelled (2). With VX_FILEDIALOG_MODAL=1 it
+// first shows a modal window titled "QRCOMFD stand-in", which disables the
+// owner as the library's own dialog does, and answers once it is closed. GetPathName answers 0 when
 // the path and its NUL do not fit in the size offered.
 #include <cstdint>
 #include <cstdio>
@@ -19,6 +21,7 @@ namespace
 {
 
 constexpr int32_t Handle = 7;
+HWND g_owner = nullptr;
 
 void write(const std::string& line)
 {
@@ -57,6 +60,7 @@ __declspec(dllexport) int32_t WINAPI FileDlg_Create(int32_t openFlag, const char
     char ownerText[32];
     std::snprintf(ownerText, sizeof ownerText, "%llx",
                   static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(owner)));
+    g_owner = owner;
     write("Create|" + std::to_string(openFlag) + "|" + text(ext) + "|" + text(fileName) + "|" + text(initDir) + "|" +
           text(filter) + "|" + ownerText);
     return Handle;
@@ -71,6 +75,10 @@ __declspec(dllexport) int32_t WINAPI FileDlg_SetWindowText(int32_t handle, const
 __declspec(dllexport) int32_t WINAPI FileDlg_DoModal(int32_t handle)
 {
     write("DoModal|" + std::to_string(handle));
+    char modal[8];
+    const DWORD n = GetEnvironmentVariableA("VX_FILEDIALOG_MODAL", modal, sizeof modal);
+    if (n == 1 && modal[0] == '1')
+        MessageBoxA(g_owner, "QRCOMFD stand-in: Enter closes", "QRCOMFD stand-in", MB_OK);
     return chosenPath().empty() ? 2 : 1;
 }
 

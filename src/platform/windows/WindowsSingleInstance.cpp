@@ -8,6 +8,39 @@
 #include <vector>
 #include <windows.h>
 
+namespace
+{
+struct OwnedSearch {
+    HWND owner;
+    HWND found = nullptr;
+};
+
+BOOL CALLBACK findEnabledOwned(HWND window, LPARAM data)
+{
+    auto* search = reinterpret_cast<OwnedSearch*>(data);
+    if (GetWindow(window, GW_OWNER) == search->owner && IsWindowVisible(window) && IsWindowEnabled(window)) {
+        search->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// The window that has the input while `window` is disabled: its last active
+// popup, else a visible, enabled window it owns.
+void bringInputWindowForward(HWND window)
+{
+    HWND popup = GetLastActivePopup(window);
+    if (!popup || popup == window || !IsWindowEnabled(popup)) {
+        OwnedSearch search{window};
+        EnumThreadWindows(GetWindowThreadProcessId(window, nullptr), findEnabledOwned,
+                          reinterpret_cast<LPARAM>(&search));
+        popup = search.found;
+    }
+    if (popup)
+        SetForegroundWindow(popup);
+}
+} // namespace
+
 class WindowsSingleInstance::Filter : public QAbstractNativeEventFilter
 {
 public:
@@ -27,6 +60,15 @@ public:
             return true;
         }
         m_owner.m_handler();
+        // A system dialog the program waits in (the accessible library's,
+        // Windows' own file dialog) disables the window it was asked to;
+        // the input is the dialog's, so it comes to the front instead, once
+        // the window's own activation has gone through.
+        if (!IsWindowEnabled(msg->hwnd)) {
+            const HWND window = msg->hwnd;
+            QMetaObject::invokeMethod(
+                QCoreApplication::instance(), [window] { bringInputWindowForward(window); }, Qt::QueuedConnection);
+        }
         *result = Acknowledged;
         return true;
     }

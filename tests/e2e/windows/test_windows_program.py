@@ -118,7 +118,7 @@ class WindowsProgramTest(unittest.TestCase):
         self.reg("add", CLASS_KEY, "/ve", "/d", double, "/f", view)
         self.reg("add", CLASS_KEY, "/v", "ThreadingModel", "/d", "Apartment", "/f", view)
 
-    def start(self, doubles=None, doubles_bits=None):
+    def start(self, doubles=None, doubles_bits=None, **variables):
         """The program from a folder of its own (links to the packed files), with
         the stand-ins of `doubles` placed for programs of `doubles_bits`, or with
         none."""
@@ -128,15 +128,27 @@ class WindowsProgramTest(unittest.TestCase):
             os.symlink(os.path.join(OPTIONS["--program"], name), os.path.join(program, name))
         if doubles:
             self.place_doubles(program, doubles, doubles_bits)
-        env = dict(self.env, VX_SPEECH_CALLS=windows_path(self.speech_log),
-                   VX_FILEDIALOG_CALLS=windows_path(self.dialog_log),
-                   VX_FILEDIALOG_CHOOSE=windows_path(self.saved))
-        self.proc = subprocess.Popen([wine_loader(), os.path.join(program, "vornix-support.exe")], env=env,
-                                     cwd=self.dir, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
-                                     start_new_session=True)
+        self.proc = self.launch(program, **variables)
         self.program_dir = program
         self.window = self.wait_window(APP_TITLE, timeout=60)
         xdotool(self.xvfb.display, "windowfocus", self.window)
+
+    def launch(self, program, **variables):
+        env = dict(self.env, VX_SPEECH_CALLS=windows_path(self.speech_log),
+                   VX_FILEDIALOG_CALLS=windows_path(self.dialog_log),
+                   VX_FILEDIALOG_CHOOSE=windows_path(self.saved), **variables)
+        return subprocess.Popen([wine_loader(), os.path.join(program, "vornix-support.exe")], env=env,
+                                cwd=self.dir, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                                start_new_session=True)
+
+    def foreground(self):
+        """The title of the window Windows gives the keyboard to."""
+        done = subprocess.run([wine_loader(), os.path.join(OPTIONS["--doubles"], "module", "vx-foreground.exe")],
+                              env=self.env, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, timeout=60)
+        return done.stdout.decode("utf-8", errors="replace").strip()
+
+    def windows_named(self, title):
+        return xdotool(self.xvfb.display, "search", "--onlyvisible", "--name", "^%s$" % title, check=False).split()
 
     def wait_window(self, title, timeout=20.0):
         deadline = time.monotonic() + timeout
@@ -282,6 +294,30 @@ class WindowsProgramTest(unittest.TestCase):
         self.assertEqual(rounds[-1], [], rounds)
         self.assertEqual(self.save_through_menu(), [])
         self.assertEqual(self.calls().count("Configure(33)"), 1)
+
+    def test_a_second_start_brings_back_the_dialog_that_has_the_input(self):
+        # The library's dialog is modal and disables the window it belongs
+        # to, as the screen reader's does.
+        self.start(OPTIONS["--doubles"], OPTIONS["--bits"], VX_FILEDIALOG_MODAL="1")
+        self.wait_calls(["Interrupt", speak("差出人の名前は")])
+        self.key("alt+f", "s")
+        dialog = self.wait_window("QRCOMFD stand-in")
+        # The user went back to the disabled main window (a click on its
+        # task bar button), where keys do nothing, then started the tool again.
+        xdotool(self.xvfb.display, "windowfocus", self.window)
+        second = self.launch(os.path.join(self.dir, "program"))
+        self.assertEqual(second.wait(timeout=60), 0)
+        self.assertEqual(len(self.windows_named(APP_TITLE)), 1)
+        # The keyboard comes to the dialog, and Enter closes it: the save
+        # goes on.
+        deadline = time.monotonic() + 20
+        while self.foreground() != "QRCOMFD stand-in":
+            self.assertLess(time.monotonic(), deadline, "the keyboard stayed with %r" % self.foreground())
+            time.sleep(0.2)
+        self.key("Return")
+        data = self.wait_file(self.saved)
+        self.assertTrue(data.startswith(b"[AccountSection]\r\n"), data)
+        self.assertNotIn(dialog, self.windows_named("QRCOMFD stand-in"))
 
     def test_without_the_screen_reader_the_program_starts_and_saves_silently(self):
         # The 64-bit program with the 32-bit components installed, as on a
