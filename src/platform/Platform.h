@@ -64,6 +64,7 @@ std::shared_ptr<FileSystem> createSystemFileSystem();
 void disableCrashDumps();
 
 // Reads the system's font configuration on a thread of its own, so that the
-// reading overlaps connecting to the display. Wait for the result before the
-// first text is measured: Qt would otherwise read the configuration again.
+// reading overlaps connecting to the display (with no thread to spare, when
+// waited for). Wait for the result before the first text is measured: Qt
+// would otherwise read the configuration again.
 std::future<void> preloadFontConfiguration();

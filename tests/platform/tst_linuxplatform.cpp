@@ -1,3 +1,4 @@
+#include "NoThreadsCanStart.h"
 #include "platform/Platform.h"
 #include "platform/qt/QtMessageBox.h"
 #include "platform/qt/QtStandardFileDialog.h"
@@ -22,6 +23,7 @@ class tst_LinuxPlatform : public QObject
 private slots:
     void everyServiceIsTheLinuxOne();
     void emptyPlatformNamesWhatIsMissing();
+    void withoutAThread();
 };
 
 void tst_LinuxPlatform::everyServiceIsTheLinuxOne()
@@ -62,6 +64,19 @@ void tst_LinuxPlatform::emptyPlatformNamesWhatIsMissing()
     QVERIFY(platform.singleInstance->becomePrimary());
     // Nobody to ask: the program speaks for itself.
     QCOMPARE(platform.screenReaderPresence->ask(), ScreenReaderAnswer::None);
+}
+
+// A process out of threads goes on: the question has no answer, and the
+// font configuration is read when it is waited for.
+void tst_LinuxPlatform::withoutAThread()
+{
+    NoThreadsCanStart noThreads;
+    QVERIFY(noThreads.isActive());
+    QCOMPARE(AtSpiScreenReaderPresence().askDesktop(QStringLiteral("unix:path=/nonexistent")),
+             ScreenReaderAnswer::NoAnswer);
+    std::future<void> fonts = preloadFontConfiguration();
+    QVERIFY(fonts.valid());
+    fonts.get();
 }
 
 QTEST_MAIN(tst_LinuxPlatform)

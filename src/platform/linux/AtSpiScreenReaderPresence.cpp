@@ -10,6 +10,7 @@
 #include <future>
 #include <memory>
 #include <string>
+#include <system_error>
 #include <thread>
 
 namespace
@@ -235,10 +236,15 @@ ScreenReaderAnswer AtSpiScreenReaderPresence::askDesktop(const QString& sessionB
     auto question = std::make_shared<Question>(Clock::now() + std::chrono::milliseconds(m_budget));
     std::promise<ScreenReaderAnswer> promise;
     std::future<ScreenReaderAnswer> answer = promise.get_future();
-    std::thread([question, address = sessionBusAddress.toStdString(),
-                 promise = std::move(promise)]() mutable {
-        promise.set_value(askBuses(address, *question));
-    }).detach();
+    try {
+        std::thread([question, address = sessionBusAddress.toStdString(),
+                     promise = std::move(promise)]() mutable {
+            promise.set_value(askBuses(address, *question));
+        }).detach();
+    } catch (const std::system_error&) {
+        // No thread to ask on, and the question must not block the caller.
+        return ScreenReaderAnswer::NoAnswer;
+    }
     if (answer.wait_until(question->deadline) == std::future_status::ready)
         return answer.get();
     g_cancellable_cancel(question->cancellable);

@@ -14,6 +14,7 @@
 
 #include <fontconfig/fontconfig.h>
 #include <sys/resource.h>
+#include <system_error>
 
 Platform createSystemPlatform()
 {
@@ -48,5 +49,11 @@ std::future<void> preloadFontConfiguration()
 {
     // Qt's font database starts with this same call, which then finds the
     // configuration loaded and returns at once.
-    return std::async(std::launch::async, [] { FcInit(); });
+    const auto load = [] { FcInit(); };
+    try {
+        return std::async(std::launch::async, load);
+    } catch (const std::system_error&) {
+        // No thread to spare: read when waited for, as if never preloaded.
+        return std::async(std::launch::deferred, load);
+    }
 }
