@@ -4,9 +4,9 @@
 #include "platform/qt/QtStandardFileDialog.h"
 #include "platform/linux/AtSpiScreenReaderPresence.h"
 #include "platform/linux/LinuxDriveTypes.h"
+#include "platform/linux/LinuxFileSystem.h"
 #include "platform/linux/LocalSingleInstance.h"
 #include "platform/NoFileDialogLibrary.h"
-#include "platform/linux/PosixFileSystem.h"
 #include "platform/linux/ProcessModulePresence.h"
 
 #include <QTemporaryDir>
@@ -41,7 +41,7 @@ void tst_LinuxPlatform::everyServiceIsTheLinuxOne()
     QVERIFY(dynamic_cast<QtStandardFileDialog*>(platform.standardFileDialog.get()));
     QVERIFY(dynamic_cast<LinuxDriveTypes*>(platform.driveTypes.get()));
     QVERIFY(dynamic_cast<ProcessModulePresence*>(platform.modulePresence.get()));
-    QVERIFY(dynamic_cast<PosixFileSystem*>(platform.fileSystem.get()));
+    QVERIFY(dynamic_cast<LinuxFileSystem*>(platform.fileSystem.get()));
     QVERIFY(dynamic_cast<AtSpiScreenReaderPresence*>(platform.screenReaderPresence.get()));
 
     // One instance per user, in the user's own runtime folder.

@@ -3,9 +3,9 @@
 #include "platform/NoFileDialogLibrary.h"
 #include "platform/linux/AtSpiScreenReaderPresence.h"
 #include "platform/linux/LinuxDriveTypes.h"
+#include "platform/linux/LinuxFileSystem.h"
 #include "platform/linux/LocalSingleInstance.h"
 #include "platform/linux/MecabWordReadings.h"
-#include "platform/linux/PosixFileSystem.h"
 #include "platform/linux/ProcessModulePresence.h"
 #include "platform/linux/SpeechDispatcherObject.h"
 #include "platform/linux/XdgOpenBrowser.h"
@@ -36,7 +36,7 @@ Platform createSystemPlatform()
 
 std::shared_ptr<FileSystem> createSystemFileSystem()
 {
-    return std::make_shared<PosixFileSystem>();
+    return std::make_shared<LinuxFileSystem>();
 }
 
 void disableCrashDumps()

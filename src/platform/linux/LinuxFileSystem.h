@@ -3,7 +3,7 @@
 #include "platform/FileSystem.h"
 
 // The save steps over POSIX calls. Handles are file descriptors.
-class PosixFileSystem : public FileSystem
+class LinuxFileSystem : public FileSystem
 {
 public:
     bool mayReplace(const QString& path) override;

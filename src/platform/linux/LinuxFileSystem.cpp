@@ -1,4 +1,4 @@
-#include "platform/linux/PosixFileSystem.h"
+#include "platform/linux/LinuxFileSystem.h"
 
 #include <QFile>
 
@@ -8,7 +8,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-bool PosixFileSystem::mayReplace(const QString& path)
+bool LinuxFileSystem::mayReplace(const QString& path)
 {
     const QByteArray name = QFile::encodeName(path);
     struct stat st {};
@@ -22,7 +22,7 @@ bool PosixFileSystem::mayReplace(const QString& path)
     return ::faccessat(AT_FDCWD, name.constData(), W_OK, AT_EACCESS) == 0;
 }
 
-int PosixFileSystem::createExclusive(const QString& path)
+int LinuxFileSystem::createExclusive(const QString& path)
 {
     const QByteArray name = QFile::encodeName(path);
     int fd;
@@ -37,7 +37,7 @@ int PosixFileSystem::createExclusive(const QString& path)
     return fd;
 }
 
-bool PosixFileSystem::write(int handle, const QByteArray& bytes)
+bool LinuxFileSystem::write(int handle, const QByteArray& bytes)
 {
     const char* data = bytes.constData();
     size_t left = static_cast<size_t>(bytes.size());
@@ -56,7 +56,7 @@ bool PosixFileSystem::write(int handle, const QByteArray& bytes)
     return true;
 }
 
-bool PosixFileSystem::sync(int handle)
+bool LinuxFileSystem::sync(int handle)
 {
     int result;
     do {
@@ -65,24 +65,24 @@ bool PosixFileSystem::sync(int handle)
     return result == 0;
 }
 
-bool PosixFileSystem::close(int handle)
+bool LinuxFileSystem::close(int handle)
 {
     // On Linux the descriptor is gone even when close reports EINTR; closing
     // it again could close someone else's.
     return ::close(handle) == 0 || errno == EINTR;
 }
 
-bool PosixFileSystem::rename(const QString& source, const QString& target)
+bool LinuxFileSystem::rename(const QString& source, const QString& target)
 {
     return ::rename(QFile::encodeName(source).constData(), QFile::encodeName(target).constData()) == 0;
 }
 
-bool PosixFileSystem::remove(const QString& path)
+bool LinuxFileSystem::remove(const QString& path)
 {
     return ::unlink(QFile::encodeName(path).constData()) == 0;
 }
 
-bool PosixFileSystem::syncFolder(const QString& folder)
+bool LinuxFileSystem::syncFolder(const QString& folder)
 {
     const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0)
