@@ -121,6 +121,7 @@ private slots:
     void thousandInjectedFailures();
     void killedDuringSave();
     void saveClearsOnlyItsOwnRemains();
+    void busyTargetIsTriedAgain();
 
     void readLimits_data();
     void readLimits();
@@ -194,7 +195,7 @@ void TestAcdFile::savesUnderAnyName()
     // under the same name must find and remove it, whatever the name.
     QFETCH(QString, name);
     FaultyFileSystem fs(m_linux);
-    fs.failCall(Step::Rename, 1);
+    fs.failCall(Step::Replace, 1);
     fs.failCall(Step::Remove, 1);
     QVERIFY(!writeAcdFile(path(name), accountBytes(1, 100), fs));
     QCOMPARE(strayEntries(m_dir->path(), {}).size(), 1);
@@ -213,7 +214,7 @@ void TestAcdFile::failedStepKeepsPreviousFile_data()
     QTest::newRow("write") << Step::Write << qint64(-1);
     QTest::newRow("sync") << Step::Sync << qint64(-1);
     QTest::newRow("close") << Step::Close << qint64(-1);
-    QTest::newRow("rename") << Step::Rename << qint64(-1);
+    QTest::newRow("replace") << Step::Replace << qint64(-1);
     QTest::newRow("disk already full") << Step::Count << qint64(0);
     QTest::newRow("disk fills half-way") << Step::Count << qint64(1500);
     QTest::newRow("disk fills one byte short") << Step::Count << qint64(2999);
@@ -360,7 +361,7 @@ void TestAcdFile::thousandInjectedFailures()
     FaultyFileSystem fs(m_linux);
     fs.setRealSync(false);
 
-    const Step steps[] = {Step::Create, Step::Write, Step::Sync, Step::Close, Step::Rename};
+    const Step steps[] = {Step::Create, Step::Write, Step::Sync, Step::Close, Step::Replace};
     int injected = 0;
     int saves = 0;
     for (int round = 0; injected < 1200 && round < 5000; ++round) {
@@ -454,10 +455,30 @@ void TestAcdFile::saveClearsOnlyItsOwnRemains()
     for (const QString& name : remains)
         putFile(path(name), "secret");
     FaultyFileSystem fs(m_linux);
-    fs.failCall(Step::Rename, 1);
+    fs.failCall(Step::Replace, 1);
     QVERIFY(!writeAcdFile(path("x.acd"), accountBytes(2, 100), fs));
     for (const QString& name : remains)
         QVERIFY(QFileInfo::exists(path(name)));
+}
+
+// A target another program holds for a moment (a virus scanner, a search
+// indexer) is tried again, five times at most, each time through the file
+// system, where the tries can be counted.
+void TestAcdFile::busyTargetIsTriedAgain()
+{
+    const QString target = path("busy.acd");
+    putFile(target, accountBytes(1, 100));
+    FaultyFileSystem fs(m_linux);
+    fs.answerBusy(2);
+    QVERIFY(writeAcdFile(target, accountBytes(2, 100), fs));
+    QCOMPARE(fs.calls(Step::Replace), 3);
+    QCOMPARE(contentOf(target), accountBytes(2, 100));
+    fs.reset();
+    fs.answerBusy(6);
+    QVERIFY(!writeAcdFile(target, accountBytes(3, 100), fs));
+    QCOMPARE(fs.calls(Step::Replace), 6);
+    QCOMPARE(contentOf(target), accountBytes(2, 100));
+    QCOMPARE(strayEntries(m_dir->path(), {"busy.acd"}), QStringList());
 }
 
 void TestAcdFile::readLimits_data()
@@ -522,7 +543,7 @@ void TestAcdFile::readLimits()
 
     QElapsedTimer timer;
     timer.start();
-    auto reading = std::async(std::launch::async, [file] { return readAcdFileBytes(file); });
+    auto reading = std::async(std::launch::async, [this, file] { return readAcdFileBytes(file, m_linux); });
     if (reading.wait_for(std::chrono::seconds(20)) == std::future_status::timeout) {
         // A reader stuck opening the FIFO is released by opening its other end.
         const int fd = ::open(QFile::encodeName(path("fifo")).constData(), O_WRONLY | O_NONBLOCK);
@@ -555,7 +576,7 @@ void TestAcdFile::unreadableFile()
     putFile(readable, accountBytes(2, 100));
     QVERIFY(QFile::setPermissions(readable, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadOther));
     const Unprivileged result = runUnprivileged(
-        [&] { return readAcdFileBytes(readable) == accountBytes(2, 100) && !readAcdFileBytes(file).has_value(); });
+        [&] { return readAcdFileBytes(readable, m_linux) == accountBytes(2, 100) && !readAcdFileBytes(file, m_linux).has_value(); });
     if (result == Unprivileged::Unavailable)
         QSKIP("cannot drop root privileges here");
     QCOMPARE(result, Unprivileged::Passed);

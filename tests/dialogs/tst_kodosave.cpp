@@ -60,7 +60,7 @@ void TestKodoSave::advancedFieldsReachTheSavedFile()
     const QString path = dir.filePath(QStringLiteral("account.acd"));
     LinuxFileSystem fs;
     QVERIFY(writeAcdFile(path, *bytes, fs));
-    const std::optional<QByteArray> written = readAcdFileBytes(path);
+    const std::optional<QByteArray> written = readAcdFileBytes(path, fs);
     QVERIFY(written);
     const QList<QByteArray> lines = written->split('\n');
     QVERIFY(lines.contains("SmtpPort=587\r"));
