@@ -9,6 +9,7 @@
 #include "account/Acd.h"
 #include "account/AcdFile.h"
 #include "account/AcdFormat.h"
+#include "platform/linux/LinuxFileSystem.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -84,7 +85,8 @@ double timeLoad(const QString& path, const Acd& expected, int repeats)
     for (int i = 0; i <= repeats; ++i) {
         QElapsedTimer timer;
         timer.start();
-        const std::optional<QByteArray> bytes = readAcdFileBytes(path);
+        LinuxFileSystem fs;
+        const std::optional<QByteArray> bytes = readAcdFileBytes(path, fs);
         Acd acd;
         const bool ok = bytes && readAcdInto(*bytes, acd);
         const double ms = static_cast<double>(timer.nsecsElapsed()) / 1e6;

@@ -1,15 +1,21 @@
 #include "account/AcdFile.h"
 
 #include "account/AcdFormat.h"
+#include "account/BoundedRun.h"
+#include "account/FileWorkGate.h"
 #include "platform/FileSystem.h"
 
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QRandomGenerator>
 #include <QRegularExpression>
 
+#include <thread>
+
 namespace {
+
+// A file another program holds for a moment (a virus scanner, a search
+// indexer) is tried again this often, within about a second.
+constexpr int ReplaceRetries = 5;
+constexpr std::chrono::milliseconds ReplaceRetryPause{200};
 
 // Cut at the last "/": the new file has to live in the target's own folder,
 // or the rename would be a copy across file systems and no longer atomic.
@@ -57,17 +63,32 @@ void removeStaleTemporaries(const QString& path, FileSystem& fs)
     const QString folder = folderOf(path);
     const QRegularExpression pattern(QRegularExpression::anchoredPattern(
         QRegularExpression::escape(temporaryStem(path)) + QStringLiteral("\\.[a-z0-9]{%1}\\.tmp").arg(SuffixLength)));
-    const QStringList names = QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System);
+    const QStringList names = fs.fileNames(folder);
     for (const QString& name : names) {
         if (pattern.match(name).hasMatch())
             fs.remove(folder + u'/' + name);
     }
 }
 
+bool replaceTarget(const QString& temporary, const QString& path, FileSystem& fs, FileWorkGate& gate)
+{
+    for (int retry = 0;; ++retry) {
+        if (!gate.beginCommit())
+            return false;
+        const FileSystem::Replaced replaced = fs.replace(temporary, path);
+        gate.endCommit(replaced == FileSystem::Replaced::Done);
+        if (replaced != FileSystem::Replaced::Busy || retry == ReplaceRetries)
+            return replaced == FileSystem::Replaced::Done;
+        std::this_thread::sleep_for(ReplaceRetryPause);
+    }
+}
+
 } // namespace
 
-AcdWriteResult writeAcdFile(const QString& path, const QByteArray& bytes, FileSystem& fs)
+AcdWriteResult writeAcdFile(const QString& path, const QByteArray& bytes, FileSystem& fs, FileWorkGate* gate)
 {
+    FileWorkGate unwatched;
+    FileWorkGate& watched = gate ? *gate : unwatched;
     if (path.isEmpty() || path.endsWith(u'/'))
         return {};
     if (!fs.mayReplace(path))
@@ -76,6 +97,7 @@ AcdWriteResult writeAcdFile(const QString& path, const QByteArray& bytes, FileSy
     const int handle = fs.createExclusive(temporary);
     if (handle < 0)
         return {};
+    watched.noteCreated();
     const AcdWriteResult failedAfterCreating{true, false, {}};
 
     if (!fs.write(handle, bytes) || !fs.sync(handle)) {
@@ -83,7 +105,7 @@ AcdWriteResult writeAcdFile(const QString& path, const QByteArray& bytes, FileSy
         fs.remove(temporary);
         return failedAfterCreating;
     }
-    if (!fs.close(handle) || !fs.rename(temporary, path)) {
+    if (!fs.close(handle) || !replaceTarget(temporary, path, fs, watched)) {
         fs.remove(temporary);
         return failedAfterCreating;
     }
@@ -95,34 +117,13 @@ AcdWriteResult writeAcdFile(const QString& path, const QByteArray& bytes, FileSy
     return {true, true, {}};
 }
 
-std::optional<QByteArray> readAcdFileBytes(const QString& path)
+std::optional<QByteArray> readAcdFileBytes(const QString& path, FileSystem& fs)
 {
-    // Checked before opening: opening a FIFO for reading waits for a writer.
-    const QFileInfo info(path);
-    if (!info.exists() || !info.isFile() || info.size() > MaxAcdFileBytes)
-        return std::nullopt;
-
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
-        return std::nullopt;
-    // The size may have changed since the check; never take in more than the
-    // limit, whatever the file does now.
-    QByteArray bytes;
-    char buffer[64 * 1024];
-    for (;;) {
-        const qint64 got = file.read(buffer, sizeof buffer);
-        if (got < 0)
-            return std::nullopt;
-        if (got == 0)
-            break;
-        if (bytes.size() + got > MaxAcdFileBytes)
-            return std::nullopt;
-        bytes.append(buffer, got);
-    }
-    return bytes;
+    return fs.read(path, MaxAcdFileBytes);
 }
 
-AcdWriteResult saveAcdFile(const QString& path, Acd& acd, FileSystem& fs)
+AcdWriteResult saveAcdFile(const QString& path, Acd& acd, std::shared_ptr<FileSystem> fs,
+                           std::chrono::milliseconds bound)
 {
     Acd saved = acd;
     applyTitleRule(saved);
@@ -134,14 +135,26 @@ AcdWriteResult saveAcdFile(const QString& path, Acd& acd, FileSystem& fs)
             failed.unwritable->field = &Acd::FromName;
         return failed;
     }
-    const AcdWriteResult result = writeAcdFile(path, *bytes, fs);
+    auto gate = std::make_shared<FileWorkGate>();
+    const std::optional<AcdWriteResult> written = runBounded<AcdWriteResult>(
+        [path, bytes = *bytes, fs, gate] { return writeAcdFile(path, bytes, *fs, gate.get()); }, bound);
+    AcdWriteResult result;
+    if (written) {
+        result = *written;
+    } else {
+        // A replace under way when the bound ran out may still happen; the
+        // file then holds all of the new content, never part of it.
+        result.written = !gate->giveUp() && gate->hasCommitted();
+        result.created = gate->wasCreated();
+    }
     if (result.created)
         acd.Title = saved.Title;
     return result;
 }
 
-bool loadAcdFile(const QString& path, Acd& acd)
+bool loadAcdFile(const QString& path, Acd& acd, std::shared_ptr<FileSystem> fs, std::chrono::milliseconds bound)
 {
-    const std::optional<QByteArray> bytes = readAcdFileBytes(path);
-    return bytes && readAcdInto(*bytes, acd);
+    const std::optional<std::optional<QByteArray>> bytes =
+        runBounded<std::optional<QByteArray>>([path, fs] { return readAcdFileBytes(path, *fs); }, bound);
+    return bytes && *bytes && readAcdInto(**bytes, acd);
 }

@@ -4,9 +4,12 @@
 
 #include <QByteArray>
 #include <QString>
+#include <chrono>
+#include <memory>
 #include <optional>
 
 class FileSystem;
+class FileWorkGate;
 
 // Account files are a few hundred bytes; anything past this is not one, and
 // reading it whole would only cost memory and time.
@@ -29,15 +32,17 @@ struct AcdWriteResult {
 // the file system says not to replace (write-protected, or not the user's to
 // write) is left alone and nothing is created; otherwise a new
 // file (owner-only, created exclusively) in the same folder is written,
-// synced and closed, then renamed over the target. On failure the new file is
-// removed; the previous file is left as it was.
-AcdWriteResult writeAcdFile(const QString& path, const QByteArray& bytes, FileSystem& fs);
+// synced and closed, then put in the target's place; a target held for a
+// moment by another program is tried again, five times within about a
+// second. On failure the new file is removed; the previous file is left as it
+// was. Watched through gate, the new file is never put in place once the
+// waiting window has given up.
+AcdWriteResult writeAcdFile(const QString& path, const QByteArray& bytes, FileSystem& fs,
+                            FileWorkGate* gate = nullptr);
 
-// The whole content of the regular file at path, or std::nullopt when it
-// cannot be opened or read, is not a regular file (a folder, a FIFO, a
-// device: these are refused before opening, so nothing blocks), or is larger
-// than MaxAcdFileBytes.
-std::optional<QByteArray> readAcdFileBytes(const QString& path);
+// The whole content of the regular file at path (FileSystem::read), or
+// nothing; never more than MaxAcdFileBytes.
+std::optional<QByteArray> readAcdFileBytes(const QString& path, FileSystem& fs);
 
 // Saves the record to path: the Title rule on a copy, the bytes, the write.
 // A character the file cannot hold is a failed save, not a silent substitute;
@@ -46,9 +51,17 @@ std::optional<QByteArray> readAcdFileBytes(const QString& path);
 // The blank Title takes the sender name in acd once the file has been created,
 // and keeps it even when writing then fails; a save that never got a file
 // leaves it blank, so a later save takes the name as it is then.
-AcdWriteResult saveAcdFile(const QString& path, Acd& acd, FileSystem& fs);
+//
+// The file work runs on a thread of its own, and the caller waits for it no
+// longer than bound: a hung network folder would otherwise hold the window
+// for good. Past the bound the save has failed, and the file is left as it
+// was. The caller does nothing else meanwhile, so nothing it would say or
+// show comes out of order.
+AcdWriteResult saveAcdFile(const QString& path, Acd& acd, std::shared_ptr<FileSystem> fs,
+                           std::chrono::milliseconds bound);
 
-// Reads the file at path into acd. False when it cannot be read (acd is left
-// as it was) or holds a number out of range (acd is then partly loaded, as
-// readAcdInto leaves it).
-bool loadAcdFile(const QString& path, Acd& acd);
+// Reads the file at path into acd. False when it cannot be read, also not
+// within bound (acd is left as it was), or holds a number out of range (acd
+// is then partly loaded, as readAcdInto leaves it). The reading runs and is
+// waited for as saveAcdFile's writing is.
+bool loadAcdFile(const QString& path, Acd& acd, std::shared_ptr<FileSystem> fs, std::chrono::milliseconds bound);

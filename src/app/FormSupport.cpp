@@ -360,7 +360,7 @@ bool FormSupport::Command4_KeyUp(QKeyEvent* e)
 void FormSupport::saveAcd(const QString& path)
 {
     Edit2Acd();
-    const AcdWriteResult result = saveAcdFile(path, m_acd, *m_platform.fileSystem);
+    const AcdWriteResult result = saveAcdFile(path, m_acd, m_platform.fileSystem, m_platform.fileBound);
     if (result)
         return;
     QString text = WriteFailed.text;
@@ -386,7 +386,7 @@ void FormSupport::LoadAcd(const QString& path)
 {
     // A file that fails half way leaves the record partly loaded; the window
     // keeps showing the previous account until the next save copies it back.
-    if (!loadAcdFile(path, m_acd)) {
+    if (!loadAcdFile(path, m_acd, m_platform.fileSystem, m_platform.fileBound)) {
         m_platform.messageBox->error(this, ReadFailed.text, ReadFailed.title);
         return;
     }

@@ -53,7 +53,9 @@ public:
 
     // The account data file: saveAcd copies the fields into the record and
     // writes it to path; LoadAcd reads path into the record and the window.
-    // Only failures show anything, a message box each.
+    // Only failures show anything, a message box each; a file the system has
+    // not read or written within the platform's fileBound is a failure too.
+    // The window takes no input meanwhile.
     void saveAcd(const QString& path);
     void LoadAcd(const QString& path);
 

@@ -4,6 +4,7 @@
 
 #include <QGuiApplication>
 #include <future>
+#include <system_error>
 #include <utility>
 
 Program::Program(Platform platform)
@@ -72,14 +73,18 @@ void Program::askAgainWhetherScreenReaderRuns()
     if (m_pendingQuestion.valid() && m_pendingQuestion.wait_for(0s) != std::future_status::ready)
         return;
     FormSupport* form = m_form.get();
-    m_pendingQuestion = std::async(std::launch::async, [this, form, presence = m_platform.screenReaderPresence] {
-        const ScreenReaderAnswer answer = presence->ask();
-        if (answer == ScreenReaderAnswer::NoAnswer)
-            return;
-        QMetaObject::invokeMethod(
-            form, [this, answer] { followScreenReader(answer == ScreenReaderAnswer::Runs); },
-            Qt::QueuedConnection);
-    });
+    try {
+        m_pendingQuestion = std::async(std::launch::async, [this, form, presence = m_platform.screenReaderPresence] {
+            const ScreenReaderAnswer answer = presence->ask();
+            if (answer == ScreenReaderAnswer::NoAnswer)
+                return;
+            QMetaObject::invokeMethod(
+                form, [this, answer] { followScreenReader(answer == ScreenReaderAnswer::Runs); },
+                Qt::QueuedConnection);
+        });
+    } catch (const std::system_error&) {
+        // No thread to ask on: no answer, as from a desktop too busy to give one.
+    }
 }
 
 // Connecting to the speech service waits on another process for a few
@@ -87,8 +92,14 @@ void Program::askAgainWhetherScreenReaderRuns()
 // window's own start-up takes the object where it always did.
 void Program::openSpeechEarly()
 {
-    auto pending = std::make_shared<std::future<std::unique_ptr<SpeechObject>>>(
-        std::async(std::launch::async, m_platform.speechFactory));
+    std::shared_ptr<std::future<std::unique_ptr<SpeechObject>>> pending;
+    try {
+        pending = std::make_shared<std::future<std::unique_ptr<SpeechObject>>>(
+            std::async(std::launch::async, m_platform.speechFactory));
+    } catch (const std::system_error&) {
+        // No thread to spare: the window's start-up connects by itself.
+        return;
+    }
     m_platform.speechFactory = [pending]() -> std::unique_ptr<SpeechObject> {
         if (!pending->valid())
             return nullptr;

@@ -15,6 +15,7 @@
 #include "platform/StandardFileDialog.h"
 
 #include <QStringList>
+#include <chrono>
 #include <future>
 #include <memory>
 
@@ -38,6 +39,10 @@ struct Platform {
     std::shared_ptr<DriveTypes> driveTypes;
     std::shared_ptr<FileSystem> fileSystem;
     std::shared_ptr<ModulePresence> modulePresence;
+    // How long the window waits for an account file to be read or written:
+    // longer than a real floppy disk takes, and then the error box, rather
+    // than a window frozen for good by a hung network folder.
+    std::chrono::milliseconds fileBound = std::chrono::seconds(30);
 
     // May be absent. A factory that creates nothing stands for a service that
     // is not there, as one whose creation fails does.
@@ -70,6 +75,7 @@ void disableCrashDumps();
 void keepLibrariesOutOfWorkingFolder();
 
 // Reads the system's font configuration on a thread of its own, so that the
-// reading overlaps connecting to the display. Wait for the result before the
-// first text is measured: Qt would otherwise read the configuration again.
+// reading overlaps connecting to the display (with no thread to spare, when
+// waited for). Wait for the result before the first text is measured: Qt
+// would otherwise read the configuration again.
 std::future<void> preloadFontConfiguration();

@@ -358,6 +358,10 @@ QString accentedLetter(char32_t c)
     return AsciiReading::letterName(base.front());
 }
 
+constexpr qsizetype MaxKeptTexts = 256;
+// About 4 KB of UTF-16.
+constexpr qsizetype MaxKeptLength = 2048;
+
 } // namespace
 
 KanaReading::KanaReading(std::unique_ptr<WordReadings> words) : m_words(std::move(words)) {}
@@ -372,15 +376,25 @@ void KanaReading::startUpIsOver()
 
 QString KanaReading::read(const QString& text)
 {
-    const auto recent = m_recent.constFind(text);
-    if (recent != m_recent.constEnd())
-        return *recent;
-    if (m_recent.size() >= 256)
-        m_recent.clear();
+    // A field's value may be as long as a file holds (megabytes); a few
+    // hundred of those kept would hold their memory for the rest of the run.
+    // What comes again and again is far shorter.
+    const bool keep = text.size() <= MaxKeptLength;
+    if (keep) {
+        const auto recent = m_recent.constFind(text);
+        if (recent != m_recent.constEnd())
+            return *recent;
+    }
     m_provisional = false;
     QString out = readUncached(text);
-    if (!m_provisional)
+    if (keep && !m_provisional) {
+        if (m_recent.size() >= MaxKeptTexts) {
+            m_recent.clear();
+            m_keptCharacters = 0;
+        }
         m_recent.insert(text, out);
+        m_keptCharacters += text.size() + out.size();
+    }
     return out;
 }
 

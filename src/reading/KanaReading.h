@@ -39,6 +39,9 @@ public:
     // How many brackets all reads so far looked at to pair them up: the
     // measure by which tests hold the pairing linear in a text's length.
     qsizetype bracketSteps() const { return m_bracketSteps; }
+    // The characters the recent texts and their readings hold: the measure
+    // by which tests hold the memory they take bounded.
+    qsizetype keptCharacters() const { return m_keptCharacters; }
 
 private:
     QString readUncached(const QString& text);
@@ -51,6 +54,7 @@ private:
     // The same announcements come again and again (a field visited twice,
     // the guide pane); a few hundred recent texts are read once.
     QHash<QString, QString> m_recent;
+    qsizetype m_keptCharacters = 0;
     // The text being read said a character as unknown only because its
     // reading was not ready yet.
     bool m_provisional = false;

@@ -1,7 +1,7 @@
 #include "account/AcdFile.h"
 #include "account/AcdFormat.h"
 #include "FaultyFileSystem.h"
-#include "platform/linux/PosixFileSystem.h"
+#include "platform/linux/LinuxFileSystem.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -121,6 +121,7 @@ private slots:
     void thousandInjectedFailures();
     void killedDuringSave();
     void saveClearsOnlyItsOwnRemains();
+    void busyTargetIsTriedAgain();
 
     void readLimits_data();
     void readLimits();
@@ -130,7 +131,7 @@ private:
     QString path(const QString& name) const { return m_dir->filePath(name); }
 
     std::unique_ptr<QTemporaryDir> m_dir;
-    PosixFileSystem m_posix;
+    LinuxFileSystem m_linux;
 };
 
 void TestAcdFile::init()
@@ -156,7 +157,7 @@ void TestAcdFile::savedFileIsOwnerOnly()
 {
     QFETCH(int, umaskValue);
     const mode_t previous = ::umask(mode_t(umaskValue));
-    const bool saved = writeAcdFile(path("new.acd"), accountBytes(1, 100), m_posix);
+    const bool saved = writeAcdFile(path("new.acd"), accountBytes(1, 100), m_linux);
     ::umask(previous);
     QVERIFY(saved);
     QCOMPARE(contentOf(path("new.acd")), accountBytes(1, 100));
@@ -171,7 +172,7 @@ void TestAcdFile::saveReplacesExistingFile()
     putFile(path("a.acd"), accountBytes(7, 5000));
     QVERIFY(QFile::setPermissions(path("a.acd"), QFile::ReadOwner | QFile::WriteOwner | QFile::ReadOther));
     const QByteArray bytes("[AccountSection]\r\nSmtpPort=25\r\n");
-    QVERIFY(writeAcdFile(path("a.acd"), bytes, m_posix));
+    QVERIFY(writeAcdFile(path("a.acd"), bytes, m_linux));
     QCOMPARE(contentOf(path("a.acd")), bytes);
     QCOMPARE(modeOf(path("a.acd")), mode_t(0600));
     QCOMPARE(strayEntries(m_dir->path(), {"a.acd"}), QStringList());
@@ -193,8 +194,8 @@ void TestAcdFile::savesUnderAnyName()
     // A save whose clean-up failed leaves its temporary file; the next save
     // under the same name must find and remove it, whatever the name.
     QFETCH(QString, name);
-    FaultyFileSystem fs(m_posix);
-    fs.failCall(Step::Rename, 1);
+    FaultyFileSystem fs(m_linux);
+    fs.failCall(Step::Replace, 1);
     fs.failCall(Step::Remove, 1);
     QVERIFY(!writeAcdFile(path(name), accountBytes(1, 100), fs));
     QCOMPARE(strayEntries(m_dir->path(), {}).size(), 1);
@@ -213,7 +214,7 @@ void TestAcdFile::failedStepKeepsPreviousFile_data()
     QTest::newRow("write") << Step::Write << qint64(-1);
     QTest::newRow("sync") << Step::Sync << qint64(-1);
     QTest::newRow("close") << Step::Close << qint64(-1);
-    QTest::newRow("rename") << Step::Rename << qint64(-1);
+    QTest::newRow("replace") << Step::Replace << qint64(-1);
     QTest::newRow("disk already full") << Step::Count << qint64(0);
     QTest::newRow("disk fills half-way") << Step::Count << qint64(1500);
     QTest::newRow("disk fills one byte short") << Step::Count << qint64(2999);
@@ -226,7 +227,7 @@ void TestAcdFile::failedStepKeepsPreviousFile()
 
     const QByteArray previous = accountBytes(1, 2000);
     putFile(path("keep.acd"), previous);
-    FaultyFileSystem fs(m_posix);
+    FaultyFileSystem fs(m_linux);
     if (step != Step::Count)
         fs.failCall(step, 1, true);
     fs.setDiskSpace(diskSpace);
@@ -244,7 +245,7 @@ void TestAcdFile::failedStepKeepsPreviousFile()
 void TestAcdFile::unsyncableFolderStillSaves()
 {
     putFile(path("s.acd"), accountBytes(1, 100));
-    FaultyFileSystem fs(m_posix);
+    FaultyFileSystem fs(m_linux);
     fs.failCall(Step::SyncFolder, 1);
     QVERIFY(writeAcdFile(path("s.acd"), accountBytes(2, 200), fs));
     QCOMPARE(fs.calls(Step::SyncFolder), 1);
@@ -270,7 +271,7 @@ void TestAcdFile::saveIntoReadOnlyFolder()
     QVERIFY(QDir().mkdir(open));
     QVERIFY(QFile::setPermissions(open, QFile::Permissions(0x7777)));
     const Unprivileged result = runUnprivileged([&] {
-        PosixFileSystem fs;
+        LinuxFileSystem fs;
         return writeAcdFile(open + "/new.acd", accountBytes(2, 300), fs)
                && !writeAcdFile(target, accountBytes(2, 300), fs);
     });
@@ -289,7 +290,7 @@ void TestAcdFile::protectedTargetKeepsItsBytes()
     const QByteArray previous = accountBytes(1, 300);
     putFile(path("ro.acd"), previous);
     QVERIFY(QFile::setPermissions(path("ro.acd"), QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
-    const AcdWriteResult result = writeAcdFile(path("ro.acd"), accountBytes(2, 300), m_posix);
+    const AcdWriteResult result = writeAcdFile(path("ro.acd"), accountBytes(2, 300), m_linux);
     QVERIFY(!result);
     QVERIFY(!result.created);
     QCOMPARE(contentOf(path("ro.acd")), previous);
@@ -316,7 +317,7 @@ void TestAcdFile::othersFileKeepsItsBytes()
     QVERIFY(QFile::setPermissions(folder + "/open.acd", QFile::Permissions(0x6666)));
 
     const Unprivileged result = runUnprivileged([&] {
-        PosixFileSystem fs;
+        LinuxFileSystem fs;
         return !writeAcdFile(folder + "/theirs.acd", accountBytes(2, 300), fs)
                && writeAcdFile(folder + "/open.acd", accountBytes(2, 300), fs);
     });
@@ -333,16 +334,16 @@ void TestAcdFile::saveIntoVanishedFolder()
     const QString folder = path("gone");
     QVERIFY(QDir().mkdir(folder));
     QVERIFY(QDir().rmdir(folder));
-    QVERIFY(!writeAcdFile(folder + "/x.acd", accountBytes(1, 100), m_posix));
+    QVERIFY(!writeAcdFile(folder + "/x.acd", accountBytes(1, 100), m_linux));
     QVERIFY(!QFileInfo::exists(folder));
     QCOMPARE(strayEntries(m_dir->path(), {}), QStringList());
 
     // The target being a folder is no file to replace either.
     QVERIFY(QDir().mkdir(path("dir.acd")));
-    QVERIFY(!writeAcdFile(path("dir.acd"), accountBytes(1, 100), m_posix));
+    QVERIFY(!writeAcdFile(path("dir.acd"), accountBytes(1, 100), m_linux));
     QVERIFY(QFileInfo(path("dir.acd")).isDir());
     QCOMPARE(strayEntries(m_dir->path(), {"dir.acd"}), QStringList());
-    QVERIFY(!writeAcdFile(path("dir.acd") + "/", accountBytes(1, 100), m_posix));
+    QVERIFY(!writeAcdFile(path("dir.acd") + "/", accountBytes(1, 100), m_linux));
 }
 
 void TestAcdFile::thousandInjectedFailures()
@@ -357,10 +358,10 @@ void TestAcdFile::thousandInjectedFailures()
     const QString target = path("loop.acd");
     QByteArray current = accountBytes(0, 500);
     putFile(target, current);
-    FaultyFileSystem fs(m_posix);
+    FaultyFileSystem fs(m_linux);
     fs.setRealSync(false);
 
-    const Step steps[] = {Step::Create, Step::Write, Step::Sync, Step::Close, Step::Rename};
+    const Step steps[] = {Step::Create, Step::Write, Step::Sync, Step::Close, Step::Replace};
     int injected = 0;
     int saves = 0;
     for (int round = 0; injected < 1200 && round < 5000; ++round) {
@@ -398,7 +399,7 @@ void TestAcdFile::killedDuringSave()
     const QString target = path("kill.acd");
     const QByteArray a = accountBytes(1, 20000);
     const QByteArray b = accountBytes(2, 3000);
-    QVERIFY(writeAcdFile(target, a, m_posix));
+    QVERIFY(writeAcdFile(target, a, m_linux));
 
     int seenB = 0;
     QSet<QString> leftovers;
@@ -406,7 +407,7 @@ void TestAcdFile::killedDuringSave()
         const pid_t pid = ::fork();
         QVERIFY(pid >= 0);
         if (pid == 0) {
-            PosixFileSystem fs;
+            LinuxFileSystem fs;
             for (unsigned i = 1;; ++i)
                 writeAcdFile(target, (i % 2) ? b : a, fs);
         }
@@ -430,7 +431,7 @@ void TestAcdFile::killedDuringSave()
     }
     QVERIFY(seenB > 0);
     qInfo("40 kills: %d left the second content, %d temporary files seen", seenB, int(leftovers.size()));
-    QVERIFY(writeAcdFile(target, a, m_posix));
+    QVERIFY(writeAcdFile(target, a, m_linux));
     QCOMPARE(strayEntries(m_dir->path(), {"kill.acd"}), QStringList());
 }
 
@@ -442,7 +443,7 @@ void TestAcdFile::saveClearsOnlyItsOwnRemains()
                                 ".x.acd.abcde12345.tmp.acd", "keep.acd"};
     for (const QString& name : remains + others)
         putFile(path(name), "secret");
-    QVERIFY(writeAcdFile(path("x.acd"), accountBytes(1, 100), m_posix));
+    QVERIFY(writeAcdFile(path("x.acd"), accountBytes(1, 100), m_linux));
     QStringList expected = others;
     expected.append("x.acd");
     expected.sort();
@@ -453,11 +454,31 @@ void TestAcdFile::saveClearsOnlyItsOwnRemains()
     // A failed save touches nothing.
     for (const QString& name : remains)
         putFile(path(name), "secret");
-    FaultyFileSystem fs(m_posix);
-    fs.failCall(Step::Rename, 1);
+    FaultyFileSystem fs(m_linux);
+    fs.failCall(Step::Replace, 1);
     QVERIFY(!writeAcdFile(path("x.acd"), accountBytes(2, 100), fs));
     for (const QString& name : remains)
         QVERIFY(QFileInfo::exists(path(name)));
+}
+
+// A target another program holds for a moment (a virus scanner, a search
+// indexer) is tried again, five times at most, each time through the file
+// system, where the tries can be counted.
+void TestAcdFile::busyTargetIsTriedAgain()
+{
+    const QString target = path("busy.acd");
+    putFile(target, accountBytes(1, 100));
+    FaultyFileSystem fs(m_linux);
+    fs.answerBusy(2);
+    QVERIFY(writeAcdFile(target, accountBytes(2, 100), fs));
+    QCOMPARE(fs.calls(Step::Replace), 3);
+    QCOMPARE(contentOf(target), accountBytes(2, 100));
+    fs.reset();
+    fs.answerBusy(6);
+    QVERIFY(!writeAcdFile(target, accountBytes(3, 100), fs));
+    QCOMPARE(fs.calls(Step::Replace), 6);
+    QCOMPARE(contentOf(target), accountBytes(2, 100));
+    QCOMPARE(strayEntries(m_dir->path(), {"busy.acd"}), QStringList());
 }
 
 void TestAcdFile::readLimits_data()
@@ -522,7 +543,7 @@ void TestAcdFile::readLimits()
 
     QElapsedTimer timer;
     timer.start();
-    auto reading = std::async(std::launch::async, [file] { return readAcdFileBytes(file); });
+    auto reading = std::async(std::launch::async, [this, file] { return readAcdFileBytes(file, m_linux); });
     if (reading.wait_for(std::chrono::seconds(20)) == std::future_status::timeout) {
         // A reader stuck opening the FIFO is released by opening its other end.
         const int fd = ::open(QFile::encodeName(path("fifo")).constData(), O_WRONLY | O_NONBLOCK);
@@ -555,7 +576,7 @@ void TestAcdFile::unreadableFile()
     putFile(readable, accountBytes(2, 100));
     QVERIFY(QFile::setPermissions(readable, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadOther));
     const Unprivileged result = runUnprivileged(
-        [&] { return readAcdFileBytes(readable) == accountBytes(2, 100) && !readAcdFileBytes(file).has_value(); });
+        [&] { return readAcdFileBytes(readable, m_linux) == accountBytes(2, 100) && !readAcdFileBytes(file, m_linux).has_value(); });
     if (result == Unprivileged::Unavailable)
         QSKIP("cannot drop root privileges here");
     QCOMPARE(result, Unprivileged::Passed);

@@ -14,7 +14,12 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
 #include <sys/stat.h>
+#include <thread>
 
 using namespace Qt::StringLiterals;
 
@@ -63,6 +68,36 @@ QStringList fieldTexts(const FormSupport& f)
             f.controls().txtSMTP->text(), f.controls().txtID->text(),      f.controls().txtPW->text()};
 }
 
+// Lets held file-system calls go after a generous while: a window that waits
+// for them without a bound then fails its test instead of hanging it.
+class HangGuard
+{
+public:
+    explicit HangGuard(FaultyFileSystem& fs)
+        : m_thread([this, &fs] {
+              std::unique_lock lock(m_mutex);
+              if (!m_changed.wait_for(lock, std::chrono::seconds(20), [this] { return m_over; }))
+                  fs.release();
+          })
+    {
+    }
+    ~HangGuard()
+    {
+        {
+            std::lock_guard lock(m_mutex);
+            m_over = true;
+        }
+        m_changed.notify_all();
+        m_thread.join();
+    }
+
+private:
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    bool m_over = false;
+    std::thread m_thread;
+};
+
 } // namespace
 
 class tst_AccountFiles : public QObject
@@ -83,6 +118,7 @@ private slots:
     void protectedFileIsWriteError();
     void characterWithoutCp932IsWriteError_data();
     void characterWithoutCp932IsWriteError();
+    void hungSaveFailsWithinTheBound();
 
     void menuCommandsReachTheirDialogs_data();
     void menuCommandsReachTheirDialogs();
@@ -90,12 +126,14 @@ private slots:
     void readShowsAccount();
     void readMissingFileChangesNothing();
     void readOutOfRangeKeepsWindow();
+    void hungReadFailsWithinTheBound();
     void roundTrip();
 
     void advancedSettingsReachTheFile();
     void sampleTitleReachesTheFile();
 
 private:
+    void startWithShortFileBound();
     void fillForm();
     void save(const QString& path);
     void read(const QString& path);
@@ -122,6 +160,17 @@ void tst_AccountFiles::cleanup()
     f = nullptr;
     m_app.reset();
     m_dir.reset();
+}
+
+// The window waits a moment only, so that a test of a hung file system
+// does not take the half minute a real floppy disk is given.
+void tst_AccountFiles::startWithShortFileBound()
+{
+    m_app = std::make_unique<AppFixture>();
+    m_app->platform.fileBound = std::chrono::milliseconds(300);
+    QVERIFY(m_app->start());
+    f = &m_app->form();
+    m_app->clearCalls();
 }
 
 void tst_AccountFiles::fillForm()
@@ -221,7 +270,7 @@ void tst_AccountFiles::saveFailuresKeepPreviousFile_data()
     QTest::newRow("write") << int(FaultyFileSystem::Step::Write) << qint64(-1);
     QTest::newRow("sync") << int(FaultyFileSystem::Step::Sync) << qint64(-1);
     QTest::newRow("close") << int(FaultyFileSystem::Step::Close) << qint64(-1);
-    QTest::newRow("rename") << int(FaultyFileSystem::Step::Rename) << qint64(-1);
+    QTest::newRow("replace") << int(FaultyFileSystem::Step::Replace) << qint64(-1);
     QTest::newRow("disk full") << -1 << qint64(40);
 }
 
@@ -354,6 +403,32 @@ void tst_AccountFiles::characterWithoutCp932IsWriteError()
     QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden), QStringList({u"emoji.acd"_s}));
 }
 
+// A network folder whose server stopped answering: the window gives up on
+// the save at its bound and says it failed; the work left behind never puts
+// its file in place and takes its new file away once it can.
+void tst_AccountFiles::hungSaveFailsWithinTheBound()
+{
+    startWithShortFileBound();
+    const QString target = path(u"prev.acd"_s);
+    const QByteArray previous = "[AccountSection]\r\nFromName=before\r\n";
+    QVERIFY(writeAll(target, previous));
+    fillForm();
+    m_app->fileSystem->holdCall(FaultyFileSystem::Step::Sync, 1);
+    {
+        const HangGuard guard(*m_app->fileSystem);
+        save(target);
+        QVERIFY2(m_app->fileSystem->isHolding(), "the window waited for the file system");
+    }
+    QCOMPARE(m_app->messageBox->shown.size(), 1);
+    QCOMPARE(m_app->messageBox->shown[0].text, WriteError);
+    QCOMPARE(m_app->messageBox->shown[0].title, WriteErrorTitle);
+    QVERIFY(m_app->calls().isEmpty());
+    m_app->fileSystem->release();
+    QTRY_COMPARE(QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden), QStringList({u"prev.acd"_s}));
+    QCOMPARE(m_app->fileSystem->calls(FaultyFileSystem::Step::Replace), 0);
+    QCOMPARE(readAll(target), previous);
+}
+
 void tst_AccountFiles::menuCommandsReachTheirDialogs_data()
 {
     QTest::addColumn<QString>("action");
@@ -458,6 +533,31 @@ void tst_AccountFiles::readMissingFileChangesNothing()
     QCOMPARE(fieldTexts(*f)[0], u"山田"_s);
     QCOMPARE(f->controls().Combo1->currentIndex(), 1);
     QCOMPARE(f->controls().Combo2->currentIndex(), 2);
+    QCOMPARE(AppFixture::focusName(), u"txtSMTP"_s);
+    QVERIFY(m_app->calls().isEmpty());
+}
+
+void tst_AccountFiles::hungReadFailsWithinTheBound()
+{
+    startWithShortFileBound();
+    const QString source = path(u"a.acd"_s);
+    QVERIFY(writeAll(source, FilledFile));
+    f->controls().txtSMTP->setFocus(Qt::OtherFocusReason);
+    QTRY_COMPARE(AppFixture::focusName(), u"txtSMTP"_s);
+    m_app->clearCalls();
+    m_app->fileSystem->holdCall(FaultyFileSystem::Step::Read, 1);
+    {
+        const HangGuard guard(*m_app->fileSystem);
+        read(source);
+        QVERIFY2(m_app->fileSystem->isHolding(), "the window waited for the file system");
+    }
+    QCOMPARE(m_app->messageBox->shown.size(), 1);
+    QCOMPARE(m_app->messageBox->shown[0].text, ReadError);
+    QCOMPARE(m_app->messageBox->shown[0].title, ReadErrorTitle);
+    m_app->fileSystem->release();
+    AppFixture::settle();
+    QCOMPARE(m_app->program().acd(), Acd{});
+    QCOMPARE(fieldTexts(*f), QStringList(6, QString()));
     QCOMPARE(AppFixture::focusName(), u"txtSMTP"_s);
     QVERIFY(m_app->calls().isEmpty());
 }

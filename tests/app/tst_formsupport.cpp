@@ -11,6 +11,10 @@
 #include "app/Program.h"
 #include "speech/SpeechChannel.h"
 
+#ifndef Q_OS_WIN
+#include "NoThreadsCanStart.h"
+#endif
+
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
@@ -92,6 +96,7 @@ private slots:
     void secondStartReachesTheOpenDialog();
     void secondStartHandsOver();
     void activationBringsWindowToFront();
+    void startsWithoutAThread();
 
     void captions_data();
     void captions();
@@ -319,6 +324,30 @@ void tst_FormSupport::secondStartReachesTheOpenDialog()
     }
     QVERIFY(helper.ran());
     QCOMPARE(activeAfter, u"the dialog"_s);
+}
+
+// Out of threads, the program still starts and speaks: the window's start-up
+// opens the speech object itself, and a question that cannot be asked leaves
+// things as they are.
+void tst_FormSupport::startsWithoutAThread()
+{
+#ifdef Q_OS_WIN
+    QSKIP("threads are made to fail through Linux's default thread attributes");
+#else
+    auto presence = std::make_shared<FakeScreenReaderPresence>(false);
+    m_app = std::make_unique<AppFixture>();
+    m_app->platform.screenReaderPresence = presence;
+    NoThreadsCanStart noThreads;
+    QVERIFY(noThreads.isActive());
+    QVERIFY(m_app->start());
+    QCOMPARE(m_app->calls(), QStringList({u"Configure(33)"_s, u"Interrupt"_s, u"Speak:差出人の名前は"_s + Sep + u"未登録"_s}));
+    const int asked = presence->asked;
+    presence->answer = ScreenReaderAnswer::Runs;
+    emit m_app->form().activated();
+    AppFixture::settle();
+    QCOMPARE(presence->asked, asked);
+    QVERIFY(!m_app->program().followsScreenReader());
+#endif
 }
 
 void tst_FormSupport::secondStartHandsOver()

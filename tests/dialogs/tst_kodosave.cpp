@@ -2,7 +2,7 @@
 #include "account/AcdFile.h"
 #include "account/AcdFormat.h"
 #include "dialogs/Kodo.h"
-#include "platform/linux/PosixFileSystem.h"
+#include "platform/linux/LinuxFileSystem.h"
 #include "speech/SpeechChannel.h"
 
 #include <QApplication>
@@ -58,9 +58,9 @@ void TestKodoSave::advancedFieldsReachTheSavedFile()
     QVERIFY(bytes);
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("account.acd"));
-    PosixFileSystem fs;
+    LinuxFileSystem fs;
     QVERIFY(writeAcdFile(path, *bytes, fs));
-    const std::optional<QByteArray> written = readAcdFileBytes(path);
+    const std::optional<QByteArray> written = readAcdFileBytes(path, fs);
     QVERIFY(written);
     const QList<QByteArray> lines = written->split('\n');
     QVERIFY(lines.contains("SmtpPort=587\r"));

@@ -924,10 +924,10 @@ class AppTestCase(unittest.TestCase):
         os.makedirs(d, exist_ok=True)
         return d
 
-    def start_app(self):
-        """Starts the program and waits for its first announcement, that of
-        the empty sender-name field."""
+    def start_app(self, app=None):
+        """Starts the program (a new one, or `app`) and waits for its first
+        announcement, that of the empty sender-name field."""
         mark = self.proxy.mark()
-        self.app = self.session.new_app().start()
+        self.app = (app or self.session.new_app()).start()
         self.after_start = self.proxy.wait_speak(field(NAME), since=mark, timeout=20)
         return self.app

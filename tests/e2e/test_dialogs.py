@@ -1,5 +1,10 @@
-"""The advanced settings dialog and the version dialog, opened and answered
-with the keyboard only."""
+"""The advanced settings dialog, the version dialog and the Help menu's web
+pages, opened and answered with the keyboard only."""
+
+import os
+import stat
+import sys
+import time
 
 import harness
 from harness import COMMAND2, DEFAULT_TAIL, NAME, acd_bytes, button, field
@@ -70,6 +75,35 @@ class DialogsTest(harness.AppTestCase):
         wid = self.open_window(["alt+h", "a"], ABOUT_TITLE)
         self.proxy.wait_speak(ABOUT_OK, since=mark)
         self.close_window(wid, ["Return"], expect=field(NAME))
+
+    def test_browser_opened_from_the_help_menu_inherits_nothing_of_the_program(self):
+        # A browser outlives the program: a descriptor it inherited (the
+        # speech connection, say) would stay open after the program ended.
+        folder = self.files_dir()
+        record = os.path.join(folder, "inherited")
+        browser = os.path.join(folder, "xdg-open")
+        with open(browser, "w") as f:
+            f.write("#!%s\nimport os\nfds = ''\n"
+                    "for fd in os.listdir('/proc/self/fd'):\n"
+                    "    try:\n        target = os.readlink('/proc/self/fd/' + fd)\n"
+                    "    except OSError:\n        continue  # the listing's own\n"
+                    "    if int(fd) > 2 and target != %r:\n        fds += fd + ' -> ' + target + '\\n'\n"
+                    "open(%r, 'w').write(fds)\nos.rename(%r, %r)\n"
+                    % (sys.executable, browser, record + ".part", record + ".part", record))
+        os.chmod(browser, stat.S_IRWXU)
+        app = self.session.new_app()
+        env = app.env()
+        app.env = lambda: dict(env, PATH=folder + os.pathsep + env["PATH"])
+        self.start_app(app)
+        # The menu holds the keyboard once its first entry is read.
+        self.press("alt+h", expect="VORNIX商品情報のWebページ")
+        self.app.key("m")
+        deadline = time.monotonic() + 20
+        while not os.path.exists(record):
+            self.assertLess(time.monotonic(), deadline, "the browser was not started")
+            time.sleep(0.1)
+        with open(record) as f:
+            self.assertEqual(f.read(), "", "descriptors the browser inherited")
 
 
 if __name__ == "__main__":

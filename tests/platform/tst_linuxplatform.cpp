@@ -1,11 +1,12 @@
+#include "NoThreadsCanStart.h"
 #include "platform/Platform.h"
 #include "platform/qt/QtMessageBox.h"
 #include "platform/qt/QtStandardFileDialog.h"
 #include "platform/linux/AtSpiScreenReaderPresence.h"
 #include "platform/linux/LinuxDriveTypes.h"
+#include "platform/linux/LinuxFileSystem.h"
 #include "platform/linux/LocalSingleInstance.h"
 #include "platform/NoFileDialogLibrary.h"
-#include "platform/linux/PosixFileSystem.h"
 #include "platform/linux/ProcessModulePresence.h"
 
 #include <QTemporaryDir>
@@ -22,6 +23,7 @@ class tst_LinuxPlatform : public QObject
 private slots:
     void everyServiceIsTheLinuxOne();
     void emptyPlatformNamesWhatIsMissing();
+    void withoutAThread();
 };
 
 void tst_LinuxPlatform::everyServiceIsTheLinuxOne()
@@ -39,7 +41,7 @@ void tst_LinuxPlatform::everyServiceIsTheLinuxOne()
     QVERIFY(dynamic_cast<QtStandardFileDialog*>(platform.standardFileDialog.get()));
     QVERIFY(dynamic_cast<LinuxDriveTypes*>(platform.driveTypes.get()));
     QVERIFY(dynamic_cast<ProcessModulePresence*>(platform.modulePresence.get()));
-    QVERIFY(dynamic_cast<PosixFileSystem*>(platform.fileSystem.get()));
+    QVERIFY(dynamic_cast<LinuxFileSystem*>(platform.fileSystem.get()));
     QVERIFY(dynamic_cast<AtSpiScreenReaderPresence*>(platform.screenReaderPresence.get()));
 
     // One instance per user, in the user's own runtime folder.
@@ -62,6 +64,19 @@ void tst_LinuxPlatform::emptyPlatformNamesWhatIsMissing()
     QVERIFY(platform.singleInstance->becomePrimary());
     // Nobody to ask: the program speaks for itself.
     QCOMPARE(platform.screenReaderPresence->ask(), ScreenReaderAnswer::None);
+}
+
+// A process out of threads goes on: the question has no answer, and the
+// font configuration is read when it is waited for.
+void tst_LinuxPlatform::withoutAThread()
+{
+    NoThreadsCanStart noThreads;
+    QVERIFY(noThreads.isActive());
+    QCOMPARE(AtSpiScreenReaderPresence().askDesktop(QStringLiteral("unix:path=/nonexistent")),
+             ScreenReaderAnswer::NoAnswer);
+    std::future<void> fonts = preloadFontConfiguration();
+    QVERIFY(fonts.valid());
+    fonts.get();
 }
 
 QTEST_MAIN(tst_LinuxPlatform)

@@ -10,6 +10,7 @@
 #include <QDBusMessage>
 #include <QDBusMetaType>
 #include <QDBusObjectPath>
+#include <QDir>
 #include <QProcess>
 #include <QScopeGuard>
 #include <QSemaphore>
@@ -18,8 +19,13 @@
 #include <QTest>
 #include <QThread>
 
+#include <atomic>
+#include <fcntl.h>
 #include <future>
 #include <poll.h>
+#include <thread>
+#include <utility>
+#include <vector>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
@@ -150,6 +156,108 @@ private:
     QSemaphore* m_busy;
 };
 
+// A message bus that lets every client in (the SASL lines GLib sends) and
+// then never says a word: it reads what comes and answers nothing, not even
+// the hello every client must send first. One thread of its own, started
+// with it.
+class SilentBus
+{
+public:
+    explicit SilentBus(const QString& path) : m_path(QFile::encodeName(path))
+    {
+        sockaddr_un where{};
+        where.sun_family = AF_UNIX;
+        qstrncpy(where.sun_path, m_path.constData(), sizeof where.sun_path);
+        m_listener = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        if (pipe2(m_stop, O_CLOEXEC) != 0 || bind(m_listener, reinterpret_cast<sockaddr*>(&where), sizeof where) != 0
+            || listen(m_listener, 32) != 0)
+            return;
+        m_thread = std::thread([this] { serve(); });
+    }
+    ~SilentBus()
+    {
+        if (m_thread.joinable()) {
+            (void)!write(m_stop[1], "", 1);
+            m_thread.join();
+        }
+        for (int fd : {m_listener, m_stop[0], m_stop[1]})
+            close(fd);
+    }
+    bool isListening() const { return m_thread.joinable(); }
+    QString address() const { return u"unix:path="_s + QFile::decodeName(m_path); }
+    // Clients that got in and sent their first message.
+    int hellos() const { return m_hellos; }
+
+private:
+    struct Client {
+        int fd;
+        QByteArray lines;
+        bool in = false;
+        bool spoke = false;
+    };
+
+    void serve()
+    {
+        std::vector<Client> clients;
+        for (;;) {
+            std::vector<pollfd> watched{{m_stop[0], POLLIN, 0}, {m_listener, POLLIN, 0}};
+            for (const Client& c : clients)
+                watched.push_back({c.fd, POLLIN, 0});
+            if (poll(watched.data(), watched.size(), -1) < 0 || watched[0].revents)
+                break;
+            for (std::size_t i = watched.size() - 1; i >= 2; --i) {
+                if (watched[i].revents && !hear(clients[i - 2])) {
+                    close(clients[i - 2].fd);
+                    clients.erase(clients.begin() + qsizetype(i - 2));
+                }
+            }
+            if (watched[1].revents)
+                clients.push_back({accept4(m_listener, nullptr, nullptr, SOCK_CLOEXEC), {}});
+        }
+        for (const Client& c : clients)
+            close(c.fd);
+    }
+
+    // False once the client has gone.
+    bool hear(Client& c)
+    {
+        char chunk[4096];
+        const ssize_t n = read(c.fd, chunk, sizeof chunk);
+        if (n <= 0)
+            return false;
+        c.lines.append(chunk, n);
+        qsizetype end;
+        while (!c.in && (end = c.lines.indexOf("\r\n")) >= 0) {
+            const QByteArray line = c.lines.left(end).replace('\0', "");
+            c.lines.remove(0, end + 2);
+            QByteArray answer;
+            if (line == "AUTH")
+                answer = "REJECTED EXTERNAL\r\n";
+            else if (line.startsWith("AUTH EXTERNAL") || line.startsWith("DATA"))
+                answer = "OK 0123456789abcdef0123456789abcdef\r\n";
+            else if (line == "NEGOTIATE_UNIX_FD")
+                answer = "AGREE_UNIX_FD\r\n";
+            else if (line == "BEGIN")
+                c.in = true;
+            (void)!write(c.fd, answer.constData(), answer.size());
+        }
+        if (c.in && !c.lines.isEmpty() && !std::exchange(c.spoke, true))
+            ++m_hellos;
+        return true;
+    }
+
+    QByteArray m_path;
+    int m_listener = -1;
+    int m_stop[2] = {-1, -1};
+    std::atomic<int> m_hellos = 0;
+    std::thread m_thread;
+};
+
+int threadsOfThisProcess()
+{
+    return int(QDir(u"/proc/self/task"_s).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size());
+}
+
 class tst_ScreenReaderPresence : public QObject
 {
     Q_OBJECT
@@ -164,6 +272,7 @@ private slots:
     void desktopAnswers();
     void busyScreenReaderGivesNoAnswer();
     void hungAccessibilityBusGivesNoAnswerAndBlocksNobody();
+    void busThatNeverSaysHelloKeepsNoThread();
 
 private:
     bool startBus();
@@ -440,6 +549,25 @@ void tst_ScreenReaderPresence::hungAccessibilityBusGivesNoAnswerAndBlocksNobody(
     QVERIFY(otherUser.get());
     QVERIFY2(answer.wait_for(20s) == std::future_status::ready, "the question never ends");
     QCOMPARE(answer.get(), ScreenReaderAnswer::NoAnswer);
+}
+
+// The window asks at every activation: on a bus that lets the question in
+// and never answers its hello, each question ends at its bound, and the
+// thread that asked it with it.
+void tst_ScreenReaderPresence::busThatNeverSaysHelloKeepsNoThread()
+{
+    SilentBus bus(m_dir.filePath(u"silent-bus"_s));
+    QVERIFY(bus.isListening());
+    // GLib starts two threads of its own at the first question, for good.
+    QCOMPARE(AtSpiScreenReaderPresence().askDesktop(bus.address()), ScreenReaderAnswer::NoAnswer);
+    const int before = threadsOfThisProcess();
+    for (int i = 0; i < 20; ++i)
+        QCOMPARE(AtSpiScreenReaderPresence().askDesktop(bus.address()), ScreenReaderAnswer::NoAnswer);
+    QTRY_COMPARE(bus.hellos(), 21);
+    // The wait only lets the last question's thread end after its cancel; a
+    // thread kept by the bus stays for far longer.
+    QTRY_VERIFY2_WITH_TIMEOUT(threadsOfThisProcess() <= before + 1,
+                              qPrintable(u"%1 threads, %2 before"_s.arg(threadsOfThisProcess()).arg(before)), 5000);
 }
 
 QTEST_GUILESS_MAIN(tst_ScreenReaderPresence)

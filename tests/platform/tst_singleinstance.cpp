@@ -6,6 +6,7 @@
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
@@ -15,7 +16,12 @@
 #include <future>
 #include <map>
 #include <memory>
+#include <optional>
+#include <poll.h>
 #include <sys/file.h>
+#include <sys/resource.h>
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
@@ -44,6 +50,38 @@ bool handOver(const QString& name, const QString& directory, std::chrono::millis
     // Not ready by then: get() waits out the later start's own window.
     (void)QTest::qWaitFor([&] { return answered.wait_for(0s) == std::future_status::ready; }, 60000);
     return answered.get();
+}
+
+// A later start's end of the line, as its process would open it: connected
+// (once the queue has room, which the primary makes from its event loop)
+// and the line sent. -1 when it cannot connect at all.
+int sendLine(const QString& socketPath, const QByteArray& line)
+{
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    qstrncpy(address.sun_path, QFile::encodeName(socketPath).constData(), sizeof address.sun_path);
+    for (;;) {
+        const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+        if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0) {
+            (void)!::write(fd, line.constData(), size_t(line.size()));
+            return fd;
+        }
+        ::close(fd);
+        if (errno != EAGAIN)
+            return -1;
+        QTest::qWait(1);
+    }
+}
+
+// What the primary said, once it has hung up; nothing while the line is open.
+std::optional<QByteArray> saidBeforeHangingUp(int fd)
+{
+    pollfd line{fd, POLLRDHUP, 0};
+    if (::poll(&line, 1, 0) != 1)
+        return std::nullopt;
+    char said[64];
+    const ssize_t n = ::recv(fd, said, sizeof said, MSG_PEEK | MSG_DONTWAIT);
+    return QByteArray(said, qsizetype(std::max<ssize_t>(n, 0)));
 }
 
 // Plays a program: becomePrimary() gives the next of places (false once
@@ -86,6 +124,8 @@ private slots:
     void handOverRounds_data();
     void handOverRounds();
     void socketThatCannotBeMadeFreesThePlace();
+    void listenerRestsWhileDescriptorsRunOut();
+    void startsBeyondTheCapAreClosedAtOnce();
     void runtimeDirectory_data();
     void runtimeDirectory();
 
@@ -449,6 +489,58 @@ void tst_SingleInstance::socketThatCannotBeMadeFreesThePlace()
     QVERIFY(first.becomePrimary());
     QVERIFY(!first.isListening());
     QVERIFY(second.becomePrimary());
+}
+
+// Out of descriptors, a waiting start cannot be taken and the listener stays
+// readable: it rests instead of being woken for it again and again (2 s of
+// processor time in 2 s), and hears the start once descriptors are free.
+void tst_SingleInstance::listenerRestsWhileDescriptorsRunOut()
+{
+    LocalSingleInstance primary(m_name, m_dir->path());
+    int activations = 0;
+    primary.setActivationHandler([&] { ++activations; });
+    QVERIFY(primary.becomePrimary());
+    const int start = sendLine(primary.socketPath(), "activate\n");
+    QVERIFY(start >= 0);
+    const auto closeStart = qScopeGuard([start] { ::close(start); });
+    rlimit saved{};
+    QCOMPARE(::getrlimit(RLIMIT_NOFILE, &saved), 0);
+    const int lowestFree = ::dup(0);
+    ::close(lowestFree);
+    rlimit none = saved;
+    none.rlim_cur = rlim_t(lowestFree);
+    QCOMPARE(::setrlimit(RLIMIT_NOFILE, &none), 0);
+    const bool rested = QTest::qWaitFor([&] { return !primary.isAccepting(); });
+    ::setrlimit(RLIMIT_NOFILE, &saved);
+    QVERIFY2(rested, "the listener kept being woken for a start it cannot take");
+    QTRY_COMPARE(activations, 1);
+    QTRY_COMPARE(saidBeforeHangingUp(start), std::optional<QByteArray>("activated\n"));
+    QVERIFY(primary.isAccepting());
+}
+
+// Starts wait unanswered while no window can come forward; a process opening
+// connections by the thousand must not take every descriptor so. Beyond the
+// cap a connection is closed at once; those within are answered once the
+// window is there.
+void tst_SingleInstance::startsBeyondTheCapAreClosedAtOnce()
+{
+    LocalSingleInstance primary(m_name, m_dir->path());
+    QVERIFY(primary.becomePrimary());
+    std::vector<int> starts;
+    const auto closeStarts = qScopeGuard([&] {
+        for (int fd : starts)
+            ::close(fd);
+    });
+    for (int i = 0; i <= LocalSingleInstance::MaxUnservedStarts; ++i) {
+        starts.push_back(sendLine(primary.socketPath(), "activate\n"));
+        QVERIFY(starts.back() >= 0);
+    }
+    QTRY_COMPARE(saidBeforeHangingUp(starts.back()), std::optional<QByteArray>(QByteArray()));
+    int activations = 0;
+    primary.setActivationHandler([&] { ++activations; });
+    QTRY_COMPARE(activations, LocalSingleInstance::MaxUnservedStarts);
+    for (int i = 0; i < LocalSingleInstance::MaxUnservedStarts; ++i)
+        QTRY_COMPARE(saidBeforeHangingUp(starts[i]), std::optional<QByteArray>("activated\n"));
 }
 
 void tst_SingleInstance::runtimeDirectory_data()

@@ -69,6 +69,7 @@ private slots:
     void startUpIsOverWhenTold();
     void modes();
     void bracketsPairInLinearSteps();
+    void longTextsAreNotKept();
 };
 
 void tst_KanaReading::ascii_data()
@@ -228,6 +229,19 @@ void tst_KanaReading::bracketsPairInLinearSteps()
                  qPrintable(shape(2) + u": "_s + QString::number(steps[0]) + u" → "_s
                             + QString::number(steps[1])));
     }
+}
+
+// A value may be megabytes long: texts like that, read once each, must not
+// stay in memory with the announcements kept for reading again.
+void tst_KanaReading::longTextsAreNotKept()
+{
+    KanaReading kana(std::make_unique<FakeWordReadings>());
+    QCOMPARE(kana.read(u"名前は、未登録"_s), kana.read(u"名前は、未登録"_s));
+    const qsizetype announcement = kana.keptCharacters();
+    QVERIFY(announcement > 0);
+    const QString value = u"受信、"_s.repeated(1000);
+    QCOMPARE(kana.read(value), kana.read(value));
+    QCOMPARE(kana.keptCharacters(), announcement);
 }
 
 QTEST_GUILESS_MAIN(tst_KanaReading)

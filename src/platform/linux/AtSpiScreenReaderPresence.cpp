@@ -10,6 +10,7 @@
 #include <future>
 #include <memory>
 #include <string>
+#include <system_error>
 #include <thread>
 
 namespace
@@ -73,20 +74,6 @@ struct GVariantUnref {
 };
 using Variant = std::unique_ptr<GVariant, GVariantUnref>;
 
-// A bus connection: connecting, authenticating and saying hello all end
-// when the question is cancelled.
-Connection connect(const std::string& address, Question& question)
-{
-    const auto flags = GDBusConnectionFlags(G_DBUS_CONNECTION_FLAGS_AUTHENTICATION_CLIENT |
-                                            G_DBUS_CONNECTION_FLAGS_MESSAGE_BUS_CONNECTION);
-    GError* error = nullptr;
-    Connection bus(g_dbus_connection_new_for_address_sync(address.c_str(), flags, nullptr,
-                                                          question.cancellable, &error));
-    if (!bus)
-        question.noteFailure(Error(error).get());
-    return bus;
-}
-
 // A call that waits no longer than what is left of the question's time.
 // Asking must not start the accessibility services on a desktop that has
 // them switched off.
@@ -107,6 +94,27 @@ Variant call(GDBusConnection* bus, const char* service, const char* path, const 
     if (!reply)
         question.noteFailure(Error(error).get());
     return reply;
+}
+
+// A bus connection: connecting and authenticating end when the question is
+// cancelled. The hello a message bus wants first is sent as a call of ours:
+// GLib's own (G_DBUS_CONNECTION_FLAGS_MESSAGE_BUS_CONNECTION) waits 25 s
+// whatever is cancelled, and a bus that never answers it would keep the
+// asking thread that long after every question.
+Connection connect(const std::string& address, Question& question)
+{
+    GError* error = nullptr;
+    Connection bus(g_dbus_connection_new_for_address_sync(address.c_str(),
+                                                          G_DBUS_CONNECTION_FLAGS_AUTHENTICATION_CLIENT, nullptr,
+                                                          question.cancellable, &error));
+    if (!bus) {
+        question.noteFailure(Error(error).get());
+        return bus;
+    }
+    if (!call(bus.get(), "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus", "Hello", nullptr,
+              "(s)", question))
+        return nullptr;
+    return bus;
 }
 
 bool screenReaderSwitchOn(GDBusConnection* session, Question& question)
@@ -235,10 +243,15 @@ ScreenReaderAnswer AtSpiScreenReaderPresence::askDesktop(const QString& sessionB
     auto question = std::make_shared<Question>(Clock::now() + std::chrono::milliseconds(m_budget));
     std::promise<ScreenReaderAnswer> promise;
     std::future<ScreenReaderAnswer> answer = promise.get_future();
-    std::thread([question, address = sessionBusAddress.toStdString(),
-                 promise = std::move(promise)]() mutable {
-        promise.set_value(askBuses(address, *question));
-    }).detach();
+    try {
+        std::thread([question, address = sessionBusAddress.toStdString(),
+                     promise = std::move(promise)]() mutable {
+            promise.set_value(askBuses(address, *question));
+        }).detach();
+    } catch (const std::system_error&) {
+        // No thread to ask on, and the question must not block the caller.
+        return ScreenReaderAnswer::NoAnswer;
+    }
     if (answer.wait_until(question->deadline) == std::future_status::ready)
         return answer.get();
     g_cancellable_cancel(question->cancellable);

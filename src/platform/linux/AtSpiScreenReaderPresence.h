@@ -20,9 +20,10 @@ inline constexpr std::array<std::string_view, 1> ScreenReaderNames{"orca"};
 // names above. The bus being enabled is no sign: toolkits turn it on for
 // themselves.
 //
-// The whole question, connecting and authenticating included, is bounded by
-// `budgetMs`: a bus that takes the connection and never answers would otherwise
-// hold it for good. It is asked through GLib's D-Bus, on connections and a
+// The whole question, connecting, authenticating and the buses' hello
+// included, is bounded by `budgetMs`: a bus that takes the connection and
+// never answers would otherwise hold it for good. The thread that asked ends
+// with the question. It is asked through GLib's D-Bus, on connections and a
 // thread of its own, so it never holds up Qt's D-Bus thread, which every
 // other D-Bus user of the process shares. Without a session bus the answer
 // is "none"; without an answer in time from the bus or from any application

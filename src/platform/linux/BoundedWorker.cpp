@@ -1,5 +1,6 @@
 #include "platform/linux/BoundedWorker.h"
 
+#include <algorithm>
 #include <csignal>
 #include <optional>
 #include <pthread.h>
@@ -63,12 +64,14 @@ void BoundedWorker::State::runNext(std::function<void()> job)
     changed.notify_all();
 }
 
-void BoundedWorker::State::waitForChange(std::unique_lock<std::mutex>& lock)
+void BoundedWorker::State::waitForChange(std::unique_lock<std::mutex>& lock, Clock::time_point until)
 {
     if (activity == Activity::Daemon)
-        changed.wait_until(lock, daemonDeadline);
-    else
+        until = std::min(until, daemonDeadline);
+    if (until == Clock::time_point::max())
         changed.wait(lock);
+    else
+        changed.wait_until(lock, until);
 }
 
 bool BoundedWorker::State::mayAsk()
@@ -104,8 +107,9 @@ BoundedWorker::OwnWork::~OwnWork()
     m_state.setActivity(Activity::Busy);
 }
 
-BoundedWorker::BoundedWorker(std::shared_ptr<State> state, std::function<void()> lastly)
-    : m_state(std::move(state)), m_thread(runJobs, m_state, std::move(lastly))
+BoundedWorker::BoundedWorker(std::shared_ptr<State> state, std::function<void()> lastly,
+                             std::chrono::milliseconds exitBound)
+    : m_state(std::move(state)), m_exitBound(exitBound), m_thread(runJobs, m_state, std::move(lastly))
 {
 }
 
@@ -116,21 +120,24 @@ BoundedWorker::~BoundedWorker()
     state.quit = true;
     state.changed.notify_all();
     // Own work still going on ends by itself, and it may use what static
-    // destruction takes away at exit: it is waited for. Only a thread the
-    // daemon keeps past its bound is left behind; it owns what it still needs
-    // and finishes on its own if it ever gets an answer.
+    // destruction takes away at exit: it is waited for, though only so long,
+    // for a value megabytes long takes seconds to read. A thread left behind
+    // then, or kept by the daemon past its bound, owns what it still needs
+    // and finishes on its own (or ends with the process).
+    const auto giveUp = Clock::now() + m_exitBound;
     for (;;) {
         if (state.workerDone) {
             lock.unlock();
             m_thread.join();
             return;
         }
-        if (state.overdue(Clock::now())) {
+        const auto now = Clock::now();
+        if (state.overdue(now) || (now >= giveUp && state.activity != Activity::Daemon)) {
             lock.unlock();
             m_thread.detach();
             return;
         }
-        state.waitForChange(lock);
+        state.waitForChange(lock, giveUp);
     }
 }
 

@@ -49,8 +49,8 @@ public:
         // Holding the lock: the job runs before anything already queued.
         void runNext(std::function<void()> job);
         // Holding the lock: waits for a change, or until the daemon's answer is
-        // overdue.
-        void waitForChange(std::unique_lock<std::mutex>& lock);
+        // overdue, or at most until `until`.
+        void waitForChange(std::unique_lock<std::mutex>& lock, Clock::time_point until = Clock::time_point::max());
         // Nothing more goes to the daemon once a call failed or the owner goes.
         bool mayAsk();
         void fail();
@@ -85,7 +85,9 @@ public:
 
     // Starts the thread; throws std::system_error when there is none to start.
     // lastly runs on the thread after its last job, when the owner has gone.
-    BoundedWorker(std::shared_ptr<State> state, std::function<void()> lastly);
+    // The owner going waits at most exitBound for the thread's own work.
+    BoundedWorker(std::shared_ptr<State> state, std::function<void()> lastly,
+                  std::chrono::milliseconds exitBound);
     ~BoundedWorker();
     BoundedWorker(const BoundedWorker&) = delete;
     BoundedWorker& operator=(const BoundedWorker&) = delete;
@@ -99,5 +101,6 @@ public:
 
 private:
     std::shared_ptr<State> m_state;
+    std::chrono::milliseconds m_exitBound;
     std::thread m_thread;
 };

@@ -3,9 +3,9 @@
 #include "platform/NoFileDialogLibrary.h"
 #include "platform/linux/AtSpiScreenReaderPresence.h"
 #include "platform/linux/LinuxDriveTypes.h"
+#include "platform/linux/LinuxFileSystem.h"
 #include "platform/linux/LocalSingleInstance.h"
 #include "platform/linux/MecabWordReadings.h"
-#include "platform/linux/PosixFileSystem.h"
 #include "platform/linux/ProcessModulePresence.h"
 #include "platform/linux/SpeechDispatcherObject.h"
 #include "platform/linux/XdgOpenBrowser.h"
@@ -14,6 +14,7 @@
 
 #include <fontconfig/fontconfig.h>
 #include <sys/resource.h>
+#include <system_error>
 
 Platform createSystemPlatform()
 {
@@ -35,7 +36,7 @@ Platform createSystemPlatform()
 
 std::shared_ptr<FileSystem> createSystemFileSystem()
 {
-    return std::make_shared<PosixFileSystem>();
+    return std::make_shared<LinuxFileSystem>();
 }
 
 void disableCrashDumps()
@@ -53,5 +54,11 @@ std::future<void> preloadFontConfiguration()
 {
     // Qt's font database starts with this same call, which then finds the
     // configuration loaded and returns at once.
-    return std::async(std::launch::async, [] { FcInit(); });
+    const auto load = [] { FcInit(); };
+    try {
+        return std::async(std::launch::async, load);
+    } catch (const std::system_error&) {
+        // No thread to spare: read when waited for, as if never preloaded.
+        return std::async(std::launch::deferred, load);
+    }
 }

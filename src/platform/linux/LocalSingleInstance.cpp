@@ -28,6 +28,10 @@ constexpr int RetryPauseMs = 50;
 constexpr int MaxStepMs = 1000;
 // Starts that arrive while the primary is busy wait in the system's queue.
 constexpr int ListenBacklog = 64;
+static_assert(LocalSingleInstance::MaxUnservedStarts > ListenBacklog);
+// Out of descriptors the listener rests this long, and the starts wait in the
+// queue meanwhile.
+constexpr int NoDescriptorsPauseMs = 200;
 
 // A folder another user could reach would let them plant the socket or the
 // lock and either take over or block every start.
@@ -195,6 +199,11 @@ bool LocalSingleInstance::isListening() const
     return m_listenFd >= 0;
 }
 
+bool LocalSingleInstance::isAccepting() const
+{
+    return m_listener && m_listener->isEnabled();
+}
+
 LocalSingleInstance::Lock LocalSingleInstance::takeLock()
 {
     if (m_lockFd >= 0)
@@ -292,17 +301,37 @@ void LocalSingleInstance::acceptConnections()
 {
     for (;;) {
         const int fd = ::accept4(m_listenFd, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
-        if (fd >= 0)
+        if (fd >= 0 && m_unserved >= MaxUnservedStarts)
+            ::close(fd);
+        else if (fd >= 0)
             serve(fd);
-        else if (errno != EINTR && errno != ECONNABORTED)
+        else if (errno == EMFILE || errno == ENFILE || errno == ENOBUFS || errno == ENOMEM) {
+            restUntilDescriptorsAreFree();
+            return;
+        } else if (errno != EINTR && errno != ECONNABORTED) {
             return; // EAGAIN: every waiting start has been taken
+        }
     }
+}
+
+// The start that could not be taken is still waiting, so the listener stays
+// readable: woken for it again at once, it would fail again as fast as the
+// processor allows.
+void LocalSingleInstance::restUntilDescriptorsAreFree()
+{
+    m_listener->setEnabled(false);
+    QSocketNotifier* listener = m_listener.get();
+    QTimer::singleShot(NoDescriptorsPauseMs, listener, [listener] { listener->setEnabled(true); });
 }
 
 void LocalSingleInstance::serve(int fd)
 {
     auto* readable = new QSocketNotifier(fd, QSocketNotifier::Read, m_listener.get());
-    QObject::connect(readable, &QObject::destroyed, [fd] { ::close(fd); });
+    ++m_unserved;
+    QObject::connect(readable, &QObject::destroyed, [this, fd] {
+        ::close(fd);
+        --m_unserved;
+    });
     auto buffer = std::make_shared<QByteArray>();
     auto done = std::make_shared<bool>(false);
 

@@ -31,6 +31,11 @@ public:
     static constexpr char ActivateMessage[] = "activate\n";
     // The primary's answer: its window has been brought to the front.
     static constexpr char ActivatedMessage[] = "activated\n";
+    // Later starts being heard or held at one time; a connection beyond them
+    // is closed at once, so that a process opening them by the thousand cannot
+    // take every descriptor. Above the socket's queue of 64: a start closed
+    // unanswered tries again and may end with a window of its own.
+    static constexpr int MaxUnservedStarts = 128;
 
     // directory empty: the user's private runtime folder (runtimeDirectory()).
     // handOverWindow bounds every activatePrimary() of this start together:
@@ -60,6 +65,8 @@ public:
     QString socketPath() const;
     // True while this object holds the lock and listens for later starts.
     bool isListening() const;
+    // False while the listener rests because descriptors ran out.
+    bool isAccepting() const;
 
 private:
     enum class Lock { Taken, HeldByOther, Unusable };
@@ -67,6 +74,7 @@ private:
     void listen();
     void stopListening();
     void acceptConnections();
+    void restUntilDescriptorsAreFree();
     void serve(int fd);
     void answerHeldStarts();
 
@@ -79,6 +87,8 @@ private:
     int m_listenFd = -1;
     // Also the parent of one notifier per later start still being heard.
     std::unique_ptr<QSocketNotifier> m_listener;
+    // Connections accepted and not yet answered or closed.
+    int m_unserved = 0;
     std::function<void()> m_handler;
     // Later starts heard while no window could come to the front: answered
     // once one can, or left unanswered when this program ends.

@@ -154,7 +154,7 @@ SpeechDispatcherObject::SpeechDispatcherObject(std::shared_ptr<Core> core)
     : m_core(std::move(core)), m_worker(std::make_unique<BoundedWorker>(m_core, [&core = *m_core] {
           WithDaemon daemon(core, core.bounds.call);
           closeConnection(core);
-      }))
+      }, m_core->bounds.exit))
 {
 }
 

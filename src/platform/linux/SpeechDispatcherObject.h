@@ -43,6 +43,9 @@ public:
         // next announcement may cut in. The question whether the daemon still
         // answers is asked within it, not after it.
         std::chrono::milliseconds wait{5000};
+        // How long the program's end waits for a text still being read as
+        // kana; the daemon's own answer is held to the call bound.
+        std::chrono::milliseconds exit{2000};
     };
 
     // Where the kana reading takes its words from.

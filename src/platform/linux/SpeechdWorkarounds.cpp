@@ -3,6 +3,7 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
 #include <mutex>
 #include <pthread.h>
 #include <sys/socket.h>
@@ -67,6 +68,10 @@ SPDConnection* openSpeechdConnection(bool autospawn)
     SPDConnection* connection =
         spd_open2("vornix-support", "main", nullptr, SPD_MODE_THREADED, nullptr, autospawn ? 1 : 0, &error);
     std::free(error); // there is no log to put the reason in
+    // libspeechd makes its socket without close-on-exec, and a browser the
+    // program starts would hold the connection open after the program ended.
+    if (connection)
+        ::fcntl(connection->socket, F_SETFD, ::fcntl(connection->socket, F_GETFD) | FD_CLOEXEC);
     return connection;
 }
 

@@ -9,7 +9,8 @@
 
 // spd_open2, but a unix socket nothing listens at is found out first (without
 // autospawn): libspeechd loses a little memory every time it cannot connect.
-// Null when there is no connection.
+// The connection is not passed on to programs started later. Null when there
+// is no connection.
 SPDConnection* openSpeechdConnection(bool autospawn);
 
 // spd_close, except for a connection to a daemon that went away: libspeechd's

@@ -1,6 +1,8 @@
 #include "platform/windows/WindowsFileSystem.h"
 
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 
 #include <fcntl.h>
 #include <io.h>
@@ -21,6 +23,29 @@ HANDLE fileOf(int handle)
 }
 
 } // namespace
+
+std::optional<QByteArray> WindowsFileSystem::read(const QString& path, qint64 maxBytes)
+{
+    // Only a file: a device name or a pipe would never end or never answer.
+    const QFileInfo info(path);
+    if (!info.exists() || !info.isFile() || info.size() > maxBytes)
+        return std::nullopt;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+        return std::nullopt;
+    // The size may have changed since the check; never take in more than the
+    // limit, whatever the file does now.
+    QByteArray bytes;
+    char buffer[64 * 1024];
+    for (;;) {
+        const qint64 got = file.read(buffer, sizeof buffer);
+        if (got < 0 || bytes.size() + got > maxBytes)
+            return std::nullopt;
+        if (got == 0)
+            return bytes;
+        bytes.append(buffer, got);
+    }
+}
 
 bool WindowsFileSystem::mayReplace(const QString& path)
 {
@@ -89,13 +114,15 @@ bool WindowsFileSystem::close(int handle)
     return _close(handle) == 0;
 }
 
-bool WindowsFileSystem::rename(const QString& source, const QString& target)
+FileSystem::Replaced WindowsFileSystem::replace(const QString& source, const QString& target)
 {
     // Replaces the target in one step; on failure the previous file is left
     // as it was. Write-through: the rename is on the disk when this returns,
     // which is what syncFolder does on Linux.
     return MoveFileExW(nativePath(source).c_str(), nativePath(target).c_str(),
-                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)
+               ? Replaced::Done
+               : Replaced::Failed;
 }
 
 bool WindowsFileSystem::remove(const QString& path)
@@ -109,4 +136,9 @@ bool WindowsFileSystem::syncFolder(const QString& folder)
     // through already.
     Q_UNUSED(folder);
     return true;
+}
+
+QStringList WindowsFileSystem::fileNames(const QString& folder)
+{
+    return QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System);
 }

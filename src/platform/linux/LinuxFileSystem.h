@@ -2,16 +2,18 @@
 
 #include "platform/FileSystem.h"
 
-// The save steps over POSIX calls. Handles are file descriptors.
-class PosixFileSystem : public FileSystem
+// Reading and the save steps over POSIX calls. Handles are file descriptors.
+class LinuxFileSystem : public FileSystem
 {
 public:
+    std::optional<QByteArray> read(const QString& path, qint64 maxBytes) override;
     bool mayReplace(const QString& path) override;
     int createExclusive(const QString& path) override;
     bool write(int handle, const QByteArray& bytes) override;
     bool sync(int handle) override;
     bool close(int handle) override;
-    bool rename(const QString& source, const QString& target) override;
+    Replaced replace(const QString& source, const QString& target) override;
     bool remove(const QString& path) override;
     bool syncFolder(const QString& folder) override;
+    QStringList fileNames(const QString& folder) override;
 };

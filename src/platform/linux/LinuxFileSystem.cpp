@@ -1,5 +1,6 @@
-#include "platform/linux/PosixFileSystem.h"
+#include "platform/linux/LinuxFileSystem.h"
 
+#include <QDir>
 #include <QFile>
 
 #include <cerrno>
@@ -8,7 +9,45 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-bool PosixFileSystem::mayReplace(const QString& path)
+std::optional<QByteArray> LinuxFileSystem::read(const QString& path, qint64 maxBytes)
+{
+    const QByteArray name = QFile::encodeName(path);
+    struct stat st {};
+    // Checked before opening: opening a FIFO for reading waits for a writer.
+    if (::stat(name.constData(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_size > maxBytes)
+        return std::nullopt;
+    // Should a FIFO have taken the file's place since, O_NONBLOCK keeps the
+    // open from waiting and the check below refuses it.
+    int fd;
+    do {
+        fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0)
+        return std::nullopt;
+    std::optional<QByteArray> bytes;
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
+        // The size may have changed since the check; never take in more than
+        // the limit, whatever the file does now.
+        QByteArray content;
+        char buffer[64 * 1024];
+        for (;;) {
+            const ssize_t got = ::read(fd, buffer, sizeof buffer);
+            if (got < 0 && errno == EINTR)
+                continue;
+            if (got < 0 || content.size() + got > maxBytes)
+                break;
+            if (got == 0) {
+                bytes = std::move(content);
+                break;
+            }
+            content.append(buffer, got);
+        }
+    }
+    ::close(fd);
+    return bytes;
+}
+
+bool LinuxFileSystem::mayReplace(const QString& path)
 {
     const QByteArray name = QFile::encodeName(path);
     struct stat st {};
@@ -22,7 +61,7 @@ bool PosixFileSystem::mayReplace(const QString& path)
     return ::faccessat(AT_FDCWD, name.constData(), W_OK, AT_EACCESS) == 0;
 }
 
-int PosixFileSystem::createExclusive(const QString& path)
+int LinuxFileSystem::createExclusive(const QString& path)
 {
     const QByteArray name = QFile::encodeName(path);
     int fd;
@@ -37,7 +76,7 @@ int PosixFileSystem::createExclusive(const QString& path)
     return fd;
 }
 
-bool PosixFileSystem::write(int handle, const QByteArray& bytes)
+bool LinuxFileSystem::write(int handle, const QByteArray& bytes)
 {
     const char* data = bytes.constData();
     size_t left = static_cast<size_t>(bytes.size());
@@ -56,7 +95,7 @@ bool PosixFileSystem::write(int handle, const QByteArray& bytes)
     return true;
 }
 
-bool PosixFileSystem::sync(int handle)
+bool LinuxFileSystem::sync(int handle)
 {
     int result;
     do {
@@ -65,24 +104,27 @@ bool PosixFileSystem::sync(int handle)
     return result == 0;
 }
 
-bool PosixFileSystem::close(int handle)
+bool LinuxFileSystem::close(int handle)
 {
     // On Linux the descriptor is gone even when close reports EINTR; closing
     // it again could close someone else's.
     return ::close(handle) == 0 || errno == EINTR;
 }
 
-bool PosixFileSystem::rename(const QString& source, const QString& target)
+FileSystem::Replaced LinuxFileSystem::replace(const QString& source, const QString& target)
 {
-    return ::rename(QFile::encodeName(source).constData(), QFile::encodeName(target).constData()) == 0;
+    // Nothing on Linux holds a file against a rename: no "busy" here.
+    return ::rename(QFile::encodeName(source).constData(), QFile::encodeName(target).constData()) == 0
+               ? Replaced::Done
+               : Replaced::Failed;
 }
 
-bool PosixFileSystem::remove(const QString& path)
+bool LinuxFileSystem::remove(const QString& path)
 {
     return ::unlink(QFile::encodeName(path).constData()) == 0;
 }
 
-bool PosixFileSystem::syncFolder(const QString& folder)
+bool LinuxFileSystem::syncFolder(const QString& folder)
 {
     const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0)
@@ -95,4 +137,9 @@ bool PosixFileSystem::syncFolder(const QString& folder)
     const bool ok = result == 0 || errno == EINVAL || errno == EROFS || errno == ENOTSUP;
     ::close(fd);
     return ok;
+}
+
+QStringList LinuxFileSystem::fileNames(const QString& folder)
+{
+    return QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System);
 }
