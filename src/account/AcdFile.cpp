@@ -6,7 +6,6 @@
 #include "platform/FileSystem.h"
 
 #include <QRandomGenerator>
-#include <QRegularExpression>
 
 #include <thread>
 
@@ -56,16 +55,33 @@ QString temporaryPathFor(const QString& path)
     return path.left(path.lastIndexOf(u'/') + 1) + temporaryStem(path) + u'.' + suffix + QStringLiteral(".tmp");
 }
 
+// Whether name is one of temporaryPathFor's for a target whose stem is stem.
+// Matched by hand: this runs on a thread of the file work's own, where Qt's
+// regular expressions would give that thread Qt's per-thread data, which
+// Windows builds tear down from a watcher thread that a detached thread
+// outlives.
+bool isTemporaryName(const QString& name, const QString& stem)
+{
+    const QString tail = QStringLiteral(".tmp");
+    if (name.size() != stem.size() + 1 + SuffixLength + tail.size() || !name.startsWith(stem) ||
+        name.at(stem.size()) != u'.' || !name.endsWith(tail))
+        return false;
+    for (const QChar c : QStringView(name).mid(stem.size() + 1, SuffixLength)) {
+        if (!((c >= u'a' && c <= u'z') || (c >= u'0' && c <= u'9')))
+            return false;
+    }
+    return true;
+}
+
 // A save killed half-way leaves its temporary file, password included; the
 // next successful save of the same file clears such remains away.
 void removeStaleTemporaries(const QString& path, FileSystem& fs)
 {
     const QString folder = folderOf(path);
-    const QRegularExpression pattern(QRegularExpression::anchoredPattern(
-        QRegularExpression::escape(temporaryStem(path)) + QStringLiteral("\\.[a-z0-9]{%1}\\.tmp").arg(SuffixLength)));
+    const QString stem = temporaryStem(path);
     const QStringList names = fs.fileNames(folder);
     for (const QString& name : names) {
-        if (pattern.match(name).hasMatch())
+        if (isTemporaryName(name, stem))
             fs.remove(folder + u'/' + name);
     }
 }
