@@ -24,6 +24,8 @@ from test_windows_program import wine_loader  # noqa: E402
 
 OPTIONS = {"--installer": None, "--stage": None, "--version": None}
 UNINSTALL_KEY = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\vornix-support"
+# Where the installer keeps its folder for a later installation over it.
+OWN_KEY = r"HKCU\Software\vornix-support"
 UNINSTALLER = "uninstall.exe"
 # What a user keeps beside the program: an account file saved there, and the
 # screen reader's file-dialog library, placed there as the README suggests.
@@ -81,10 +83,10 @@ class InstallerTest(unittest.TestCase):
     def folder_of(self, variable):
         return self.wine("cmd", "/c", "echo", "%" + variable + "%")[1].strip()
 
-    def uninstall_entry(self, view):
-        """The values of the entry under the user's installed programs, as the
-        registry's 32-bit or 64-bit view shows them; None without one."""
-        status, out = self.wine("reg", "query", UNINSTALL_KEY, view, check=False)
+    def registry_values(self, key, view):
+        """The values of `key` as the registry's 32-bit or 64-bit view shows
+        them; None without the key."""
+        status, out = self.wine("reg", "query", key, view, check=False)
         if status != 0:
             return None
         values = {}
@@ -120,8 +122,9 @@ class InstallerTest(unittest.TestCase):
             with open(os.path.join(folder, name), "rb") as f:
                 self.assertEqual(f.read(), data, name)
         self.assertFalse(os.path.exists(entry), "the Start menu entry is left")
-        for view in ("/reg:32", "/reg:64"):
-            self.assertIsNone(self.uninstall_entry(view), view)
+        for key in (UNINSTALL_KEY, OWN_KEY):
+            for view in ("/reg:32", "/reg:64"):
+                self.assertIsNone(self.registry_values(key, view), key + " " + view)
 
     def check_installed_files(self, folder):
         """The staged files, each as it was packed, and the uninstaller."""
@@ -159,13 +162,14 @@ class InstallerTest(unittest.TestCase):
         """The same entry in both views: 32-bit and 64-bit programs (Windows'
         own list among them) share the user's Uninstall key."""
         for view in ("/reg:32", "/reg:64"):
-            values = self.uninstall_entry(view)
+            values = self.registry_values(UNINSTALL_KEY, view)
             self.assertIsNotNone(values, view)
             self.assertEqual(values.get("DisplayName"), APP_TITLE, view)
             self.assertEqual(values.get("DisplayVersion"), OPTIONS["--version"], view)
             self.assertEqual(values.get("InstallLocation"), win_folder, view)
             self.assertEqual(values.get("DisplayIcon"), win_folder + r"\vornix-support.exe", view)
             self.assertEqual(values.get("UninstallString"), '"%s\\%s"' % (win_folder, UNINSTALLER), view)
+            self.assertEqual((self.registry_values(OWN_KEY, view) or {}).get("InstallDir"), win_folder, view)
 
     def program_processes(self, exe):
         """The processes of this prefix that run `exe` (a Windows path)."""
