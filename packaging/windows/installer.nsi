@@ -1,8 +1,11 @@
 ; The per-user installer: no administrator rights, a Start menu entry and an
 ; uninstaller, all under the user's own profile and registry hive.
-; makensis -DVERSION=1.0.0 -DSTAGE=<staged folder> -DOUTFILE=<setup.exe> installer.nsi
+; makensis -DVERSION=1.0.0 -DFILES=<file list> -DOUTFILE=<setup.exe> installer.nsi
+; The file list (cmake/WindowsPackStage.cmake writes it from the staged
+; folder) names every file both to install and to uninstall.
 Unicode true
 !include "MUI2.nsh"
+!include "${FILES}"
 
 !define APPNAME "VORNIXサポートソフト"
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\vornix-support"
@@ -30,10 +33,11 @@ VIAddVersionKey /LANG=1041 "LegalCopyright" "VORNIX support volunteers"
 
 Section "Install"
     SetShellVarContext current
-    SetOutPath "$INSTDIR"
-    File /r "${STAGE}\*.*"
+    !insertmacro VX_INSTALL_FILES
     WriteUninstaller "$INSTDIR\uninstall.exe"
-    CreateShortcut "$SMPROGRAMS\${APPNAME}.lnk" "$INSTDIR\vornix-support.exe"
+    ; The shortcut starts the program in its own folder.
+    SetOutPath "$INSTDIR"
+    CreateShortcut "$SMPROGRAMS\${APPNAME}.lnk" "$INSTDIR\vornix-support.exe" "" "$INSTDIR\vornix-support.exe" 0
     WriteRegStr HKCU "Software\vornix-support" "InstallDir" "$INSTDIR"
     WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayName" "${APPNAME}"
     WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
@@ -48,15 +52,10 @@ SectionEnd
 Section "Uninstall"
     SetShellVarContext current
     Delete "$SMPROGRAMS\${APPNAME}.lnk"
-    ; Only what the installer put there: the folder may hold the user's own
-    ; account files if they were saved beside the program.
-    Delete "$INSTDIR\vornix-support.exe"
-    Delete "$INSTDIR\*.dll"
-    Delete "$INSTDIR\qt.conf"
-    Delete "$INSTDIR\README.md"
-    RMDir /r "$INSTDIR\platforms"
-    RMDir /r "$INSTDIR\styles"
-    RMDir /r "$INSTDIR\translations"
+    ; Only what the installer put there, by name: the folder may hold the
+    ; user's own account files, or the screen reader's QRCOMFD.DLL placed
+    ; beside the program; they stay, and so does the folder then.
+    !insertmacro VX_UNINSTALL_FILES
     Delete "$INSTDIR\uninstall.exe"
     RMDir "$INSTDIR"
     DeleteRegKey HKCU "${UNINSTALL_KEY}"

@@ -1,6 +1,7 @@
 #include "app/AppSetup.h"
 
 #include "accessibility/AccessibleFactory.h"
+#include "ui/ProgramIcon.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -74,6 +75,7 @@ void setUpApplication(QApplication& app, std::future<void>& fontConfiguration)
 {
     installAccessibleFactory();
     QApplication::setApplicationName(QStringLiteral("vornix-support"));
+    QApplication::setWindowIcon(programIcon());
     keepNoSettings();
     installJapaneseTranslation(app);
     fontConfiguration.wait();

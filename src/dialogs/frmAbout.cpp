@@ -10,13 +10,11 @@
 #include "ui/FixedWindow.h"
 #include "ui/LabelFit.h"
 #include "ui/PlacedControls.h"
+#include "ui/ProgramIcon.h"
 #include "ui/Twips.h"
 
-#include <QApplication>
 #include <QGroupBox>
-#include <QIcon>
 #include <QLabel>
-#include <QStyle>
 
 namespace
 {
@@ -82,10 +80,7 @@ void frmAbout::buildControls()
     connect(cmdOK, &QPushButton::clicked, this, &QDialog::accept);
 
     picIcon = makeLabel(this, "picIcon", QString(), QRect(360, 300, 540, 540));
-    QIcon icon = QApplication::windowIcon();
-    if (icon.isNull())
-        icon = style()->standardIcon(QStyle::SP_MessageBoxInformation);
-    picIcon->setPixmap(icon.pixmap(picIcon->size()));
+    picIcon->setPixmap(programIcon().pixmap(picIcon->size()));
 
     lblDescription =
         makeLabel(this, "lblDescription", QStringLiteral("制作 : ヴォルニクス支援ボランティアの会"),

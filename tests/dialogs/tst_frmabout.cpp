@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QGroupBox>
+#include <QImage>
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
@@ -30,6 +31,7 @@ private slots:
     void cleanup();
 
     void window();
+    void showsTheProgramsIcon();
     void controls_data();
     void controls();
     void fonts_data();
@@ -95,6 +97,26 @@ void TestFrmAbout::window()
         if (w != ok)
             QVERIFY2(w->focusPolicy() == Qt::NoFocus, qPrintable(w->objectName()));
     }
+}
+
+// The picture is the program's own, drawn from its SVG at build time: the
+// envelope's white on the blue tile, not a stock icon or an empty box.
+void TestFrmAbout::showsTheProgramsIcon()
+{
+    open();
+    auto* picIcon = m_dialog->findChild<QLabel*>(QStringLiteral("picIcon"));
+    QVERIFY(picIcon);
+    const QImage image = picIcon->pixmap().toImage();
+    QCOMPARE(image.size(), picIcon->size());
+    const auto near = [&](QPoint at, QColor expected) {
+        const QColor c = image.pixelColor(at);
+        return qAbs(c.red() - expected.red()) < 24 && qAbs(c.green() - expected.green()) < 24 &&
+               qAbs(c.blue() - expected.blue()) < 24 && c.alpha() > 230;
+    };
+    // Points of the 64-unit drawing scaled to the 36 px box: the tile above
+    // the envelope, and the envelope below its flap.
+    QVERIFY2(near(QPoint(18, 4), QColor(0x1f, 0x5f, 0xa8)), qPrintable(image.pixelColor(18, 4).name()));
+    QVERIFY2(near(QPoint(14, 22), Qt::white), qPrintable(image.pixelColor(14, 22).name()));
 }
 
 void TestFrmAbout::controls_data()
