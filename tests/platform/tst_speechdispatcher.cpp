@@ -34,6 +34,10 @@ const Bounds QuickBounds{3000ms, 2000ms, 2000ms};
 // Guards against a hang, far above any bound: time is never what a test here
 // proves, the daemon's events and the objects' answers are.
 constexpr qint64 HangGuardMs = 20000;
+// For the tests that wait for the real daemon's events (END, CANCEL): bounds
+// that only stop a hang. On a loaded machine espeak-ng takes seconds for a
+// few sentences, and a wait of the program's own 5 s ran out first.
+const Bounds PatientBounds{20000ms, 20000ms, 120000ms};
 
 qint64 ms(std::chrono::milliseconds bound)
 {
@@ -376,7 +380,7 @@ void TestSpeechDispatcher::cleanupTestCase()
 
 std::unique_ptr<SpeechObject> TestSpeechDispatcher::connect()
 {
-    std::unique_ptr<SpeechObject> speech = SpeechDispatcherObject::create();
+    std::unique_ptr<SpeechObject> speech = SpeechDispatcherObject::createWithBounds(PatientBounds);
     if (speech && speech->Configure(33) != 0)
         return nullptr;
     return speech;
@@ -544,7 +548,7 @@ void TestSpeechDispatcher::emptyTextIsSpokenAsNothing()
 void TestSpeechDispatcher::channelAnnouncesListInTwoTexts()
 {
     SpeechChannel channel;
-    channel.VobrInit([] { return SpeechDispatcherObject::create(); });
+    channel.VobrInit([] { return SpeechDispatcherObject::createWithBounds(PatientBounds); });
     QVERIFY(channel.VoiceEnabled());
     const qsizetype before = m_daemon.queuedMessages().size();
     const QString entry = QStringLiteral("biglobe");
@@ -626,7 +630,7 @@ void TestSpeechDispatcher::startUpReachesTheDictionaryOpenedLater()
 {
     auto told = std::make_shared<std::atomic<int>>(0);
     std::unique_ptr<SpeechObject> speech = SpeechDispatcherObject::createWithBounds(
-        Bounds{}, SpeechReadingMode::Kana, [told] { return std::make_unique<CountingWords>(told); });
+        PatientBounds, SpeechReadingMode::Kana, [told] { return std::make_unique<CountingWords>(told); });
     QVERIFY(speech);
     speech->startUpIsOver();
     QCOMPARE(speech->Configure(33), 0);
@@ -892,7 +896,7 @@ void TestSpeechDispatcher::readingFollowsTheOutputModule()
     AddressScope scope(daemon.address());
 
     std::unique_ptr<SpeechObject> speech =
-        SpeechDispatcherObject::createWithBounds(Bounds{}, mode, [] { return MecabWordReadings::open(); });
+        SpeechDispatcherObject::createWithBounds(PatientBounds, mode, [] { return MecabWordReadings::open(); });
     QVERIFY(speech);
     QCOMPARE(speech->Configure(33), 0);
     QCOMPARE(static_cast<SpeechDispatcherObject&>(*speech).readsAsKana(), received != QStringLiteral("差出人の名前は、未登録"));
