@@ -21,6 +21,7 @@ all: build
 
 deps:
 	@scripts/install-deps.sh
+	@scripts/install-jtalk-voice.sh
 
 configure: deps
 	@cmake -S . -B $(BUILD) -G Ninja $(CMAKE_FLAGS) >/dev/null
@@ -32,6 +33,7 @@ test: build
 	@cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS) --timeout 600
 
 run: build
+	@scripts/install-jtalk-module.sh $(BUILD)/bin/sd_vornix-jtalk
 	@scripts/run.sh $(BUILD)/bin/vornix-support
 
 clean:
@@ -63,7 +65,8 @@ bench: build
 	@scripts/install-deps.sh scripts/debian-packages-bench.txt
 	@python3 bench/run_bench.py --build $(BUILD)
 
-# make package - build, then the Debian package $(BUILD)/vornix-support_*.deb
+# make package - build, then the Debian packages $(BUILD)/vornix-support_*.deb and
+#                $(BUILD)/speech-dispatcher-vornix-jtalk_*.deb (the Open JTalk module)
 package: build
 	@cd $(BUILD) && cpack -G DEB
 
