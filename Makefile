@@ -60,10 +60,12 @@ test-windows: windows-configure
 	@scripts/test-windows.sh $(WINBUILD) -j $(JOBS)
 
 # make bench   - build, then measure start-up, key-to-speech latency, file
-#                reading and memory; writes $(BUILD)/bench/results.json
+#                reading and memory; writes $(BUILD)/bench/results.json; then the
+#                Open JTalk module beside espeak-ng: $(BUILD)/bench/jtalk.json
 bench: build
 	@scripts/install-deps.sh scripts/debian-packages-bench.txt
 	@python3 bench/run_bench.py --build $(BUILD)
+	@python3 bench/jtalk_bench.py --build $(BUILD)
 
 # make package - build, then the Debian packages $(BUILD)/vornix-support_*.deb and
 #                $(BUILD)/speech-dispatcher-vornix-jtalk_*.deb (the Open JTalk module)
