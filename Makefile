@@ -22,6 +22,7 @@ all: build
 deps:
 	@scripts/install-deps.sh
 	@scripts/install-jtalk-voice.sh
+	@scripts/ensure-locale.sh ja_JP.UTF-8
 
 configure: deps
 	@cmake -S . -B $(BUILD) -G Ninja $(CMAKE_FLAGS) >/dev/null
