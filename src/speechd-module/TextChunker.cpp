@@ -32,9 +32,18 @@ bool closes(char32_t c)
            || c == '"' || c == '\'' || c == U'”' || c == U'’';
 }
 
+// Lines drawn with these ("－－－－") are decoration: open_jtalk has nothing to
+// say for them.
+bool draws(char32_t c)
+{
+    return c == '-' || c == '=' || c == '_' || c == '*' || c == '~' || c == U'－' || c == U'＝' || c == U'＿'
+           || c == U'＊' || c == U'〜' || c == U'～' || c == U'・' || c == U'…' || (c >= 0x2010 && c <= 0x2015)
+           || (c >= 0x2500 && c <= 0x257F);
+}
+
 bool isPunctuation(char32_t c)
 {
-    return endsSentence(c) || isPause(c) || closes(c) || c == '.' || c == ',' || c == ';' || c == ':'
+    return endsSentence(c) || isPause(c) || closes(c) || draws(c) || c == '.' || c == ',' || c == ';' || c == ':'
            || c == U'「' || c == U'『' || c == U'（' || c == '(' || c == '[' || c == U'【';
 }
 

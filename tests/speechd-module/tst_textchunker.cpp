@@ -87,7 +87,7 @@ void tst_TextChunker::cutsFallAtSentencesAndPauses_data()
                                << QStringList{u"一行目"_s, u"二行目"_s, u"三行目"_s};
     QTest::newRow("server name") << u"pop.example.com"_s << QStringList{u"pop.example.com"_s};
     QTest::newRow("Latin sentences") << u"Hello. World"_s << QStringList{u"Hello."_s, u"World"_s};
-    QTest::newRow("marks alone on their line") << u" 、 \n。\nはい 。"_s << QStringList{u"はい 。"_s};
+    QTest::newRow("marks alone on their line") << u" 、 \n。\nはい 。\n－－－－\n"_s << QStringList{u"はい 。"_s};
 }
 
 void tst_TextChunker::cutsFallAtSentencesAndPauses()
@@ -149,6 +149,12 @@ void tst_TextChunker::misreadingsAreWrittenAround_data()
     QTest::newRow("1件 stays") << u"1件"_s << u"1件"_s;
     QTest::newRow("Tab (ティーエービー)") << u"Tabは次へ"_s << u"タブは次へ"_s;
     QTest::newRow("Table stays") << u"Table TAB"_s << u"Table TAB"_s;
+    QTest::newRow("marks it does not say") << u"髙橋、○○○@△△"_s << u"高橋、マルマルマル@サンカクサンカク"_s;
+    // Every character of a value is heard; prose keeps its punctuation.
+    QTest::newRow("password") << u"pa$$w0rd!"_s << u"pa ドル  ドル w0rd ビックリマーク "_s;
+    QTest::newRow("ID") << u"taro_01"_s << u"taro アンダーバー 01"_s;
+    QTest::newRow("server name") << u"m**.biglobe.ne.jp"_s << u"m アスタリスク  アスタリスク  ドット ビッグローブ ドット ne ドット jp"_s;
+    QTest::newRow("sentence, version") << u"Screen reader on. 1.0.0 (TAB)"_s << u"Screen reader on. 1.0.0 (TAB)"_s;
 }
 
 void tst_TextChunker::misreadingsAreWrittenAround()
