@@ -4,6 +4,7 @@
 // the last case speaks through the real open_jtalk.
 
 #include "ModuleClient.h"
+#include "ReadingFixes.h"
 #include "Utf8.h"
 
 #include <QDir>
@@ -218,7 +219,9 @@ void tst_JTalkModule::everyTextArrivesWholeAndInOrder()
         QVERIFY2(jtalkBytes(line.toStdString()) <= 600, line.constData());
         given += call.at(2);
     }
-    QCOMPARE(heard(given), heard(said));
+    // As written, but for what the module writes around for open_jtalk
+    // (symbols inside a value are named).
+    QCOMPARE(heard(given), heard(QString::fromStdString(withReadingFixes(said.toStdString()))));
     QCOMPARE(module.quit(), 0);
 }
 
