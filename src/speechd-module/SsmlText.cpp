@@ -22,8 +22,9 @@ bool startsWithWord(std::string_view tag, std::string_view word)
 // this module knows, and the "&" is then said as it stands.
 bool appendEntity(std::string_view text, std::size_t at, std::string& out, std::size_t& length)
 {
-    const std::size_t end = text.find(';', at);
-    if (end == std::string_view::npos || end - at > 12)
+    // No entity is longer; a stray "&" must not make each one search the rest.
+    const std::size_t end = text.substr(0, at + 13).find(';', at);
+    if (end == std::string_view::npos)
         return false;
     const std::string_view name = text.substr(at + 1, end - at - 1);
     char32_t code = 0;
@@ -113,10 +114,14 @@ SsmlText SsmlText::parse(std::string_view message)
     SsmlText result;
     std::string& text = result.text;
     text.reserve(message.size());
+    // The next ">", found once for every "<" before it: many a "<" without
+    // one must not make each search the rest of the message.
+    std::size_t close = 0;
     for (std::size_t i = 0; i < message.size();) {
         const char c = message[i];
         if (c == '<') {
-            const std::size_t close = message.find('>', i + 1);
+            if (close != std::string_view::npos && close <= i)
+                close = message.find('>', i + 1);
             if (close != std::string_view::npos) {
                 std::string_view tag = message.substr(i + 1, close - i - 1);
                 while (!tag.empty() && std::isspace(static_cast<unsigned char>(tag.front())))

@@ -230,34 +230,23 @@ void Synthesizer::say(const SsmlText& message, const VoiceSettings& settings)
     Halt halted = Halt::None;
     for (std::size_t i = 0; i < chunks.size() && halted == Halt::None; ++i) {
         const TextChunk& chunk = chunks[i];
-        Started started = takeProcess(settings);
-        JTalkProcess::Result result;
-        if (started.process)
-            result = started.process->synthesize(withReadingFixes(chunk.text));
-        {
-            std::lock_guard lock(m_mutex);
-            m_current = nullptr;
-            halted = m_halt;
+        std::optional<WavAudio> audio;
+        const std::vector<std::string> lines = linesFor(chunk);
+        for (std::size_t l = 0; l < lines.size() && halted != Halt::Stop; ++l) {
+            std::optional<WavAudio> part = synthesize(lines[l], settings, halted);
+            if (!part)
+                continue;
+            // Lines of one chunk run on into each other.
+            part->trimSilence(LeadInMs, l + 1 < lines.size() ? leadOutMs(TextChunk::Ending::Cut, false) : 10000);
+            if (!audio)
+                audio = std::move(part);
+            else
+                audio->samples.insert(audio->samples.end(), part->samples.begin(), part->samples.end());
         }
-        // Only now: loading it beside the line being synthesised would
-        // share the processor with it, and the line is what is waited for.
-        replaceTaken(settings);
         if (halted == Halt::Stop)
             break;
-        std::optional<WavAudio> audio = WavAudio::parse(result.output);
-        if (!started.tracePath.empty()) {
-            const std::string words = SpeechTrace::wordsOf(readAndRemove(started.tracePath));
-            started.tracePath.clear();
-            m_trace.write("words", words);
-        }
-        if (!audio) {
-            // Nothing open_jtalk can pronounce (a lone symbol) gives no
-            // speech either; anything else is worth a line in the log.
-            const std::string why = "open_jtalk " + describeStatus(result.status) + " without speech for: " + chunk.text;
-            m_trace.write("error", why);
-            std::fprintf(stderr, "vornix-jtalk: %s\n", why.c_str());
+        if (!audio)
             continue;
-        }
         audio->trimSilence(LeadInMs, leadOutMs(chunk.ending, i + 1 == chunks.size()));
         while (nextMark < message.marks.size() && message.marks[nextMark].offset <= chunk.begin) {
             beginOnce();
@@ -293,6 +282,51 @@ void Synthesizer::say(const SsmlText& message, const VoiceSettings& settings)
         m_output.end();
         break;
     }
+}
+
+std::vector<std::string> Synthesizer::linesFor(const TextChunk& chunk) const
+{
+    const std::string line = withReadingFixes(chunk.text);
+    TextChunker::Limits limits;
+    if (jtalkBytes(line) <= limits.longest)
+        return {line};
+    // Named symbols made it longer than open_jtalk takes: cut again, at the
+    // spaces around the names.
+    limits.first = limits.longest;
+    std::vector<std::string> lines;
+    for (const TextChunk& part : TextChunker(m_words.get(), limits).split(line))
+        lines.push_back(part.text);
+    return lines;
+}
+
+std::optional<WavAudio> Synthesizer::synthesize(const std::string& line, const VoiceSettings& settings, Halt& halted)
+{
+    Started started = takeProcess(settings);
+    JTalkProcess::Result result;
+    if (started.process)
+        result = started.process->synthesize(line);
+    {
+        std::lock_guard lock(m_mutex);
+        m_current = nullptr;
+        halted = m_halt;
+    }
+    // Only now: loading it beside the line being synthesised would share
+    // the processor with it, and the line is what is waited for.
+    replaceTaken(settings);
+    if (halted == Halt::Stop)
+        return std::nullopt;
+    std::optional<WavAudio> audio = WavAudio::parse(result.output);
+    if (!started.tracePath.empty()) {
+        const std::string words = SpeechTrace::wordsOf(readAndRemove(started.tracePath));
+        started.tracePath.clear();
+        m_trace.write("words", words);
+    }
+    if (!audio) {
+        const std::string why = "open_jtalk " + describeStatus(result.status) + " without speech for: " + line;
+        m_trace.write("error", why);
+        std::fprintf(stderr, "vornix-jtalk: %s\n", why.c_str());
+    }
+    return audio;
 }
 
 bool Synthesizer::play(const WavAudio& audio, const SsmlText& message, const TextChunk& chunk, std::size_t& nextMark,

@@ -5,6 +5,7 @@
 #include "SsmlText.h"
 #include "TextChunker.h"
 #include "VoiceSettings.h"
+#include "WavAudio.h"
 
 #include <condition_variable>
 #include <memory>
@@ -12,10 +13,10 @@
 #include <optional>
 #include <string>
 #include <thread>
+#include <vector>
 
 class JTalkProcess;
 class ModuleOutput;
-class WavAudio;
 class WordBoundaries;
 
 // Says one message at a time on a thread of its own, line by line through
@@ -61,6 +62,12 @@ private:
 
     void run();
     void say(const SsmlText& message, const VoiceSettings& settings);
+    // The lines open_jtalk is given for a chunk: its text with the readings
+    // written around (ReadingFixes), cut again if that made it too long.
+    std::vector<std::string> linesFor(const TextChunk& chunk) const;
+    // One line through the process waiting ahead; nothing when it gave no
+    // speech (reported) or was stopped (halted tells).
+    std::optional<WavAudio> synthesize(const std::string& line, const VoiceSettings& settings, Halt& halted);
     bool play(const WavAudio& audio, const SsmlText& message, const TextChunk& chunk, std::size_t& nextMark,
               bool& begun);
     Started startProcess(const VoiceSettings& settings);

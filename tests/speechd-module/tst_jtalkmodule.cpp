@@ -171,9 +171,9 @@ void tst_JTalkModule::everyTextArrivesWholeAndInOrder_data()
         u"差出人の名前は、未登録\nメールアドレスは、taro@example.com\n.profile\n..も\n\nポップ受信サーバーは、pop.example.com"_s;
     QTest::newRow("lines, and lines of dots") << lines.toUtf8() << lines << QStringList();
 
-    // Sentences, a run of kana with no pause in 2,000 characters, and Latin
-    // words: 100,000 characters in all.
-    const QString sentences = repeated(u"メールの設定を確認してください。これは長い文章のテストです、"_s, 60000);
+    // Long sentences of many clauses, a run of kana with no pause in 2,000
+    // characters, and Latin words: 100,000 characters in all.
+    const QString sentences = repeated(repeated(u"メールの設定を確認してから、"_s, 560) + u"。"_s, 60000);
     const QString run = repeated(u"あいうえおかきくけこさしすせそ"_s, 2000);
     const QString latin = repeated(u"The quick brown fox jumps over the lazy dog. "_s, 38000);
     const QString longText = sentences + run + latin;
@@ -184,6 +184,11 @@ void tst_JTalkModule::everyTextArrivesWholeAndInOrder_data()
     for (int i = 0; i < 5000; ++i)
         digits += QChar(u'0' + QRandomGenerator::global()->bounded(10));
     QTest::newRow("5,000 digits") << (u"番号は"_s + digits).toUtf8() << u"番号は"_s + digits << QStringList();
+
+    // Each symbol of a value is named for open_jtalk, which makes the line
+    // many times longer than the text.
+    const QString value = u"パスワードは、"_s + repeated(u"a$_-"_s, 3000);
+    QTest::newRow("a long value of symbols") << value.toUtf8() << value << QStringList();
 
     QTest::newRow("invalid UTF-8 and control characters")
         << QByteArray("\xff\xfe\xe3\x81 \xe3\x81\x82\x01\x02\x1b[0m\x7f\xc0\xaf" "end\xf0\x9f") << u"あ[0mend"_s
