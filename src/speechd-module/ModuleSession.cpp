@@ -127,11 +127,14 @@ void ModuleSession::receiveMessage(const std::string& command)
         message = SsmlText::parse(data == "space" ? std::string("スペース") : data);
         message.marks.clear();
     }
-    if (!m_synthesizer->speak(std::move(message))) {
+    // The reply goes out before the message is handed over: no event of it
+    // may come before the daemon has its answer.
+    if (m_synthesizer->isSpeaking()) {
         m_output.send("301 ERROR CANT SPEAK");
         return;
     }
     m_output.send("200 OK SPEAKING");
+    m_synthesizer->speak(std::move(message));
 }
 
 void ModuleSession::set()

@@ -160,6 +160,12 @@ void Synthesizer::replaceTaken(const VoiceSettings& settings)
         m_ahead = startProcess(settings);
 }
 
+bool Synthesizer::isSpeaking() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_busy;
+}
+
 bool Synthesizer::speak(SsmlText message)
 {
     {

@@ -38,8 +38,11 @@ public:
     // The settings for the next message; the process waiting ahead is
     // restarted if it was started with others.
     void prepare(const VoiceSettings& settings);
-    // Hands the message over and returns at once; false while another one
-    // is still being said.
+    // True while a message is being said: the daemon sends the next one
+    // only after its END, STOP or PAUSE.
+    bool isSpeaking() const;
+    // Hands the message over and returns at once; false (and nothing done)
+    // while another one is still being said.
     bool speak(SsmlText message);
     // Stops the message being said at once: its synthesiser is killed and
     // reaped before STOP is reported.
