@@ -22,6 +22,8 @@ all: build
 
 deps:
 	@scripts/install-deps.sh
+	@scripts/install-jtalk-voice.sh
+	@scripts/ensure-locale.sh ja_JP.UTF-8
 
 configure: deps
 	@cmake -S . -B $(BUILD) -G Ninja $(CMAKE_FLAGS) >/dev/null
@@ -33,6 +35,7 @@ test: build
 	@cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS) --timeout 600
 
 run: build
+	@scripts/install-jtalk-module.sh $(BUILD)/bin/sd_vornix-jtalk
 	@scripts/run.sh $(BUILD)/bin/vornix-support
 
 clean:
@@ -66,12 +69,15 @@ test-windows: windows-configure
 	@scripts/test-windows.sh build-windows32 build-windows64 -j $(JOBS)
 
 # make bench   - build, then measure start-up, key-to-speech latency, file
-#                reading and memory; writes $(BUILD)/bench/results.json
+#                reading and memory; writes $(BUILD)/bench/results.json; then the
+#                Open JTalk module beside espeak-ng: $(BUILD)/bench/jtalk.json
 bench: build
 	@scripts/install-deps.sh scripts/debian-packages-bench.txt
 	@python3 bench/run_bench.py --build $(BUILD)
+	@python3 bench/jtalk_bench.py --build $(BUILD)
 
-# make package - build, then the Debian package $(BUILD)/vornix-support_*.deb
+# make package - build, then the Debian packages $(BUILD)/vornix-support_*.deb and
+#                $(BUILD)/speech-dispatcher-vornix-jtalk_*.deb (the Open JTalk module)
 package: build
 	@cd $(BUILD) && cpack -G DEB
 

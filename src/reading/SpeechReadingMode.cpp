@@ -9,6 +9,8 @@ SpeechReadingMode parseSpeechReadingMode(const QString& value)
         return SpeechReadingMode::Kana;
     if (v == QLatin1String("off"))
         return SpeechReadingMode::Off;
+    if (v == QLatin1String("jtalk"))
+        return SpeechReadingMode::JTalk;
     return SpeechReadingMode::Auto;
 }
 

@@ -5,6 +5,7 @@
 
 #include "AppFixture.h"
 #include "ModalHelper.h"
+#include "ModuleClient.h"
 #include "app/FormSupport.h"
 #include "providers/ProviderTable.h"
 #include "providers/ServerDerivation.h"
@@ -25,6 +26,7 @@
 #include <QLineEdit>
 #include <QProcess>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QPushButton>
 #include <QStandardPaths>
 #include <QTest>
@@ -95,6 +97,7 @@ private slots:
     void mainWindowReadsAsWrittenByHand();
     void everyCp932CharacterIsRead();
     void anyTextReadsAsKanaOnly();
+    void openJTalkSpellsNoWord();
 
 private:
     static QStringList cp932Characters();
@@ -459,6 +462,108 @@ void tst_SpokenReading::anyTextReadsAsKanaOnly()
         for (const QChar c : reading)
             QVERIFY2(speakable(c), qPrintable(text + u" -> "_s + reading));
     }
+}
+
+
+namespace
+{
+
+// Open JTalk widens Latin letters before it reads them.
+QString narrowed(const QString& text)
+{
+    QString out;
+    for (const QChar c : text)
+        out += (c.unicode() >= 0xFF01 && c.unicode() <= 0xFF5E) ? QChar(c.unicode() - 0xFEE0) : c;
+    return out;
+}
+
+bool isLatinWord(const QString& word)
+{
+    return word.size() >= 2 && std::all_of(word.cbegin(), word.cend(), [](QChar c) {
+               return (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z');
+           });
+}
+
+} // namespace
+
+// Every text the program says, as it goes to the Open JTalk module, read by
+// Open JTalk (its trace): no word is spelled letter by letter, except
+// initialisms (SMTP) and the parts of addresses and server names, which are
+// meant to be spelled.
+void tst_SpokenReading::openJTalkSpellsNoWord()
+{
+    QTemporaryDir dir;
+    const QString trace = dir.filePath(u"trace"_s);
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(u"VORNIX_JTALK_TRACE"_s, trace);
+    ModuleClient module(QStringLiteral(VX_JTALK_MODULE));
+    QVERIFY(module.start(dir.filePath(u"no-such.conf"_s), env));
+    const QByteArrayList started = module.init();
+    QVERIFY2(!started.isEmpty() && started.back().startsWith("299"), started.join('\n').constData());
+    // Twice as fast takes half the time to synthesise, and reads the same.
+    QCOMPARE(module.requestBlock("SET", {"rate=100"}).back(), "203 OK SETTINGS RECEIVED");
+
+    // Each text's words, as Open JTalk read them: "surface/pronunciation".
+    QFile file(trace);
+    QVERIFY(file.open(QIODevice::ReadWrite)); // made here: the module only appends
+    const auto wordsOf = [&](const QString& text) {
+        if (!module.speak(asSpoken(text).toUtf8()) || module.waitForEnd().ending() != u"END"_s)
+            return QStringList{u"<not spoken>"_s};
+        QStringList words;
+        for (const QByteArray& line : file.readAll().split('\n')) {
+            if (line.startsWith("words\t"))
+                words += QString::fromUtf8(line.mid(6)).split(u' ', Qt::SkipEmptyParts);
+            if (line.startsWith("error\t"))
+                words << u"<error: "_s + QString::fromUtf8(line.mid(6)) + u'>';
+        }
+        return words;
+    };
+    // The letters' names, from Open JTalk itself.
+    QHash<QChar, QString> letterNames;
+    for (const QString& word : wordsOf(u"A B C D E F G H I J K L M N O P Q R S T U V W X Y Z"_s)) {
+        const QString surface = narrowed(word.section(u'/', 0, 0));
+        if (surface.size() == 1 && surface.at(0) >= u'A' && surface.at(0) <= u'Z')
+            letterNames.insert(surface.at(0), word.section(u'/', 1));
+    }
+    QCOMPARE(letterNames.size(), 26);
+
+    QStringList faults;
+    QStringList latin;
+    for (const QString& text : std::as_const(m_spoken)) {
+        const QString spoken = narrowed(asSpoken(text));
+        const QStringList words = wordsOf(text);
+        if (qEnvironmentVariableIsSet("VX_SHOW_SPOKEN"))
+            qInfo("%s => %s", qPrintable(asSpoken(text)), qPrintable(words.join(u' ')));
+        for (const QString& word : words) {
+            const QString surface = narrowed(word.section(u'/', 0, 0));
+            const QString reading = word.section(u'/', 1);
+            if (word.startsWith(u'<')) {
+                faults << text + u": "_s + word;
+                continue;
+            }
+            if (!isLatinWord(surface))
+                continue;
+            QString spelled;
+            for (const QChar c : surface)
+                spelled += letterNames.value(c.toUpper());
+            latin << surface + u'/' + reading;
+            const bool initialism = surface == surface.toUpper();
+            // A part of an address, server or file name: spelled on purpose.
+            static const QRegularExpression named(u"[./@_-]"_s);
+            const qsizetype at = spoken.indexOf(surface);
+            const bool inName = at >= 0
+                                && ((at > 0 && named.match(spoken.mid(at - 1, 1)).hasMatch())
+                                    || named.match(spoken.mid(at + surface.size(), 1)).hasMatch()
+                                    || spoken == narrowed(asSpoken(ReaderWords::entry(surface, true))));
+            if (reading == spelled && !initialism && !inName)
+                faults << text + u": "_s + surface + u" -> "_s + reading;
+        }
+    }
+    latin.removeDuplicates();
+    qInfo("%lld texts through Open JTalk; Latin words read: %s", static_cast<long long>(m_spoken.size()),
+          qPrintable(latin.join(u", "_s)));
+    QVERIFY2(faults.isEmpty(), qPrintable(faults.join(u'\n')));
+    QCOMPARE(module.quit(), 0);
 }
 
 QTEST_MAIN(tst_SpokenReading)

@@ -199,10 +199,18 @@ class Keymap:
 
 class SpeechDaemon:
     """A private speech-dispatcher with espeak-ng, Japanese, and audio that
-    ends every message without a sound card (ALSA's null device)."""
+    ends every message without a sound card (ALSA's null device).
 
-    def __init__(self, workdir):
+    `settings` replaces the audio lines or adds modules (lines of
+    speechd.conf); `env` is added to the daemon's environment, which its
+    modules inherit."""
+
+    AUDIO_NULL = ['AudioOutputMethod "alsa"', 'AudioALSADevice "null"']
+
+    def __init__(self, workdir, settings=None, env=None):
         self.workdir = workdir
+        self.settings = settings if settings is not None else self.AUDIO_NULL
+        self.env = env or {}
         self.confdir = os.path.join(workdir, "speechd-conf")
         self.logdir = os.path.join(workdir, "speechd-log")
         self.home = os.path.join(workdir, "speechd-home")
@@ -216,16 +224,14 @@ class SpeechDaemon:
         with open(conf, encoding="utf-8") as f:
             lines = [l for l in f.read().splitlines()
                      if not l.strip().startswith(("LogLevel", "AudioOutputMethod", "DefaultModule",
-                                                  "DefaultLanguage", "AddModule"))]
+                                                  "DefaultLanguage", "AddModule", "LanguageDefaultModule"))]
         lines += [
             # Level 1 keeps message texts (the password among them) out of the log.
             "LogLevel 1",
             'AddModule "espeak-ng" "sd_espeak-ng" "espeak-ng.conf"',
             "DefaultModule espeak-ng",
             'DefaultLanguage "ja"',
-            'AudioOutputMethod "alsa"',
-            'AudioALSADevice "null"',
-        ]
+        ] + list(self.settings)
         with open(conf, "w", encoding="utf-8") as f:
             f.write("\n".join(lines) + "\n")
 
@@ -233,7 +239,7 @@ class SpeechDaemon:
         self._write_config()
         os.makedirs(self.logdir, exist_ok=True)
         os.makedirs(self.home, exist_ok=True)
-        env = dict(os.environ, HOME=self.home)
+        env = dict(os.environ, HOME=self.home, **self.env)
         env.pop("SPEECHD_ADDRESS", None)
         self.proc = subprocess.Popen(
             ["speech-dispatcher", "-s", "-t", "0", "-c", "unix_socket", "-S", self.socket_path,
@@ -690,8 +696,10 @@ class Session:
     """X server + speech daemon + recording proxy for one test class, in one
     private temporary folder that is removed at the end."""
 
-    def __init__(self, with_daemon=True, proxy_mode="forward"):
+    def __init__(self, with_daemon=True, proxy_mode="forward", daemon_settings=None, daemon_env=None):
         self.workdir = tempfile.mkdtemp(prefix="vx-e2e-")
+        self.daemon_settings = daemon_settings
+        self.daemon_env = daemon_env
         self.xvfb = None
         self.daemon = None
         self.proxy = None
@@ -705,7 +713,7 @@ class Session:
             self.keymap = Keymap(self.xvfb.display)
             target = None
             if self.with_daemon:
-                self.daemon = SpeechDaemon(self.workdir).start()
+                self.daemon = SpeechDaemon(self.workdir, self.daemon_settings, self.daemon_env).start()
                 target = self.daemon.socket_path
             self.proxy = RecordingProxy(self.workdir, target, mode=self.proxy_mode).start()
         except BaseException:

@@ -360,8 +360,9 @@ class ScreenReaderSession(Session):
     bus's address on the X display, as on an X11 desktop; Qt's own bridge
     then joins that bus whatever the desktop's switches say."""
 
-    def __init__(self, with_orca=True, bus_on_display=True):
-        super().__init__(with_daemon=True)
+    def __init__(self, with_orca=True, bus_on_display=True, locale="C.UTF-8", **daemon):
+        super().__init__(with_daemon=True, **daemon)
+        self.locale = locale
         self.with_orca = with_orca
         self.bus_on_display = bus_on_display
         self.bus = None
@@ -382,9 +383,10 @@ class ScreenReaderSession(Session):
                 "HOME": home,
                 "XDG_RUNTIME_DIR": runtime,
                 "XDG_CONFIG_HOME": os.path.join(home, ".config"),
-                # Orca's role words ("push button") come in English.
-                "LANG": "C.UTF-8",
-                "LC_ALL": "C.UTF-8",
+                # Orca's role words ("push button") come in English, unless
+                # a test asks for another locale.
+                "LANG": self.locale,
+                "LC_ALL": self.locale,
                 # Orca turns accessibility on in the desktop settings, which the
                 # bus launcher keeps: in memory here, not in a settings store.
                 "GSETTINGS_BACKEND": "memory",

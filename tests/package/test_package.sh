@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
-# Builds the Debian package from a build directory, installs it on this
-# machine, starts the installed /usr/bin/vornix-support on a private X server
-# until its main window shows, and removes the package again.
+# Builds the Debian packages from a build directory, installs the tool's on
+# this machine, starts the installed /usr/bin/vornix-support on a private X
+# server until its main window shows, and removes the package again. The Open
+# JTalk module's package is checked and its program started from the
+# unpacked package, not installed: the machine's own speech daemon would take
+# it up.
 #
 # Usage: test_package.sh BUILD_DIR
 # Needs root (it installs a package); otherwise, or when a tool is missing, or
@@ -75,7 +78,7 @@ for lib in libqt6widgets6 libqt6gui6 libqt6core6 libspeechd2 libmecab2 mecab-ipa
     grep -q "\b$lib\b" <<<"$depends" || fail "Depends lacks $lib (dpkg-shlibdeps not run?): $depends"
 done
 recommends=$(field Recommends)
-for pkg in speech-dispatcher fonts-noto-cjk xdg-utils; do
+for pkg in speech-dispatcher speech-dispatcher-vornix-jtalk fonts-noto-cjk xdg-utils; do
     grep -q "\b$pkg\b" <<<"$recommends" || fail "Recommends lacks $pkg: $recommends"
 done
 [ -n "$(field Maintainer)" ] && [ -n "$(field Description)" ] || fail "Maintainer or Description is empty"
@@ -84,6 +87,22 @@ for path in ./usr/bin/vornix-support ./usr/share/applications/vornix-support.des
     ./usr/share/icons/hicolor/scalable/apps/vornix-support.svg ./usr/share/doc/vornix-support/README.md; do
     grep -q " $path\$" <<<"$contents" || fail "the package lacks $path"
 done
+
+# --- the Open JTalk module's package -------------------------------------------
+module_deb=$(find "$work/out" -maxdepth 1 -name 'speech-dispatcher-vornix-jtalk_*.deb' | head -n 1)
+[ -n "$module_deb" ] || fail "cpack made no speech-dispatcher-vornix-jtalk_*.deb (see $work/cpack.log)"
+module_depends=$(dpkg-deb -f "$module_deb" Depends)
+for pkg in speech-dispatcher open-jtalk open-jtalk-mecab-naist-jdic libmecab2; do
+    grep -q "\b$pkg\b" <<<"$module_depends" || fail "the module's Depends lacks $pkg: $module_depends"
+done
+grep -q '\bhts-voice-nitech-jp-atr503-m001\b' <<<"$(dpkg-deb -f "$module_deb" Recommends)" \
+    || fail "the module's package does not recommend the voice"
+module=./usr/lib/speech-dispatcher-modules/sd_vornix-jtalk
+grep -q " $module\$" <<<"$(dpkg-deb -c "$module_deb")" || fail "the module's package lacks $module"
+dpkg-deb -x "$module_deb" "$work/module" || fail "the module's package does not unpack"
+reply=$(printf 'INIT\nQUIT\n' | timeout 30 "$work/module/$module" "$work/no-such.conf" 2>"$work/module.log")
+grep -qx '299 OK LOADED SUCCESSFULLY' <<<"$reply" || fail "the packed module does not start: $reply $(cat "$work/module.log")"
+echo "module package: $(basename "$module_deb")"
 
 # --- install ------------------------------------------------------------------
 installed_by_us=1

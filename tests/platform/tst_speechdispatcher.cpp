@@ -24,6 +24,7 @@
 #include <unistd.h>
 
 using namespace std::chrono_literals;
+using namespace Qt::StringLiterals;
 using Bounds = SpeechDispatcherObject::Bounds;
 
 namespace {
@@ -356,6 +357,10 @@ private:
     SpeechDaemon m_daemon;
     SpeechDaemon m_stoppable;
     SpeechDaemon m_otherEngine{SpeechDaemon::Module::Other};
+    // The same two, each with the Open JTalk module loaded too.
+    SpeechDaemon m_withJTalk;
+    SpeechDaemon m_otherEngineWithJTalk{SpeechDaemon::Module::Other};
+    QTemporaryDir m_traces;
     std::unique_ptr<AddressScope> m_address;
 };
 
@@ -364,6 +369,8 @@ void TestSpeechDispatcher::initTestCase()
     QString whyNot;
     QVERIFY2(m_daemon.start(&whyNot), qPrintable(whyNot));
     m_address = std::make_unique<AddressScope>(m_daemon.address());
+    m_withJTalk.addJTalkModule(QStringLiteral(VX_JTALK_MODULE), m_traces.filePath(QStringLiteral("espeak-ng")));
+    m_otherEngineWithJTalk.addJTalkModule(QStringLiteral(VX_JTALK_MODULE), m_traces.filePath(QStringLiteral("other")));
     // These cases follow texts as the program wrote them; the kana reading
     // has cases of its own (readingFollowsTheOutputModule).
     qputenv(SpeechReadingVariable, "off");
@@ -373,6 +380,8 @@ void TestSpeechDispatcher::cleanupTestCase()
 {
     qunsetenv(SpeechReadingVariable);
     m_otherEngine.stop();
+    m_withJTalk.stop();
+    m_otherEngineWithJTalk.stop();
     m_address.reset();
     m_stoppable.stop();
     m_daemon.stop();
@@ -873,27 +882,44 @@ void TestSpeechDispatcher::peerThatStopsReadingDoesNotEndTheProgram()
 
 void TestSpeechDispatcher::readingFollowsTheOutputModule_data()
 {
-    QTest::addColumn<bool>("espeak");
+    QTest::addColumn<QString>("daemon");
     QTest::addColumn<SpeechReadingMode>("mode");
     QTest::addColumn<QString>("received");
+    QTest::addColumn<bool>("byJTalk");
 
     const QString asWritten = QStringLiteral("差出人の名前は、未登録");
     const QString kana = QStringLiteral("サシダシニンノナマエワ、ミトーロク");
-    QTest::newRow("espeak-ng, auto") << true << SpeechReadingMode::Auto << kana;
-    QTest::newRow("espeak-ng, off") << true << SpeechReadingMode::Off << asWritten;
-    QTest::newRow("other engine, auto") << false << SpeechReadingMode::Auto << asWritten;
-    QTest::newRow("other engine, kana") << false << SpeechReadingMode::Kana << kana;
+    QTest::newRow("espeak-ng, auto") << u"espeak-ng"_s << SpeechReadingMode::Auto << kana << false;
+    QTest::newRow("espeak-ng, off") << u"espeak-ng"_s << SpeechReadingMode::Off << asWritten << false;
+    QTest::newRow("other engine, auto") << u"other"_s << SpeechReadingMode::Auto << asWritten << false;
+    QTest::newRow("other engine, kana") << u"other"_s << SpeechReadingMode::Kana << kana << false;
+    // Open JTalk takes espeak's place, and the texts as they are.
+    QTest::newRow("espeak-ng and Open JTalk, auto") << u"espeak-ng+jtalk"_s << SpeechReadingMode::Auto << asWritten
+                                                    << true;
+    QTest::newRow("espeak-ng and Open JTalk, kana") << u"espeak-ng+jtalk"_s << SpeechReadingMode::Kana << kana
+                                                    << false;
+    // The user's own choice for Japanese stays, unless Open JTalk is asked for.
+    QTest::newRow("other engine and Open JTalk, auto") << u"other+jtalk"_s << SpeechReadingMode::Auto << asWritten
+                                                       << false;
+    QTest::newRow("other engine and Open JTalk, jtalk") << u"other+jtalk"_s << SpeechReadingMode::JTalk << asWritten
+                                                        << true;
 }
 
 void TestSpeechDispatcher::readingFollowsTheOutputModule()
 {
-    QFETCH(bool, espeak);
+    QFETCH(QString, daemon);
     QFETCH(SpeechReadingMode, mode);
     QFETCH(QString, received);
-    SpeechDaemon& daemon = espeak ? m_daemon : m_otherEngine;
+    QFETCH(bool, byJTalk);
+    SpeechDaemon& chosen = daemon == u"espeak-ng"_s     ? m_daemon
+                           : daemon == u"other"_s       ? m_otherEngine
+                           : daemon == u"other+jtalk"_s ? m_otherEngineWithJTalk
+                                                        : m_withJTalk;
     QString whyNot;
-    QVERIFY2(daemon.start(&whyNot), qPrintable(whyNot));
-    AddressScope scope(daemon.address());
+    QVERIFY2(chosen.start(&whyNot), qPrintable(whyNot));
+    AddressScope scope(chosen.address());
+    const QString trace = m_traces.filePath(daemon.contains(u"other"_s) ? u"other"_s : u"espeak-ng"_s);
+    QFile::remove(trace);
 
     std::unique_ptr<SpeechObject> speech =
         SpeechDispatcherObject::createWithBounds(PatientBounds, mode, [] { return MecabWordReadings::open(); });
@@ -903,7 +929,17 @@ void TestSpeechDispatcher::readingFollowsTheOutputModule()
     // The first announcement of the program, as the speech channel hands it over.
     QCOMPARE(speech->Speak(QStringLiteral("差出人の名前は\uF8F2未登録"), 0), 0);
     QCOMPARE(speech->WaitDone(), 0);
-    QCOMPARE(daemon.queuedMessages().last(), received);
+    QCOMPARE(chosen.queuedMessages().last(), received);
+    // Who spoke it: the module writes down every line it says.
+    QFile said(trace);
+    QByteArrayList lines;
+    if (said.open(QIODevice::ReadOnly)) {
+        for (const QByteArray& line : said.readAll().split('\n')) {
+            if (line.startsWith("text\t"))
+                lines << line.mid(5);
+        }
+    }
+    QCOMPARE(lines, byJTalk ? QByteArrayList({"差出人の名前は、", "未登録"}) : QByteArrayList());
 }
 
 QTEST_GUILESS_MAIN(TestSpeechDispatcher)

@@ -198,6 +198,7 @@ void tst_KanaReading::modes()
     QCOMPARE(parseSpeechReadingMode(u"kana"_s), SpeechReadingMode::Kana);
     QCOMPARE(parseSpeechReadingMode(u" OFF "_s), SpeechReadingMode::Off);
     QCOMPARE(parseSpeechReadingMode(u"auto"_s), SpeechReadingMode::Auto);
+    QCOMPARE(parseSpeechReadingMode(u"jtalk"_s), SpeechReadingMode::JTalk);
     QCOMPARE(parseSpeechReadingMode(u"yes"_s), SpeechReadingMode::Auto);
     QVERIFY(isEspeakModule(u"espeak-ng"_s));
     QVERIFY(isEspeakModule(u"espeak-ng-mbrola"_s));

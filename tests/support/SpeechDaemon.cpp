@@ -75,6 +75,12 @@ SpeechDaemon::SpeechDaemon(Module module)
 {
 }
 
+void SpeechDaemon::addJTalkModule(const QString& binary, const QString& trace)
+{
+    m_jtalkModule = binary;
+    m_jtalkTrace = trace;
+}
+
 SpeechDaemon::~SpeechDaemon()
 {
     stop();
@@ -124,7 +130,10 @@ bool SpeechDaemon::writeConfiguration(QString* whyNot)
     original.close();
     const QString home = path(QStringLiteral("home"));
     const bool other = m_module == Module::Other;
-    if (!writeFile(conf + QStringLiteral("/speechd.conf"), rewritten + OwnSettings + (other ? OtherModuleSettings : ""))
+    const QByteArray jtalk =
+        m_jtalkModule.isEmpty() ? QByteArray() : "AddModule \"vornix-jtalk\" \"" + m_jtalkModule.toUtf8() + "\" \"vornix-jtalk.conf\"\n";
+    if (!writeFile(conf + QStringLiteral("/speechd.conf"),
+                   rewritten + OwnSettings + (other ? OtherModuleSettings : "") + jtalk)
         || (other && !writeFile(conf + QStringLiteral("/modules/japanese.conf"), OtherModuleConf)) || !QDir().mkpath(home)
         || !writeFile(home + QStringLiteral("/.libao"), "default_driver=null\n")
         || !QDir().mkpath(path(QStringLiteral("log"))) || !QDir().mkpath(path(QStringLiteral("run")))) {
@@ -156,6 +165,8 @@ bool SpeechDaemon::start(QString* whyNot)
     env.insert(QStringLiteral("XDG_CACHE_HOME"), path(QStringLiteral("home/.cache")));
     env.insert(QStringLiteral("XDG_RUNTIME_DIR"), path(QStringLiteral("run")));
     env.remove(QStringLiteral("SPEECHD_ADDRESS"));
+    if (!m_jtalkTrace.isEmpty())
+        env.insert(QStringLiteral("VORNIX_JTALK_TRACE"), m_jtalkTrace);
 
     m_process = std::make_unique<QProcess>();
     m_process->setProcessEnvironment(env);

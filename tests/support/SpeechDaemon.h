@@ -24,6 +24,9 @@ public:
     enum class Module { EspeakNg, Other };
 
     explicit SpeechDaemon(Module module = Module::EspeakNg);
+    // Also loads this project's Open JTalk module from the given binary
+    // (before start), which writes what it says to trace.
+    void addJTalkModule(const QString& binary, const QString& trace);
     ~SpeechDaemon();
     SpeechDaemon(const SpeechDaemon&) = delete;
     SpeechDaemon& operator=(const SpeechDaemon&) = delete;
@@ -62,6 +65,8 @@ private:
     QString path(const QString& name) const;
 
     Module m_module;
+    QString m_jtalkModule;
+    QString m_jtalkTrace;
     QTemporaryDir m_dir;
     std::unique_ptr<QProcess> m_process;
     qint64 m_pid = 0;

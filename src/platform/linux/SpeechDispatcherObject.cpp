@@ -261,7 +261,13 @@ int SpeechDispatcherObject::Configure(int /*value*/)
                 return Failed;
             if (spd_set_language(core.connection, "ja") != 0)
                 return Failed;
-            kana = core.reading.wantsKana([&core] { return querySpeechdOutputModule(core.connection); });
+            const SpeechdReading::Choice choice =
+                core.reading.choose([&core] { return querySpeechdOutputModule(core.connection); },
+                                    [&core] { return querySpeechdModules(core.connection); });
+            kana = choice.kana;
+            if (!choice.module.isEmpty()
+                && spd_set_output_module(core.connection, choice.module.toUtf8().constData()) != 0)
+                kana = choice.kanaWithoutModule;
         }
         if (!kana)
             core.reading.forget();

@@ -60,10 +60,12 @@ public:
     // The same with other bounds (tests use short ones to stay quick).
     static std::unique_ptr<SpeechObject> createWithBounds(const Bounds& bounds);
     // The same with the kana reading chosen by the caller. Configure decides,
-    // from the daemon's output module for this connection, whether texts go
-    // out as kana (espeak family) or as they are (any other engine, or a
-    // module the daemon does not name); for kana the dictionary is then
-    // opened on this object's thread while the caller goes on.
+    // from the daemon's output module for this connection and the modules it
+    // has, how texts go out (SpeechdReading): to the Open JTalk module as they
+    // are in place of espeak, as kana to espeak without it, as they are to
+    // any other engine or a module the daemon does not name; for kana the
+    // dictionary is then opened on this object's thread while the caller
+    // goes on.
     static std::unique_ptr<SpeechObject> createWithBounds(const Bounds& bounds, SpeechReadingMode reading);
     // The same with the words taken from a dictionary.
     static std::unique_ptr<SpeechObject> createWithBounds(const Bounds& bounds, SpeechReadingMode reading,

@@ -7,11 +7,25 @@ SpeechdReading::SpeechdReading(SpeechReadingMode mode, WordReadingsSource words)
 {
 }
 
-bool SpeechdReading::wantsKana(const std::function<QString()>& outputModule) const
+SpeechdReading::Choice SpeechdReading::choose(const std::function<QString()>& outputModule,
+                                              const std::function<QStringList()>& modules) const
 {
-    if (m_mode == SpeechReadingMode::Kana)
-        return true;
-    return m_mode == SpeechReadingMode::Auto && isEspeakModule(outputModule());
+    const QString jtalk = QString::fromLatin1(JTalkModuleName);
+    switch (m_mode) {
+    case SpeechReadingMode::Kana:
+        return {{}, true, true};
+    case SpeechReadingMode::Off:
+        return {};
+    case SpeechReadingMode::JTalk:
+    case SpeechReadingMode::Auto:
+        break;
+    }
+    const bool espeak = isEspeakModule(outputModule());
+    if (m_mode == SpeechReadingMode::Auto && !espeak)
+        return {};
+    if ((espeak || m_mode == SpeechReadingMode::JTalk) && modules().contains(jtalk))
+        return {jtalk, false, espeak};
+    return {{}, espeak, espeak};
 }
 
 KanaReading& SpeechdReading::kana()

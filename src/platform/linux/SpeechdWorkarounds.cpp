@@ -108,3 +108,22 @@ QString querySpeechdOutputModule(SPDConnection* connection)
     std::free(reply);
     return module;
 }
+
+QStringList querySpeechdModules(SPDConnection* connection)
+{
+    char* reply = nullptr;
+    QStringList modules;
+    pthread_mutex_lock(&connection->ssip_mutex);
+    const int rc = spd_execute_command_with_reply(connection, "LIST OUTPUT_MODULES", &reply);
+    pthread_mutex_unlock(&connection->ssip_mutex);
+    // "250-espeak-ng\r\n250-vornix-jtalk\r\n250 OK MODULE LIST SENT\r\n"
+    if (rc == 0 && reply) {
+        const QStringList lines = QString::fromUtf8(reply).split(QStringLiteral("\r\n"));
+        for (const QString& line : lines) {
+            if (line.size() > 4 && line.at(3) == u'-')
+                modules << line.mid(4);
+        }
+    }
+    std::free(reply);
+    return modules;
+}

@@ -3,6 +3,7 @@
 #include <libspeechd.h>
 
 #include <QString>
+#include <QStringList>
 
 // libspeechd as this program uses it, around the faults it has: each call
 // here stands in for one of libspeechd's own.
@@ -28,3 +29,7 @@ int querySpeechdClientId(SPDConnection* connection);
 // The output module the daemon speaks this connection's texts with, empty
 // when it does not say. Asked here for the same reason as the client id.
 QString querySpeechdOutputModule(SPDConnection* connection);
+
+// The output modules the daemon has working, in its order; empty when it
+// does not say. Asked here for the same reason as the client id.
+QStringList querySpeechdModules(SPDConnection* connection);
