@@ -119,9 +119,13 @@ class Xvfb:
         rfd, wfd = os.pipe()
         log = open(os.path.join(self.workdir, "xvfb.log"), "wb")
         try:
+            # -r: no key repeats itself. xdotool releases a key only halfway
+            # through its --delay, and on a loaded machine xdotool can be held
+            # up between press and release past the server's repeat delay
+            # (660 ms): the key then came twice or more.
             self.proc = subprocess.Popen(
                 ["Xvfb", "-displayfd", str(wfd), "-nolisten", "tcp", "-screen", "0", "1280x1024x24",
-                 "-noreset"],
+                 "-noreset", "-r"],
                 pass_fds=(wfd,), stdin=subprocess.DEVNULL, stdout=log, stderr=log,
                 start_new_session=True)
         finally:
