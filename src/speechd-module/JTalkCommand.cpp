@@ -107,7 +107,7 @@ const JTalkCommand::Voice* JTalkCommand::voiceFor(const VoiceSettings& settings)
     return &voices.front();
 }
 
-std::vector<std::string> JTalkCommand::arguments(const VoiceSettings& settings, const std::string& trace) const
+std::vector<std::string> JTalkCommand::arguments(const VoiceSettings& settings, bool traced) const
 {
     const Voice* voice = voiceFor(settings);
     std::vector<std::string> args = {binary,
@@ -123,9 +123,9 @@ std::vector<std::string> JTalkCommand::arguments(const VoiceSettings& settings, 
                                      number(settings.decibels()),
                                      "-ow",
                                      "/dev/stdout"};
-    if (!trace.empty()) {
+    if (traced) {
         args.push_back("-ot");
-        args.push_back(trace);
+        args.push_back("/dev/fd/" + std::to_string(TraceDescriptor));
     }
     return args;
 }

@@ -32,7 +32,9 @@ struct JTalkCommand {
     std::string whyNotUsable() const;
 
     // The arguments for one line, the synthesised speech going to the
-    // standard output, and Open JTalk's reading of it to trace when named.
-    std::vector<std::string> arguments(const VoiceSettings& settings, const std::string& trace = {}) const;
+    // standard output and, when traced, Open JTalk's reading of it to
+    // descriptor TraceDescriptor.
+    static constexpr int TraceDescriptor = 3;
+    std::vector<std::string> arguments(const VoiceSettings& settings, bool traced = false) const;
     const Voice* voiceFor(const VoiceSettings& settings) const;
 };

@@ -3,21 +3,35 @@
 #include <cerrno>
 #include <csignal>
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-std::unique_ptr<JTalkProcess> JTalkProcess::start(const std::vector<std::string>& argv)
+namespace
+{
+
+void closeBoth(int pipe[2])
+{
+    for (int i = 0; i < 2; ++i) {
+        if (pipe[i] >= 0)
+            ::close(pipe[i]);
+    }
+}
+
+} // namespace
+
+std::unique_ptr<JTalkProcess> JTalkProcess::start(const std::vector<std::string>& argv, int traceDescriptor)
 {
     if (argv.empty())
         return nullptr;
-    int input[2];
-    int output[2];
-    if (::pipe2(input, O_CLOEXEC) != 0)
-        return nullptr;
-    if (::pipe2(output, O_CLOEXEC) != 0) {
-        ::close(input[0]);
-        ::close(input[1]);
+    int input[2] = {-1, -1};
+    int output[2] = {-1, -1};
+    int trace[2] = {-1, -1};
+    if (::pipe2(input, O_CLOEXEC) != 0 || ::pipe2(output, O_CLOEXEC) != 0
+        || (traceDescriptor >= 0 && ::pipe2(trace, O_CLOEXEC) != 0)) {
+        closeBoth(input);
+        closeBoth(output);
         return nullptr;
     }
     // Everything the child needs is made before fork: it may only call
@@ -34,6 +48,13 @@ std::unique_ptr<JTalkProcess> JTalkProcess::start(const std::vector<std::string>
     if (pid == 0) {
         ::dup2(input[0], STDIN_FILENO);
         ::dup2(output[1], STDOUT_FILENO);
+        // Last: the descriptor it goes to may be where input or output was.
+        if (traceDescriptor >= 0) {
+            if (trace[1] == traceDescriptor)
+                ::fcntl(trace[1], F_SETFD, 0);
+            else if (::dup2(trace[1], traceDescriptor) < 0)
+                ::_exit(127);
+        }
         // A module that dies (or is killed by the daemon) takes its
         // synthesisers with it.
         ::prctl(PR_SET_PDEATHSIG, SIGKILL);
@@ -46,12 +67,16 @@ std::unique_ptr<JTalkProcess> JTalkProcess::start(const std::vector<std::string>
     }
     ::close(input[0]);
     ::close(output[1]);
+    if (trace[1] >= 0)
+        ::close(trace[1]);
     if (pid < 0) {
         ::close(input[1]);
         ::close(output[0]);
+        if (trace[0] >= 0)
+            ::close(trace[0]);
         return nullptr;
     }
-    return std::unique_ptr<JTalkProcess>(new JTalkProcess(pid, input[1], output[0]));
+    return std::unique_ptr<JTalkProcess>(new JTalkProcess(pid, input[1], output[0], trace[0]));
 }
 
 JTalkProcess::~JTalkProcess()
@@ -61,6 +86,8 @@ JTalkProcess::~JTalkProcess()
         ::close(m_input);
     if (m_output >= 0)
         ::close(m_output);
+    if (m_trace >= 0)
+        ::close(m_trace);
     reap();
 }
 
@@ -116,17 +143,42 @@ JTalkProcess::Result JTalkProcess::synthesize(std::string_view line)
     }
     ::close(m_input);
     m_input = -1;
+    // Speech and trace are read side by side: open_jtalk writes both before
+    // it ends, and either pipe filling up would hold it.
+    struct Source {
+        int& fd;
+        std::string& into;
+    } sources[] = {{m_output, result.output}, {m_trace, result.trace}};
     char buffer[65536];
     for (;;) {
-        const ssize_t n = ::read(m_output, buffer, sizeof buffer);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
+        pollfd fds[2];
+        nfds_t n = 0;
+        for (const Source& source : sources) {
+            if (source.fd >= 0)
+                fds[n++] = {source.fd, POLLIN, 0};
+        }
+        if (n == 0)
             break;
-        result.output.append(buffer, std::size_t(n));
+        if (::poll(fds, n, -1) < 0) {
+            if (errno == EINTR)
+                continue;
+            break;
+        }
+        for (nfds_t i = 0; i < n; ++i) {
+            if (!(fds[i].revents & (POLLIN | POLLHUP | POLLERR)))
+                continue;
+            Source& source = fds[i].fd == m_output ? sources[0] : sources[1];
+            const ssize_t got = ::read(source.fd, buffer, sizeof buffer);
+            if (got < 0 && errno == EINTR)
+                continue;
+            if (got <= 0) {
+                ::close(source.fd);
+                source.fd = -1;
+            } else {
+                source.into.append(buffer, std::size_t(got));
+            }
+        }
     }
-    ::close(m_output);
-    m_output = -1;
     result.status = reap();
     return result;
 }

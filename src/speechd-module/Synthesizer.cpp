@@ -10,8 +10,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
 #include <utility>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -50,14 +48,6 @@ std::size_t characters(std::string_view text)
     return n;
 }
 
-std::string readAndRemove(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    ::unlink(path.c_str());
-    return content;
-}
-
 std::string describeStatus(int status)
 {
     if (status == -1)
@@ -70,31 +60,6 @@ std::string describeStatus(int status)
 }
 
 } // namespace
-
-Synthesizer::Started::Started() = default;
-Synthesizer::Started::Started(Started&& other) noexcept
-    : process(std::move(other.process)), settings(other.settings), tracePath(std::exchange(other.tracePath, {}))
-{
-}
-
-Synthesizer::Started& Synthesizer::Started::operator=(Started&& other) noexcept
-{
-    if (this != &other) {
-        process = std::move(other.process);
-        settings = other.settings;
-        if (!tracePath.empty())
-            ::unlink(tracePath.c_str());
-        tracePath = std::exchange(other.tracePath, {});
-    }
-    return *this;
-}
-
-Synthesizer::Started::~Started()
-{
-    process.reset();
-    if (!tracePath.empty())
-        ::unlink(tracePath.c_str());
-}
 
 Synthesizer::Synthesizer(ModuleOutput& output, JTalkCommand command, std::unique_ptr<WordBoundaries> words,
                          SpeechTrace trace)
@@ -121,12 +86,8 @@ Synthesizer::Started Synthesizer::startProcess(const VoiceSettings& settings)
 {
     Started started;
     started.settings = settings;
-    if (m_trace.isOn()) {
-        const char* tmp = std::getenv("TMPDIR");
-        started.tracePath = std::string(tmp && *tmp ? tmp : "/tmp") + "/vornix-jtalk-" + std::to_string(::getpid())
-                            + "-" + std::to_string(++m_traceFiles) + ".trace";
-    }
-    started.process = JTalkProcess::start(m_command.arguments(settings, started.tracePath));
+    started.process = JTalkProcess::start(m_command.arguments(settings, m_trace.isOn()),
+                                          m_trace.isOn() ? JTalkCommand::TraceDescriptor : -1);
     return started;
 }
 
@@ -322,11 +283,8 @@ std::optional<WavAudio> Synthesizer::synthesize(const std::string& line, const V
     if (halted == Halt::Stop)
         return std::nullopt;
     std::optional<WavAudio> audio = WavAudio::parse(result.output);
-    if (!started.tracePath.empty()) {
-        const std::string words = SpeechTrace::wordsOf(readAndRemove(started.tracePath));
-        started.tracePath.clear();
-        m_trace.write("words", words);
-    }
+    if (m_trace.isOn())
+        m_trace.write("words", SpeechTrace::wordsOf(result.trace));
     if (!audio) {
         const std::string why = "open_jtalk " + describeStatus(result.status) + " without speech for: " + line;
         m_trace.write("error", why);

@@ -56,11 +56,6 @@ private:
     struct Started {
         std::unique_ptr<JTalkProcess> process;
         VoiceSettings settings;
-        std::string tracePath; // open_jtalk's own trace, when tracing
-        Started();
-        Started(Started&&) noexcept;
-        Started& operator=(Started&&) noexcept;
-        ~Started();
     };
 
     void run();
@@ -93,7 +88,6 @@ private:
     bool m_quit = false;
     Started m_ahead;
     JTalkProcess* m_current = nullptr;
-    unsigned m_traceFiles = 0;
 
     std::thread m_thread;
 };
