@@ -11,6 +11,7 @@
 
 #include <QTemporaryDir>
 #include <QTest>
+#include <fontconfig/fontconfig.h>
 
 #include <unistd.h>
 
@@ -77,6 +78,9 @@ void tst_LinuxPlatform::withoutAThread()
     std::future<void> fonts = preloadFontConfiguration();
     QVERIFY(fonts.valid());
     fonts.get();
+    // Qt's font database would own the configuration and free it; this test
+    // has none.
+    FcFini();
 }
 
 QTEST_MAIN(tst_LinuxPlatform)

@@ -15,7 +15,7 @@ AppFixture::AppFixture()
       standardDialog(std::make_shared<FakeStandardFileDialog>()),
       driveTypes(std::make_shared<FakeDriveTypes>()), browsers(std::make_shared<FakeBrowser::Log>()),
       modules(std::make_shared<FakeModulePresence>()), realFileSystem(createSystemFileSystem()),
-      fileSystem(std::make_shared<FaultyFileSystem>(*realFileSystem))
+      fileSystem(std::make_shared<FaultyFileSystem>(realFileSystem))
 {
     fileDialogLibrary->failingEntry = QStringLiteral("Create");
     driveTypes->driveList = FakeDriveTypes::letters();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <memory>
+
 #include "platform/FileSystem.h"
 
 #include <QSet>
@@ -17,6 +19,9 @@ class FaultyFileSystem : public FileSystem
 public:
     enum class Step { Read, Create, Write, Sync, Close, Replace, Remove, SyncFolder, Count };
 
+    // Keeps a share of the real one: file work left behind by a bound that ran
+    // out may still call it after the test has let go.
+    explicit FaultyFileSystem(std::shared_ptr<FileSystem> real) : m_realOwned(std::move(real)), m_real(*m_realOwned) {}
     explicit FaultyFileSystem(FileSystem& real) : m_real(real) {}
     ~FaultyFileSystem() override { release(); }
 
@@ -59,6 +64,7 @@ private:
     // Counts the call, waits while it is held, and answers whether it is to fail.
     bool countAndCheck(Step step);
 
+    std::shared_ptr<FileSystem> m_realOwned;
     FileSystem& m_real;
     mutable std::mutex m_mutex;
     std::condition_variable m_released;
