@@ -804,6 +804,9 @@ class AppTestCase(unittest.TestCase):
     with_daemon = True
     proxy_mode = "forward"
     session = None
+    # Whether the program says a menu's name and entry as it opens (it does
+    # when it speaks and no screen reader runs).
+    menus_are_heard = True
 
     @classmethod
     def setUpClass(cls):
@@ -869,27 +872,35 @@ class AppTestCase(unittest.TestCase):
         window and gives it the input focus, as a window manager would."""
         known = set(self.app.visible_windows())
         if len(keys) > 1 and keys[0].startswith("alt+"):
-            # A menu: its entry's letter only once the menu shows, as a user
-            # would; sent sooner it can reach the window before the menu
-            # holds the keyboard.
-            self.app.key(keys[0])
-            popup = self.app.wait_window(exclude=known, timeout=timeout)
-            # Shown is not yet holding the keyboard.
-            time.sleep(0.3)
+            # A menu: its entry's letter only once the menu holds the
+            # keyboard, as a user would; sent sooner it can reach the window.
+            known.add(self.open_menu(keys[0], timeout))
             self.app.key(*keys[1:])
-            known.add(popup)
         else:
             self.app.key(*keys)
         wid = self.app.wait_window(title=title, exclude=known, timeout=timeout)
         self.app.focus(wid)
         return wid
 
+    def open_menu(self, key, timeout=15.0):
+        """Presses a menu's key and returns its window once the menu holds
+        the keyboard: shown is not yet holding it, but the program reads a
+        menu as it opens and then the entry the keyboard lands on."""
+        known = set(self.app.visible_windows())
+        mark = self.proxy.mark()
+        self.app.key(key)
+        popup = self.app.wait_window(exclude=known, timeout=timeout)
+        if self.menus_are_heard:
+            named, _ = self.proxy.wait_for(lambda e: e.kind == "SPEAK", since=mark, timeout=timeout)
+            self.proxy.wait_for(lambda e: e.kind == "SPEAK", since=named + 1, timeout=timeout)
+        else:
+            # A program without speech gives no sign; a moment has been enough.
+            time.sleep(0.3)
+        return popup
+
     def exit_by_menu(self, timeout=15.0):
         """File > exit; returns the program's exit status."""
-        known = set(self.app.visible_windows())
-        self.app.key("alt+f")
-        self.app.wait_window(exclude=known)
-        time.sleep(0.3)
+        self.open_menu("alt+f")
         self.app.key("x")
         return self.app.proc.wait(timeout=timeout)
 

@@ -95,8 +95,7 @@ class DialogsTest(harness.AppTestCase):
         env = app.env()
         app.env = lambda: dict(env, PATH=folder + os.pathsep + env["PATH"])
         self.start_app(app)
-        # The menu holds the keyboard once its first entry is read.
-        self.press("alt+h", expect="VORNIX商品情報のWebページ")
+        self.open_menu("alt+h")
         self.app.key("m")
         deadline = time.monotonic() + 20
         while not os.path.exists(record):

@@ -16,6 +16,8 @@ PAUSE = 0.4
 
 class SilentWorkMixin:
 
+    menus_are_heard = False
+
     def silent(self, *keys, text=None):
         if text is not None:
             self.app.type(text)
