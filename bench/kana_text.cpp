@@ -2,7 +2,7 @@
 // dictionary the tool uses. The Open JTalk bench gives espeak-ng's module the
 // same words the tool would. Usage: kana_text TEXT
 
-#include "platform/linux/MecabWordReadings.h"
+#include "platform/linux/dictionary/MecabWordReadings.h"
 #include "reading/KanaReading.h"
 
 #include <QCoreApplication>

@@ -15,7 +15,7 @@
 #include "app/AppSetup.h"
 #include "app/FormSupport.h"
 #include "app/Program.h"
-#include "platform/linux/MecabWordReadings.h"
+#include "platform/linux/dictionary/MecabWordReadings.h"
 #include "reading/KanaReading.h"
 #include "platform/Platform.h"
 

@@ -1,6 +1,6 @@
 #include "account/AcdFormat.h"
 
-#include "platform/Cp932Codec.h"
+#include "codec/Cp932Codec.h"
 #include "account/LeadingNumber.h"
 
 #include <QByteArrayView>

@@ -3,8 +3,8 @@
 #include "app/ClickableLabel.h"
 #include "app/HelpPane.h"
 #include "speech/Announce.h"
-#include "ui/EnterMovesOn.h"
-#include "ui/FieldFocus.h"
+#include "ui/EnterKey.h"
+#include "ui/AnnounceOnFocus.h"
 
 #include <QCoreApplication>
 

@@ -1,6 +1,6 @@
 #include "app/FormControls.h"
 
-#include "accessibility/AccessibleWords.h"
+#include "accessibility/AccessibleNames.h"
 #include "app/ClickableLabel.h"
 #include "app/FrameBox.h"
 #include "app/HelpTexts.h"
@@ -277,12 +277,12 @@ void FormControls::createPanes(QWidget* client)
 void FormControls::describe()
 {
     for (const Field& field : fields) {
-        AccessibleWords::setOwn(field.edit, field.caption->text(), field.hint->text());
-        AccessibleWords::setSpokenField(field.edit, field.spokenLabel, NotRegistered);
+        AccessibleNames::setOwn(field.edit, field.caption->text(), field.hint->text());
+        AccessibleNames::setSpokenField(field.edit, field.spokenLabel, NotRegistered);
     }
     for (const Button& b : buttons) {
-        AccessibleWords::setOwn(b.button, withoutAccessKeyMarker(b.button->text()), b.keyHint);
-        AccessibleWords::setSpoken(b.button, b.spokenLabel, b.keyHint);
+        AccessibleNames::setOwn(b.button, withoutAccessKeyMarker(b.button->text()), b.keyHint);
+        AccessibleNames::setSpoken(b.button, b.spokenLabel, b.keyHint);
     }
     Command6->setAccessibleName(withoutAccessKeyMarker(Command6->text()));
     Combo1->setAccessibleName(Combo1Title);
@@ -354,6 +354,6 @@ void FormControls::setHint(QLabel* hint, const QString& text)
     showLabelWhole(hint, LabelReach::BothSides);
     for (const Field& field : fields) {
         if (field.hint == hint)
-            AccessibleWords::setOwnDescription(field.edit, text);
+            AccessibleNames::setOwnDescription(field.edit, text);
     }
 }

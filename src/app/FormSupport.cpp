@@ -21,7 +21,7 @@
 #include "speech/SpeechChannel.h"
 #include "ui/AccessKey.h"
 #include "ui/DesignFonts.h"
-#include "ui/EnterMovesOn.h"
+#include "ui/EnterKey.h"
 #include "ui/FixedWindow.h"
 #include "ui/KeySender.h"
 #include "ui/LabelFit.h"

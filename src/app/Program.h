@@ -1,6 +1,6 @@
 #pragma once
 
-#include "accessibility/ScreenReaderMode.h"
+#include "readermode/ScreenReaderMode.h"
 #include "account/Acd.h"
 #include "platform/Platform.h"
 #include "speech/SpeechChannel.h"

@@ -1,6 +1,6 @@
 #include "app/TypingAidKeys.h"
 
-#include "ui/EnterMovesOn.h"
+#include "ui/EnterKey.h"
 
 #include <QKeyEvent>
 #include <QLineEdit>

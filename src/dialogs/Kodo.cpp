@@ -1,7 +1,7 @@
 #include "dialogs/Kodo.h"
 
-#include "accessibility/AccessibleWords.h"
-#include "accessibility/ScreenReaderMode.h"
+#include "accessibility/AccessibleNames.h"
+#include "readermode/ScreenReaderMode.h"
 #include "account/LeadingNumber.h"
 #include "dialogs/DialogPlacement.h"
 #include "dialogs/FlagCheckState.h"
@@ -9,8 +9,8 @@
 #include "speech/SpeechChannel.h"
 #include "ui/AccessKey.h"
 #include "ui/DesignFonts.h"
-#include "ui/EnterMovesOn.h"
-#include "ui/FieldFocus.h"
+#include "ui/EnterKey.h"
+#include "ui/AnnounceOnFocus.h"
 #include "ui/FixedWindow.h"
 #include "ui/LabelFit.h"
 #include "ui/PlacedControls.h"
@@ -255,7 +255,7 @@ Kodo::TextBox* Kodo::createTextBox(QWidget* parent, const ControlLayout& layout)
     box->setAccessibleName(QString::fromUtf16(layout.caption));
     const QString spokenLabel = QString::fromUtf16(layout.spokenLabel);
     if (!spokenLabel.isEmpty())
-        AccessibleWords::setSpokenField(box, spokenLabel, NotRegistered);
+        AccessibleNames::setSpokenField(box, spokenLabel, NotRegistered);
     m_spokenLabels.insert(box, spokenLabel);
     announceOnFocus(box, [this, box] {
         const QString label = m_spokenLabels.value(box);
@@ -272,7 +272,7 @@ Kodo::Button* Kodo::createButton(const ControlLayout& layout)
     const QString keyHint = QString::fromUtf16(layout.keyHint);
     auto* button = makePushButton<Button>(this, layout.name, caption, layout.twips);
     button->setAccessibleName(caption);
-    AccessibleWords::setSpoken(button, spokenLabel, keyHint);
+    AccessibleNames::setSpoken(button, spokenLabel, keyHint);
     button->handlers.gotFocus = [this, spokenLabel, keyHint](Qt::FocusReason) {
         Announce::button(m_speech, spokenLabel, keyHint);
     };

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "account/Acd.h"
-#include "ui/HookedWidget.h"
+#include "ui/Hooked.h"
 
 #include <QCheckBox>
 #include <QDialog>

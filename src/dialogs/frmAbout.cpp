@@ -1,7 +1,7 @@
 #include "dialogs/frmAbout.h"
 
-#include "accessibility/AccessibleWords.h"
-#include "accessibility/ScreenReaderMode.h"
+#include "accessibility/AccessibleNames.h"
+#include "readermode/ScreenReaderMode.h"
 #include "dialogs/DialogPlacement.h"
 #include "platform/ModulePresence.h"
 #include "speech/Announce.h"
@@ -62,7 +62,7 @@ void frmAbout::buildControls()
     cmdOK = makePushButton<Hooked<QPushButton>>(this, "cmdOK", QStringLiteral("OK"),
                                                 QRect(4320, 2760, 1380, 405));
     cmdOK->setAccessibleName(QStringLiteral("OK"));
-    AccessibleWords::setSpoken(cmdOK, ProgramName, QStringLiteral("バージョン") + versionNumber());
+    AccessibleNames::setSpoken(cmdOK, ProgramName, QStringLiteral("バージョン") + versionNumber());
     // Enter presses it as the default button, Esc as the cancel button
     // (QDialog rejects on Esc); both just close the dialog.
     cmdOK->setAutoDefault(true);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/HookedWidget.h"
+#include "ui/Hooked.h"
 
 #include <QDialog>
 #include <QPushButton>

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "reading/PauseCharacters.h"
-
 #include <QChar>
 #include <QString>
 #include <functional>
@@ -11,7 +9,6 @@
 // given to Speak: byte FE of the Japanese ANSI code page, which the system
 // turns into U+F8F2.
 inline constexpr QChar AnnounceSeparator = QChar(0xF8F2);
-static_assert(isPauseCharacter(AnnounceSeparator), "the kana reading must pause where the separator stands");
 
 // The screen reader's speech object as the program sees it: four calls, each
 // returning a status where a negative value means the call failed.

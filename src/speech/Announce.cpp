@@ -1,8 +1,13 @@
 #include "speech/Announce.h"
 
+#include "reading/PauseCharacters.h"
 #include "speech/SpeechChannel.h"
 
 #include <utility>
+
+// Every announcement puts the separator between name and value; read as kana,
+// it must still be heard as a pause.
+static_assert(isPauseCharacter(AnnounceSeparator), "the kana reading must pause where the separator stands");
 
 QString AddNaiyo(QString& text)
 {
@@ -11,7 +16,7 @@ QString AddNaiyo(QString& text)
     return AnnounceSeparator + text;
 }
 
-namespace Phrase {
+namespace AnnouncementText {
 
 namespace {
 // A name and the word that says what it names ("のボタン"), or nothing: the
@@ -57,7 +62,7 @@ QString entry(const QString& name, bool folder)
     return folder ? joined(name, QStringLiteral("フォルダ")) : name;
 }
 
-} // namespace Phrase
+} // namespace AnnouncementText
 
 namespace Announce {
 
@@ -77,20 +82,20 @@ void field(SpeechChannel& speech, const QString& label, QString text)
 {
     if (!begin(speech))
         return;
-    speech.Voice(Phrase::field(label, std::move(text)));
+    speech.Voice(AnnouncementText::field(label, std::move(text)));
 }
 
 void fieldElsewhere(SpeechChannel& speech, const QString& label, QString text)
 {
     speech.Quick();
-    speech.Voice(Phrase::field(label, std::move(text)));
+    speech.Voice(AnnouncementText::field(label, std::move(text)));
 }
 
 void button(SpeechChannel& speech, const QString& label, const QString& keyHint)
 {
     if (!begin(speech))
         return;
-    speech.Voice(Phrase::joined(label, keyHint));
+    speech.Voice(AnnouncementText::joined(label, keyHint));
 }
 
 void list(SpeechChannel& speech, const QString& title, const QString* selectedEntry)
@@ -106,7 +111,7 @@ void pane(SpeechChannel& speech, const QString& title, const QString& text)
 {
     if (!begin(speech))
         return;
-    speech.Voice(Phrase::joined(title, text));
+    speech.Voice(AnnouncementText::joined(title, text));
 }
 
 void title(SpeechChannel& speech, const QString& title)

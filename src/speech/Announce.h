@@ -16,7 +16,7 @@ QString AddNaiyo(QString& text);
 // The words of an announcement, one pattern each, for whoever says them: the
 // program's own controls below, and its reader of Qt's windows, so that a
 // control of Qt's is heard the way the program's own are.
-namespace Phrase {
+namespace AnnouncementText {
 // A name, the separator, then what follows (a value, a key hint, a pane's
 // text). A part that is missing takes its separator with it.
 QString joined(const QString& name, const QString& value);
@@ -30,12 +30,12 @@ QString menu(const QString& title);
 QString list(const QString& label, const QString& entry);
 // An entry of a list; a folder says so.
 QString entry(const QString& name, bool folder);
-} // namespace Phrase
+} // namespace AnnouncementText
 
 // The words a control says of itself when it gets the focus. Every
 // announcement first cuts off whatever is still being spoken. While a screen
 // reader runs, none is spoken: the control carries the same words for the
-// reader (AccessibleWords).
+// reader (AccessibleNames).
 namespace Announce {
 // "label" + separator + text (or 未登録), in one Voice call.
 void field(SpeechChannel& speech, const QString& label, QString text);

@@ -1,6 +1,6 @@
 #include "accessibility/AccessibleFactory.h"
 #include "accessibility/LineEditAccessible.h"
-#include "ui/HookedWidget.h"
+#include "ui/Hooked.h"
 
 #include <QAccessible>
 #include <QFileDialog>
@@ -50,7 +50,7 @@ const QAccessible::TextBoundaryType allTypes[] = {
 
 } // namespace
 
-class TestLineEditAccessible : public QObject
+class tst_LineEditAccessible : public QObject
 {
     Q_OBJECT
 
@@ -67,7 +67,7 @@ private slots:
 
 // The screen reader reads a line by its attribute runs, and asks for the word
 // at the caret's offset, the end of the text included.
-void TestLineEditAccessible::filledFieldIsReadWhole()
+void tst_LineEditAccessible::filledFieldIsReadWhole()
 {
     Hooked<QLineEdit> edit;
     edit.setText(QStringLiteral("Taro"));
@@ -87,7 +87,7 @@ void TestLineEditAccessible::filledFieldIsReadWhole()
     QCOMPARE(before, Span({QStringLiteral("o"), 3, 4}));
 }
 
-void TestLineEditAccessible::emptyFieldAnswersEveryBoundary()
+void tst_LineEditAccessible::emptyFieldAnswersEveryBoundary()
 {
     QLineEdit edit;
     QAccessibleTextInterface* text = textOf(&edit);
@@ -100,7 +100,7 @@ void TestLineEditAccessible::emptyFieldAnswersEveryBoundary()
     }
 }
 
-void TestLineEditAccessible::passwordIsNotExposed()
+void tst_LineEditAccessible::passwordIsNotExposed()
 {
     QLineEdit edit(QStringLiteral("secret pw"));
     for (auto mode : {QLineEdit::Password, QLineEdit::PasswordEchoOnEdit}) {
@@ -159,7 +159,7 @@ static QStringList describeEdits(bool ours)
 
 // Name, description, role, state and relations are Qt's own: the buddy label,
 // the placeholder as description, the password state.
-void TestLineEditAccessible::describedAsQtDescribesIt()
+void tst_LineEditAccessible::describedAsQtDescribesIt()
 {
     const QStringList qt = describeEdits(false);
     QStringList ours = describeEdits(true);
@@ -172,7 +172,7 @@ void TestLineEditAccessible::describedAsQtDescribesIt()
     QVERIFY2(qt.at(2).startsWith(QStringLiteral("|未登録|")), qPrintable(qt.at(2)));
 }
 
-void TestLineEditAccessible::caretSelectionAndEditing()
+void tst_LineEditAccessible::caretSelectionAndEditing()
 {
     QLineEdit edit(QStringLiteral("Taro Hanako"));
     QAccessibleTextInterface* text = textOf(&edit);
@@ -201,7 +201,7 @@ void TestLineEditAccessible::caretSelectionAndEditing()
 }
 
 // Where a character is drawn and which character a point is on agree.
-void TestLineEditAccessible::characterPlacesMatchPoints()
+void tst_LineEditAccessible::characterPlacesMatchPoints()
 {
     QLineEdit edit(QStringLiteral("Taro 山田"));
     edit.resize(300, edit.sizeHint().height());
@@ -218,7 +218,7 @@ void TestLineEditAccessible::characterPlacesMatchPoints()
     QCOMPARE(text->offsetAtPoint(edit.mapToGlobal(QPoint(-5, 0))), -1);
 }
 
-void TestLineEditAccessible::everyLineEditIsCovered()
+void tst_LineEditAccessible::everyLineEditIsCovered()
 {
     const auto ours = [](QWidget* w) {
         return dynamic_cast<LineEditAccessible*>(QAccessible::queryAccessibleInterface(w)) != nullptr;
@@ -236,5 +236,5 @@ void TestLineEditAccessible::everyLineEditIsCovered()
     QVERIFY(!ours(spin.findChild<QLineEdit*>()));
 }
 
-QTEST_MAIN(TestLineEditAccessible)
+QTEST_MAIN(tst_LineEditAccessible)
 #include "tst_lineeditaccessible.moc"

@@ -12,7 +12,7 @@ const Type allTypes[] = {QAccessible::CharBoundary,     QAccessible::WordBoundar
                          QAccessible::LineBoundary,     QAccessible::NoBoundary};
 }
 
-class TestTextBoundaries : public QObject
+class tst_TextBoundaries : public QObject
 {
     Q_OBJECT
 
@@ -23,7 +23,7 @@ private slots:
     void wordsAsTheScreenReaderReadsThem();
 };
 
-void TestTextBoundaries::everyOffsetOfEveryBoundary_data()
+void tst_TextBoundaries::everyOffsetOfEveryBoundary_data()
 {
     QTest::addColumn<QString>("text");
     QTest::newRow("empty") << QString();
@@ -39,7 +39,7 @@ void TestTextBoundaries::everyOffsetOfEveryBoundary_data()
 // Whatever the text, the items of each kind lie side by side from the start
 // to the end, each found from any of its offsets, and the end of the text
 // belongs to the last one (an empty character there).
-void TestTextBoundaries::everyOffsetOfEveryBoundary()
+void tst_TextBoundaries::everyOffsetOfEveryBoundary()
 {
     QFETCH(QString, text);
     const int length = int(text.size());
@@ -87,7 +87,7 @@ void TestTextBoundaries::everyOffsetOfEveryBoundary()
     }
 }
 
-void TestTextBoundaries::wordsAsTheScreenReaderReadsThem_data()
+void tst_TextBoundaries::wordsAsTheScreenReaderReadsThem_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QList<TextSpan>>("wordAtEachOffset");
@@ -105,7 +105,7 @@ void TestTextBoundaries::wordsAsTheScreenReaderReadsThem_data()
     QTest::newRow("punctuation") << QStringLiteral("Taro, Hanako.") << punctuated;
 }
 
-void TestTextBoundaries::wordsAsTheScreenReaderReadsThem()
+void tst_TextBoundaries::wordsAsTheScreenReaderReadsThem()
 {
     QFETCH(QString, text);
     QFETCH(QList<TextSpan>, wordAtEachOffset);
@@ -114,5 +114,5 @@ void TestTextBoundaries::wordsAsTheScreenReaderReadsThem()
         QVERIFY2(words.at(offset) == wordAtEachOffset.at(offset), qPrintable(QString::number(offset)));
 }
 
-QTEST_APPLESS_MAIN(TestTextBoundaries)
+QTEST_APPLESS_MAIN(tst_TextBoundaries)
 #include "tst_textboundaries.moc"

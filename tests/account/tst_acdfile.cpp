@@ -98,7 +98,7 @@ Unprivileged runUnprivileged(const std::function<bool()>& check)
 
 } // namespace
 
-class TestAcdFile : public QObject
+class tst_AcdFile : public QObject
 {
     Q_OBJECT
 
@@ -134,26 +134,26 @@ private:
     LinuxFileSystem m_linux;
 };
 
-void TestAcdFile::init()
+void tst_AcdFile::init()
 {
     m_dir = std::make_unique<QTemporaryDir>();
     QVERIFY(m_dir->isValid());
 }
 
-void TestAcdFile::cleanup()
+void tst_AcdFile::cleanup()
 {
     QFile::setPermissions(m_dir->path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     m_dir.reset();
 }
 
-void TestAcdFile::savedFileIsOwnerOnly_data()
+void tst_AcdFile::savedFileIsOwnerOnly_data()
 {
     QTest::addColumn<int>("umaskValue");
     QTest::newRow("usual umask 022") << 022;
     QTest::newRow("umask 0 grants nothing extra") << 0;
 }
 
-void TestAcdFile::savedFileIsOwnerOnly()
+void tst_AcdFile::savedFileIsOwnerOnly()
 {
     QFETCH(int, umaskValue);
     const mode_t previous = ::umask(mode_t(umaskValue));
@@ -165,7 +165,7 @@ void TestAcdFile::savedFileIsOwnerOnly()
     QCOMPARE(strayEntries(m_dir->path(), {"new.acd"}), QStringList());
 }
 
-void TestAcdFile::saveReplacesExistingFile()
+void tst_AcdFile::saveReplacesExistingFile()
 {
     // A longer, world-readable previous file: no tail of it may survive, and
     // the password file ends up owner-only.
@@ -178,7 +178,7 @@ void TestAcdFile::saveReplacesExistingFile()
     QCOMPARE(strayEntries(m_dir->path(), {"a.acd"}), QStringList());
 }
 
-void TestAcdFile::savesUnderAnyName_data()
+void tst_AcdFile::savesUnderAnyName_data()
 {
     QTest::addColumn<QString>("name");
 
@@ -189,7 +189,7 @@ void TestAcdFile::savesUnderAnyName_data()
     QTest::newRow("spaces and no extension") << " my account ";
 }
 
-void TestAcdFile::savesUnderAnyName()
+void tst_AcdFile::savesUnderAnyName()
 {
     // A save whose clean-up failed leaves its temporary file; the next save
     // under the same name must find and remove it, whatever the name.
@@ -205,7 +205,7 @@ void TestAcdFile::savesUnderAnyName()
     QCOMPARE(strayEntries(m_dir->path(), {name}), QStringList());
 }
 
-void TestAcdFile::failedStepKeepsPreviousFile_data()
+void tst_AcdFile::failedStepKeepsPreviousFile_data()
 {
     QTest::addColumn<Step>("step");
     QTest::addColumn<qint64>("diskSpace");
@@ -220,7 +220,7 @@ void TestAcdFile::failedStepKeepsPreviousFile_data()
     QTest::newRow("disk fills one byte short") << Step::Count << qint64(2999);
 }
 
-void TestAcdFile::failedStepKeepsPreviousFile()
+void tst_AcdFile::failedStepKeepsPreviousFile()
 {
     QFETCH(Step, step);
     QFETCH(qint64, diskSpace);
@@ -242,7 +242,7 @@ void TestAcdFile::failedStepKeepsPreviousFile()
     QCOMPARE(fs.openHandles(), 0);
 }
 
-void TestAcdFile::unsyncableFolderStillSaves()
+void tst_AcdFile::unsyncableFolderStillSaves()
 {
     putFile(path("s.acd"), accountBytes(1, 100));
     FaultyFileSystem fs(m_linux);
@@ -252,7 +252,7 @@ void TestAcdFile::unsyncableFolderStillSaves()
     QCOMPARE(contentOf(path("s.acd")), accountBytes(2, 200));
 }
 
-void TestAcdFile::saveIntoReadOnlyFolder()
+void tst_AcdFile::saveIntoReadOnlyFolder()
 {
     // The folder must be reachable by the unprivileged user, the save target not writable.
     QVERIFY(QFile::setPermissions(m_dir->path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner
@@ -283,7 +283,7 @@ void TestAcdFile::saveIntoReadOnlyFolder()
     QCOMPARE(strayEntries(folder, {"old.acd"}), QStringList());
 }
 
-void TestAcdFile::protectedTargetKeepsItsBytes()
+void tst_AcdFile::protectedTargetKeepsItsBytes()
 {
     // No write bit at all: the user protected the file, and being root is no
     // reason to replace it.
@@ -298,7 +298,7 @@ void TestAcdFile::protectedTargetKeepsItsBytes()
     QCOMPARE(strayEntries(m_dir->path(), {"ro.acd"}), QStringList());
 }
 
-void TestAcdFile::othersFileKeepsItsBytes()
+void tst_AcdFile::othersFileKeepsItsBytes()
 {
     if (::geteuid() != 0)
         QSKIP("a file of another user needs root to make");
@@ -329,7 +329,7 @@ void TestAcdFile::othersFileKeepsItsBytes()
     QCOMPARE(strayEntries(folder, {"theirs.acd", "open.acd"}), QStringList());
 }
 
-void TestAcdFile::saveIntoVanishedFolder()
+void tst_AcdFile::saveIntoVanishedFolder()
 {
     const QString folder = path("gone");
     QVERIFY(QDir().mkdir(folder));
@@ -346,7 +346,7 @@ void TestAcdFile::saveIntoVanishedFolder()
     QVERIFY(!writeAcdFile(path("dir.acd") + "/", accountBytes(1, 100), m_linux));
 }
 
-void TestAcdFile::thousandInjectedFailures()
+void tst_AcdFile::thousandInjectedFailures()
 {
     // Every save either fails and leaves the file as it was, or succeeds and
     // leaves all of the new bytes; a save answers false exactly when a fault
@@ -390,7 +390,7 @@ void TestAcdFile::thousandInjectedFailures()
     qInfo("%d injected failures over %d saves", injected, saves);
 }
 
-void TestAcdFile::killedDuringSave()
+void tst_AcdFile::killedDuringSave()
 {
     // A child saves two different files in turn as fast as it can and is
     // killed at a random moment: the target must always hold one of the two,
@@ -435,7 +435,7 @@ void TestAcdFile::killedDuringSave()
     QCOMPARE(strayEntries(m_dir->path(), {"kill.acd"}), QStringList());
 }
 
-void TestAcdFile::saveClearsOnlyItsOwnRemains()
+void tst_AcdFile::saveClearsOnlyItsOwnRemains()
 {
     const QStringList remains = {".x.acd.abcde12345.tmp", ".x.acd.0000000000.tmp"};
     const QStringList others = {".x.acd.abc.tmp",           ".y.acd.abcde12345.tmp", "x.acd.abcde12345.tmp",
@@ -464,7 +464,7 @@ void TestAcdFile::saveClearsOnlyItsOwnRemains()
 // A target another program holds for a moment (a virus scanner, a search
 // indexer) is tried again, five times at most, each time through the file
 // system, where the tries can be counted.
-void TestAcdFile::busyTargetIsTriedAgain()
+void tst_AcdFile::busyTargetIsTriedAgain()
 {
     const QString target = path("busy.acd");
     putFile(target, accountBytes(1, 100));
@@ -481,7 +481,7 @@ void TestAcdFile::busyTargetIsTriedAgain()
     QCOMPARE(strayEntries(m_dir->path(), {"busy.acd"}), QStringList());
 }
 
-void TestAcdFile::readLimits_data()
+void tst_AcdFile::readLimits_data()
 {
     QTest::addColumn<QString>("kind");
     QTest::addColumn<qint64>("expectedSize"); // -1: refused
@@ -500,7 +500,7 @@ void TestAcdFile::readLimits_data()
     QTest::newRow("single 50 MB line") << "long line" << qint64(-1);
 }
 
-void TestAcdFile::readLimits()
+void tst_AcdFile::readLimits()
 {
     QFETCH(QString, kind);
     QFETCH(qint64, expectedSize);
@@ -565,7 +565,7 @@ void TestAcdFile::readLimits()
     QVERIFY2(timer.elapsed() < 20000, QByteArray::number(timer.elapsed()).constData());
 }
 
-void TestAcdFile::unreadableFile()
+void tst_AcdFile::unreadableFile()
 {
     QVERIFY(QFile::setPermissions(m_dir->path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner
                                                      | QFile::ReadOther | QFile::ExeOther));
@@ -582,5 +582,5 @@ void TestAcdFile::unreadableFile()
     QCOMPARE(result, Unprivileged::Passed);
 }
 
-QTEST_GUILESS_MAIN(TestAcdFile)
+QTEST_GUILESS_MAIN(tst_AcdFile)
 #include "tst_acdfile.moc"

@@ -32,7 +32,7 @@ Acd japaneseAccount()
 
 } // namespace
 
-class TestAcdFormat : public QObject
+class tst_AcdFormat : public QObject
 {
     Q_OBJECT
 
@@ -51,7 +51,7 @@ private slots:
     void readsLargeInput();
 };
 
-void TestAcdFormat::formatsBytes_data()
+void tst_AcdFormat::formatsBytes_data()
 {
     QTest::addColumn<Acd>("acd");
     QTest::addColumn<QByteArray>("bytes");
@@ -122,7 +122,7 @@ void TestAcdFormat::formatsBytes_data()
                      "PopAttestation=0\r\n");
 }
 
-void TestAcdFormat::formatsBytes()
+void tst_AcdFormat::formatsBytes()
 {
     QFETCH(Acd, acd);
     QFETCH(QByteArray, bytes);
@@ -131,7 +131,7 @@ void TestAcdFormat::formatsBytes()
     QCOMPARE(*formatted, bytes);
 }
 
-void TestAcdFormat::refusesWhatCannotBeWritten_data()
+void tst_AcdFormat::refusesWhatCannotBeWritten_data()
 {
     QTest::addColumn<Acd>("acd");
 
@@ -150,13 +150,13 @@ void TestAcdFormat::refusesWhatCannotBeWritten_data()
     QTest::newRow("lone CR") << accountWith([](Acd& a) { a.PopUser = QStringLiteral("a\rb"); });
 }
 
-void TestAcdFormat::refusesWhatCannotBeWritten()
+void tst_AcdFormat::refusesWhatCannotBeWritten()
 {
     QFETCH(Acd, acd);
     QCOMPARE(formatAcd(acd), std::optional<QByteArray>());
 }
 
-void TestAcdFormat::titleRule_data()
+void tst_AcdFormat::titleRule_data()
 {
     QTest::addColumn<QString>("title");
     QTest::addColumn<QString>("fromName");
@@ -175,7 +175,7 @@ void TestAcdFormat::titleRule_data()
         << QString() << QStringLiteral("  ") << QStringLiteral("  ") << QByteArray();
 }
 
-void TestAcdFormat::titleRule()
+void tst_AcdFormat::titleRule()
 {
     QFETCH(QString, title);
     QFETCH(QString, fromName);
@@ -196,7 +196,7 @@ void TestAcdFormat::titleRule()
     QCOMPARE(bytes->count("Title="), titleLine.isEmpty() ? 0 : 1);
 }
 
-void TestAcdFormat::readsLines_data()
+void tst_AcdFormat::readsLines_data()
 {
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<bool>("ok");
@@ -298,7 +298,7 @@ void TestAcdFormat::readsLines_data()
     QTest::newRow("lead byte before = keeps the =") << QByteArray("Title\x82=x\r\nSmtp\x82=y\r\n") << true << Acd{};
 }
 
-void TestAcdFormat::readsLines()
+void tst_AcdFormat::readsLines()
 {
     QFETCH(QByteArray, bytes);
     QFETCH(bool, ok);
@@ -318,7 +318,7 @@ void TestAcdFormat::readsLines()
     QVERIFY(acd == expected);
 }
 
-void TestAcdFormat::readResetsPreviousRecord()
+void tst_AcdFormat::readResetsPreviousRecord()
 {
     Acd acd = japaneseAccount();
     QVERIFY(readAcdInto(QByteArray("[AccountSection]\r\nSmtpPort=587\r\n"), acd));
@@ -334,7 +334,7 @@ void TestAcdFormat::readResetsPreviousRecord()
     QVERIFY(acd == expected);
 }
 
-void TestAcdFormat::roundTripIsStable_data()
+void tst_AcdFormat::roundTripIsStable_data()
 {
     QTest::addColumn<Acd>("acd");
     QTest::addColumn<Acd>("readBack");
@@ -353,7 +353,7 @@ void TestAcdFormat::roundTripIsStable_data()
     QTest::newRow("trimmed and remapped") << padded << paddedBack;
 }
 
-void TestAcdFormat::roundTripIsStable()
+void tst_AcdFormat::roundTripIsStable()
 {
     QFETCH(Acd, acd);
     QFETCH(Acd, readBack);
@@ -366,7 +366,7 @@ void TestAcdFormat::roundTripIsStable()
     QCOMPARE(formatAcd(read), first);
 }
 
-void TestAcdFormat::readsLargeInput()
+void tst_AcdFormat::readsLargeInput()
 {
     // A 15 MB single line and a million short lines: a reader that copied the
     // rest of the input per line, or decoded everything up front per key,
@@ -388,5 +388,5 @@ void TestAcdFormat::readsLargeInput()
     QCOMPARE(acd.SmtpPort, 7);
 }
 
-QTEST_GUILESS_MAIN(TestAcdFormat)
+QTEST_GUILESS_MAIN(tst_AcdFormat)
 #include "tst_acdformat.moc"

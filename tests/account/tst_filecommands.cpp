@@ -1,5 +1,5 @@
 #include "account/FileCommands.h"
-#include "platform/Cp932Codec.h"
+#include "codec/Cp932Codec.h"
 #include "platform/NoFileDialogLibrary.h"
 #include "platform/qt/EntryPointFileDialogLibrary.h"
 

@@ -9,10 +9,10 @@
 #include "app/FormSupport.h"
 #include "providers/ProviderTable.h"
 #include "providers/ServerDerivation.h"
-#include "platform/Cp932Codec.h"
-#include "accessibility/ReaderWords.h"
-#include "accessibility/WidgetWords.h"
-#include "platform/linux/MecabWordReadings.h"
+#include "codec/Cp932Codec.h"
+#include "selfvoicing/ReaderPhrasing.h"
+#include "selfvoicing/WidgetQuery.h"
+#include "platform/linux/dictionary/MecabWordReadings.h"
 #include "reading/KanaReading.h"
 #include "app/AppSetup.h"
 
@@ -215,18 +215,18 @@ QStringList tst_SpokenReading::readerTexts(FormSupport& f)
     QStringList texts;
     const auto menus = f.menuBar()->actions();
     for (QAction* menu : menus) {
-        texts << WidgetWords::action(menu);
+        texts << WidgetQuery::action(menu);
         const auto entries = menu->menu()->actions();
         for (QAction* entry : entries) {
             if (!entry->isSeparator())
-                texts << WidgetWords::action(entry);
+                texts << WidgetQuery::action(entry);
         }
     }
     QMessageBox box(QMessageBox::Warning, u"t"_s, u"t"_s,
                     QMessageBox::Yes | QMessageBox::No | QMessageBox::Ok | QMessageBox::Cancel);
     const auto buttons = box.buttons();
     for (QAbstractButton* button : buttons)
-        texts << WidgetWords::control(button);
+        texts << WidgetQuery::control(button);
 
     QTemporaryDir folder;
     for (const auto mode : {QFileDialog::AcceptOpen, QFileDialog::AcceptSave}) {
@@ -237,10 +237,10 @@ QStringList tst_SpokenReading::readerTexts(FormSupport& f)
         const auto controls = dialog.findChildren<QWidget*>();
         for (QWidget* control : controls) {
             if (control->focusPolicy() & Qt::TabFocus)
-                texts << WidgetWords::control(control);
+                texts << WidgetQuery::control(control);
         }
     }
-    texts << ReaderWords::entry(u"sub"_s, true);
+    texts << ReaderPhrasing::entry(u"sub"_s, true);
     texts.removeAll(QString());
     return texts;
 }
@@ -554,7 +554,7 @@ void tst_SpokenReading::openJTalkSpellsNoWord()
             const bool inName = at >= 0
                                 && ((at > 0 && named.match(spoken.mid(at - 1, 1)).hasMatch())
                                     || named.match(spoken.mid(at + surface.size(), 1)).hasMatch()
-                                    || spoken == narrowed(asSpoken(ReaderWords::entry(surface, true))));
+                                    || spoken == narrowed(asSpoken(ReaderPhrasing::entry(surface, true))));
             if (reading == spelled && !initialism && !inName)
                 faults << text + u": "_s + surface + u" -> "_s + reading;
         }

@@ -6,7 +6,7 @@
 #include <QTest>
 #include <QWidget>
 
-class TestDialogHelpers : public QObject
+class tst_DialogHelpers : public QObject
 {
     Q_OBJECT
 
@@ -19,7 +19,7 @@ private slots:
     void centreOver();
 };
 
-void TestDialogHelpers::checkStateForFlag_data()
+void tst_DialogHelpers::checkStateForFlag_data()
 {
     QTest::addColumn<int>("flag");
     QTest::addColumn<Qt::CheckState>("state");
@@ -32,7 +32,7 @@ void TestDialogHelpers::checkStateForFlag_data()
     QTest::newRow("min") << int(-2147483648LL) << Qt::Checked << true;
 }
 
-void TestDialogHelpers::checkStateForFlag()
+void tst_DialogHelpers::checkStateForFlag()
 {
     QFETCH(int, flag);
     QFETCH(Qt::CheckState, state);
@@ -41,7 +41,7 @@ void TestDialogHelpers::checkStateForFlag()
     QCOMPARE(isFlagOn(flag), on);
 }
 
-void TestDialogHelpers::flagForCheckState_data()
+void tst_DialogHelpers::flagForCheckState_data()
 {
     QTest::addColumn<int>("loaded");
     QTest::addColumn<Qt::CheckState>("state");
@@ -59,7 +59,7 @@ void TestDialogHelpers::flagForCheckState_data()
     QTest::newRow("0 third state") << 0 << Qt::PartiallyChecked << 2;
 }
 
-void TestDialogHelpers::flagForCheckState()
+void tst_DialogHelpers::flagForCheckState()
 {
     QFETCH(int, loaded);
     QFETCH(Qt::CheckState, state);
@@ -67,7 +67,7 @@ void TestDialogHelpers::flagForCheckState()
     QCOMPARE(::flagForCheckState(loaded, state), stored);
 }
 
-void TestDialogHelpers::centreOver_data()
+void tst_DialogHelpers::centreOver_data()
 {
     QTest::addColumn<QRect>("mainWindow"); // empty: no main window
     QTest::addColumn<QString>("where");
@@ -77,7 +77,7 @@ void TestDialogHelpers::centreOver_data()
     QTest::newRow("no main window") << QRect() << "screen";
 }
 
-void TestDialogHelpers::centreOver()
+void tst_DialogHelpers::centreOver()
 {
     QFETCH(QRect, mainWindow);
     QFETCH(QString, where);
@@ -105,5 +105,5 @@ void TestDialogHelpers::centreOver()
     QVERIFY(screen.contains(placed));
 }
 
-QTEST_MAIN(TestDialogHelpers)
+QTEST_MAIN(tst_DialogHelpers)
 #include "tst_dialoghelpers.moc"

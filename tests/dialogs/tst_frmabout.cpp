@@ -22,7 +22,7 @@ const QString NotRunning = QStringLiteral("Voxbridgeは起動していません"
 const QString Module = QStringLiteral("vxbcore.dll");
 } // namespace
 
-class TestFrmAbout : public QObject
+class tst_FrmAbout : public QObject
 {
     Q_OBJECT
 
@@ -55,7 +55,7 @@ private:
     std::unique_ptr<frmAbout> m_dialog;
 };
 
-void TestFrmAbout::init()
+void tst_FrmAbout::init()
 {
     m_log = std::make_shared<RecordingSpeechObject::Log>();
     m_speech = std::make_unique<SpeechChannel>();
@@ -64,13 +64,13 @@ void TestFrmAbout::init()
     m_modules = FakeModulePresence();
 }
 
-void TestFrmAbout::cleanup()
+void tst_FrmAbout::cleanup()
 {
     m_dialog.reset();
     m_speech.reset();
 }
 
-frmAbout* TestFrmAbout::open()
+frmAbout* tst_FrmAbout::open()
 {
     m_dialog = std::make_unique<frmAbout>(*m_speech, m_modules);
     m_dialog->show();
@@ -79,7 +79,7 @@ frmAbout* TestFrmAbout::open()
     return m_dialog.get();
 }
 
-void TestFrmAbout::window()
+void tst_FrmAbout::window()
 {
     open();
     QCOMPARE(m_dialog->objectName(), QStringLiteral("frmAbout"));
@@ -101,7 +101,7 @@ void TestFrmAbout::window()
 
 // The picture is the program's own, drawn from its SVG at build time: the
 // envelope's white on the blue tile, not a stock icon or an empty box.
-void TestFrmAbout::showsTheProgramsIcon()
+void tst_FrmAbout::showsTheProgramsIcon()
 {
     open();
     auto* picIcon = m_dialog->findChild<QLabel*>(QStringLiteral("picIcon"));
@@ -119,7 +119,7 @@ void TestFrmAbout::showsTheProgramsIcon()
     QVERIFY2(near(QPoint(14, 22), Qt::white), qPrintable(image.pixelColor(14, 22).name()));
 }
 
-void TestFrmAbout::controls_data()
+void tst_FrmAbout::controls_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("container");
@@ -158,7 +158,7 @@ void TestFrmAbout::controls_data()
                             << "*" << QRect(360, 600, 2835, 255);
 }
 
-void TestFrmAbout::controls()
+void tst_FrmAbout::controls()
 {
     QFETCH(QString, name);
     QFETCH(QString, container);
@@ -198,7 +198,7 @@ void TestFrmAbout::controls()
         QFAIL("unexpected kind of control");
 }
 
-void TestFrmAbout::fonts_data()
+void tst_FrmAbout::fonts_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<qreal>("pointSize");
@@ -208,7 +208,7 @@ void TestFrmAbout::fonts_data()
     QTest::newRow("lblVersion") << "lblVersion" << 11.25 << false;
 }
 
-void TestFrmAbout::fonts()
+void tst_FrmAbout::fonts()
 {
     QFETCH(QString, name);
     QFETCH(qreal, pointSize);
@@ -221,7 +221,7 @@ void TestFrmAbout::fonts()
     QCOMPARE(label->font().bold(), bold);
 }
 
-void TestFrmAbout::statusLines_data()
+void tst_FrmAbout::statusLines_data()
 {
     QTest::addColumn<bool>("speech");
     QTest::addColumn<bool>("standIn");
@@ -235,7 +235,7 @@ void TestFrmAbout::statusLines_data()
     QTest::newRow("system voice in its place") << true << true << false << NotInstalled << NotRunning;
 }
 
-void TestFrmAbout::statusLines()
+void tst_FrmAbout::statusLines()
 {
     QFETCH(bool, speech);
     QFETCH(bool, standIn);
@@ -258,7 +258,7 @@ void TestFrmAbout::statusLines()
     QVERIFY(m_modules.asked.contains(Module));
 }
 
-void TestFrmAbout::speechFailedDuringRunCountsAsNotInstalled()
+void tst_FrmAbout::speechFailedDuringRunCountsAsNotInstalled()
 {
     m_log->failSpeakAt = 1;
     m_speech->Voice(QStringLiteral("x"));
@@ -267,7 +267,7 @@ void TestFrmAbout::speechFailedDuringRunCountsAsNotInstalled()
     QCOMPARE(m_dialog->findChild<QLabel*>(QStringLiteral("Label1"))->text(), NotInstalled);
 }
 
-void TestFrmAbout::announcementOnOpening()
+void tst_FrmAbout::announcementOnOpening()
 {
     m_modules.loaded.insert(Module);
     open();
@@ -280,7 +280,7 @@ void TestFrmAbout::announcementOnOpening()
     QCOMPARE(version, QStringLiteral("1.0.0"));
 }
 
-void TestFrmAbout::silentWithoutSpeech()
+void tst_FrmAbout::silentWithoutSpeech()
 {
     auto log = std::make_shared<RecordingSpeechObject::Log>();
     log->failConfigureAt = 1;
@@ -294,7 +294,7 @@ void TestFrmAbout::silentWithoutSpeech()
 
 // Once per arrival: not twice on opening, but again after the user has been
 // in another window.
-void TestFrmAbout::announcesAgainWhenTheUserComesBack()
+void tst_FrmAbout::announcesAgainWhenTheUserComesBack()
 {
     open();
     QTest::qWait(20);
@@ -315,7 +315,7 @@ void TestFrmAbout::announcesAgainWhenTheUserComesBack()
                                             QStringLiteral("バージョン") + frmAbout::versionNumber()}));
 }
 
-void TestFrmAbout::closesByKey_data()
+void tst_FrmAbout::closesByKey_data()
 {
     QTest::addColumn<int>("key");
     QTest::newRow("Enter") << int(Qt::Key_Return);
@@ -324,7 +324,7 @@ void TestFrmAbout::closesByKey_data()
     QTest::newRow("Space") << int(Qt::Key_Space);
 }
 
-void TestFrmAbout::closesByKey()
+void tst_FrmAbout::closesByKey()
 {
     QFETCH(int, key);
     QWidget mainWindow;
@@ -349,7 +349,7 @@ void TestFrmAbout::closesByKey()
 }
 
 // The status lines are worked out at each opening, in a new dialog.
-void TestFrmAbout::eachOpeningBuildsAfresh()
+void tst_FrmAbout::eachOpeningBuildsAfresh()
 {
     QPointer<QWidget> first;
     QString firstStatus;
@@ -385,5 +385,5 @@ void TestFrmAbout::eachOpeningBuildsAfresh()
     QCOMPARE(m_log->spoken().size(), 1);
 }
 
-QTEST_MAIN(TestFrmAbout)
+QTEST_MAIN(tst_FrmAbout)
 #include "tst_frmabout.moc"

@@ -64,7 +64,7 @@ Acd unusualAccount()
 
 } // namespace
 
-class TestKodo : public QObject
+class tst_Kodo : public QObject
 {
     Q_OBJECT
 
@@ -146,7 +146,7 @@ private:
     std::unique_ptr<Kodo> m_dialog;
 };
 
-void TestKodo::init()
+void tst_Kodo::init()
 {
     m_log = std::make_shared<RecordingSpeechObject::Log>();
     m_speech = std::make_unique<SpeechChannel>();
@@ -155,13 +155,13 @@ void TestKodo::init()
     defaultAcd(m_acd);
 }
 
-void TestKodo::cleanup()
+void tst_Kodo::cleanup()
 {
     m_dialog.reset();
     m_speech.reset();
 }
 
-Kodo* TestKodo::open(const QString& senderName)
+Kodo* tst_Kodo::open(const QString& senderName)
 {
     m_dialog = std::make_unique<Kodo>(m_acd, *m_speech, senderName);
     m_dialog->show();
@@ -170,7 +170,7 @@ Kodo* TestKodo::open(const QString& senderName)
     return m_dialog.get();
 }
 
-void TestKodo::retype(const char* name, const QString& text)
+void tst_Kodo::retype(const char* name, const QString& text)
 {
     auto* box = control<QLineEdit>(name);
     QVERIFY(box);
@@ -184,7 +184,7 @@ void TestKodo::retype(const char* name, const QString& text)
     QCOMPARE(box->text(), text);
 }
 
-void TestKodo::pressOk()
+void tst_Kodo::pressOk()
 {
     auto* ok = control<QPushButton>("Command1");
     QVERIFY(ok);
@@ -195,7 +195,7 @@ void TestKodo::pressOk()
 
 // ---- Window and controls ----
 
-void TestKodo::dialogWindow()
+void tst_Kodo::dialogWindow()
 {
     open();
     QCOMPARE(m_dialog->objectName(), QStringLiteral("Kodo"));
@@ -213,7 +213,7 @@ void TestKodo::dialogWindow()
     }
 }
 
-void TestKodo::controls_data()
+void tst_Kodo::controls_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("kind");
@@ -277,7 +277,7 @@ void TestKodo::controls_data()
         false);
 }
 
-void TestKodo::controls()
+void tst_Kodo::controls()
 {
     QFETCH(QString, name);
     QFETCH(QString, kind);
@@ -329,7 +329,7 @@ void TestKodo::controls()
         QCOMPARE(w->focusPolicy(), Qt::NoFocus);
 }
 
-void TestKodo::textBoxFonts_data()
+void tst_Kodo::textBoxFonts_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<qreal>("pointSize");
@@ -339,7 +339,7 @@ void TestKodo::textBoxFonts_data()
     QTest::newRow("zPopStockDays") << QStringLiteral("zPopStockDays") << 9.0;
 }
 
-void TestKodo::textBoxFonts()
+void tst_Kodo::textBoxFonts()
 {
     QFETCH(QString, name);
     QFETCH(qreal, pointSize);
@@ -352,7 +352,7 @@ void TestKodo::textBoxFonts()
     QVERIFY(box->maxLength() > 100000);
 }
 
-void TestKodo::labelColours_data()
+void tst_Kodo::labelColours_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QColor>("colour");
@@ -368,7 +368,7 @@ void TestKodo::labelColours_data()
                                      << QApplication::palette().color(QPalette::Active, QPalette::WindowText);
 }
 
-void TestKodo::labelColours()
+void tst_Kodo::labelColours()
 {
     QFETCH(QString, name);
     QFETCH(QColor, colour);
@@ -378,7 +378,7 @@ void TestKodo::labelColours()
     QCOMPARE(label->palette().color(QPalette::Active, QPalette::WindowText), colour);
 }
 
-void TestKodo::focusableControlsHaveAccessibleNames()
+void tst_Kodo::focusableControlsHaveAccessibleNames()
 {
     open();
     int focusable = 0;
@@ -391,7 +391,7 @@ void TestKodo::focusableControlsHaveAccessibleNames()
     QCOMPARE(focusable, 15);
 }
 
-void TestKodo::tabOrder_data()
+void tst_Kodo::tabOrder_data()
 {
     QTest::addColumn<bool>("dependentsOn");
     QTest::addColumn<QStringList>("order");
@@ -415,7 +415,7 @@ void TestKodo::tabOrder_data()
                                                            "zPopStock"};
 }
 
-void TestKodo::tabOrder()
+void tst_Kodo::tabOrder()
 {
     QFETCH(bool, dependentsOn);
     QFETCH(QStringList, order);
@@ -433,7 +433,7 @@ void TestKodo::tabOrder()
 
 // ---- Loading ----
 
-void TestKodo::titleRule_data()
+void tst_Kodo::titleRule_data()
 {
     QTest::addColumn<QString>("title");
     QTest::addColumn<QString>("sender");
@@ -459,7 +459,7 @@ void TestKodo::titleRule_data()
 }
 
 // The rule runs when the dialog loads and stays even when it is cancelled.
-void TestKodo::titleRule()
+void tst_Kodo::titleRule()
 {
     QFETCH(QString, title);
     QFETCH(QString, sender);
@@ -474,7 +474,7 @@ void TestKodo::titleRule()
     QCOMPARE(m_acd.Title, expected);
 }
 
-void TestKodo::setDataShowsRecord()
+void tst_Kodo::setDataShowsRecord()
 {
     m_acd = unusualAccount();
     m_acd.PopStockDays = -7;
@@ -492,7 +492,7 @@ void TestKodo::setDataShowsRecord()
         QVERIFY2(control<QCheckBox>(name)->checkState() == Qt::Checked, name);
 }
 
-void TestKodo::flagsShown_data()
+void tst_Kodo::flagsShown_data()
 {
     QTest::addColumn<int>("flag");
     QTest::addColumn<Qt::CheckState>("state");
@@ -504,7 +504,7 @@ void TestKodo::flagsShown_data()
     QTest::newRow("int max") << 2147483647 << Qt::Checked;
 }
 
-void TestKodo::flagsShown()
+void tst_Kodo::flagsShown()
 {
     QFETCH(int, flag);
     QFETCH(Qt::CheckState, state);
@@ -519,7 +519,7 @@ void TestKodo::flagsShown()
     }
 }
 
-void TestKodo::dependentBoxes_data()
+void tst_Kodo::dependentBoxes_data()
 {
     QTest::addColumn<int>("popStock");
     QTest::addColumn<int>("popWarning");
@@ -531,7 +531,7 @@ void TestKodo::dependentBoxes_data()
     QTest::newRow("odd values count as on") << -3 << 9 << 1;
 }
 
-void TestKodo::dependentBoxes()
+void tst_Kodo::dependentBoxes()
 {
     QFETCH(int, popStock);
     QFETCH(int, popWarning);
@@ -559,7 +559,7 @@ void TestKodo::dependentBoxes()
     QVERIFY(!control<QCheckBox>("zPopAttestation")->isEnabled());
 }
 
-void TestKodo::uncheckingPopStockKeepsNumber()
+void tst_Kodo::uncheckingPopStockKeepsNumber()
 {
     m_acd.PopStock = 1;
     m_acd.PopStockDays = 9;
@@ -595,7 +595,7 @@ void TestKodo::uncheckingPopStockKeepsNumber()
 
 // ---- OK ----
 
-void TestKodo::okWithoutChanges()
+void tst_Kodo::okWithoutChanges()
 {
     Acd before = unusualAccount();
     before.Title.clear();
@@ -616,7 +616,7 @@ void TestKodo::okWithoutChanges()
     QVERIFY(m_acd == defaults);
 }
 
-void TestKodo::okConvertsNumbers_data()
+void tst_Kodo::okConvertsNumbers_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<int>("expected");
@@ -635,7 +635,7 @@ void TestKodo::okConvertsNumbers_data()
     QTest::newRow("smallest") << "-2147483648" << int(-2147483648LL);
 }
 
-void TestKodo::okConvertsNumbers()
+void tst_Kodo::okConvertsNumbers()
 {
     QFETCH(QString, text);
     QFETCH(int, expected);
@@ -646,7 +646,7 @@ void TestKodo::okConvertsNumbers()
     QCOMPARE(m_acd.LineLength, expected);
 }
 
-void TestKodo::okStoresEveryNumberField_data()
+void tst_Kodo::okStoresEveryNumberField_data()
 {
     QTest::addColumn<QString>("box");
     QTest::addColumn<QString>("field");
@@ -663,7 +663,7 @@ void TestKodo::okStoresEveryNumberField_data()
 }
 
 // Each box reaches its own field and no other.
-void TestKodo::okStoresEveryNumberField()
+void tst_Kodo::okStoresEveryNumberField()
 {
     QFETCH(QString, box);
     QFETCH(QString, field);
@@ -679,7 +679,7 @@ void TestKodo::okStoresEveryNumberField()
     QVERIFY(m_acd == expected);
 }
 
-void TestKodo::okStoresTextsUnchanged()
+void tst_Kodo::okStoresTextsUnchanged()
 {
     m_acd.ReplyUser = 1;
     open(QStringLiteral("山田"));
@@ -696,7 +696,7 @@ void TestKodo::okStoresTextsUnchanged()
     QCOMPARE(m_acd.Title, QString());
 }
 
-void TestKodo::okStoresFlags_data()
+void tst_Kodo::okStoresFlags_data()
 {
     QTest::addColumn<int>("loaded");
     QTest::addColumn<int>("spaces");
@@ -715,7 +715,7 @@ void TestKodo::okStoresFlags_data()
     QTest::newRow("7 back to checked") << 7 << 2 << 7;
 }
 
-void TestKodo::okStoresFlags()
+void tst_Kodo::okStoresFlags()
 {
     QFETCH(int, loaded);
     QFETCH(int, spaces);
@@ -741,14 +741,14 @@ void TestKodo::okStoresFlags()
     }
 }
 
-void TestKodo::okKeepsFlagsOfDisabledBoxes_data()
+void tst_Kodo::okKeepsFlagsOfDisabledBoxes_data()
 {
     QTest::addColumn<int>("flag");
     for (int flag : {0, 1, 2, 5, -1})
         QTest::newRow(qPrintable(QString::number(flag))) << flag;
 }
 
-void TestKodo::okKeepsFlagsOfDisabledBoxes()
+void tst_Kodo::okKeepsFlagsOfDisabledBoxes()
 {
     QFETCH(int, flag);
     m_acd.PopWarning = flag;
@@ -759,7 +759,7 @@ void TestKodo::okKeepsFlagsOfDisabledBoxes()
     QCOMPARE(m_acd.PopAttestation, flag);
 }
 
-void TestKodo::okRefusesNumberOutOfRange_data()
+void tst_Kodo::okRefusesNumberOutOfRange_data()
 {
     QTest::addColumn<QString>("box");
     QTest::addColumn<QString>("text");
@@ -793,7 +793,7 @@ void TestKodo::okRefusesNumberOutOfRange_data()
 
 // A number the record cannot hold: the OK is refused, the faulty field is
 // named (and has the focus where it can take it), nothing is stored.
-void TestKodo::okRefusesNumberOutOfRange()
+void tst_Kodo::okRefusesNumberOutOfRange()
 {
     QFETCH(QString, box);
     QFETCH(QString, text);
@@ -834,7 +834,7 @@ void TestKodo::okRefusesNumberOutOfRange()
     QCOMPARE(m_acd.Title, QStringLiteral("changed"));
 }
 
-void TestKodo::okRefusalPointsAtFirstFaultInTabOrder()
+void tst_Kodo::okRefusalPointsAtFirstFaultInTabOrder()
 {
     open();
     retype("zSmtpPort", QStringLiteral("99999999999"));
@@ -848,7 +848,7 @@ void TestKodo::okRefusalPointsAtFirstFaultInTabOrder()
 
 // ---- Cancel and restore defaults ----
 
-void TestKodo::cancelStoresNothing_data()
+void tst_Kodo::cancelStoresNothing_data()
 {
     QTest::addColumn<QString>("how");
     QTest::newRow("click Command2") << "click";
@@ -859,7 +859,7 @@ void TestKodo::cancelStoresNothing_data()
     QTest::newRow("close box") << "close";
 }
 
-void TestKodo::cancelStoresNothing()
+void tst_Kodo::cancelStoresNothing()
 {
     QFETCH(QString, how);
     m_acd = unusualAccount();
@@ -889,7 +889,7 @@ void TestKodo::cancelStoresNothing()
     QVERIFY(m_acd == before);
 }
 
-void TestKodo::restoreDefaultsThenCancel()
+void tst_Kodo::restoreDefaultsThenCancel()
 {
     m_acd = unusualAccount();
     const Acd before = m_acd;
@@ -924,7 +924,7 @@ void TestKodo::restoreDefaultsThenCancel()
     QVERIFY(m_acd == expected);
 }
 
-void TestKodo::restoreDefaultsThenOk()
+void tst_Kodo::restoreDefaultsThenOk()
 {
     m_acd = unusualAccount();
     m_acd.ReplyUser = 2;
@@ -942,7 +942,7 @@ void TestKodo::restoreDefaultsThenOk()
 
 // ---- Keyboard ----
 
-void TestKodo::enterMovesOn_data()
+void tst_Kodo::enterMovesOn_data()
 {
     QTest::addColumn<QString>("from");
     QTest::addColumn<int>("flags"); // PopStock, PopWarning and ReplyUser
@@ -963,7 +963,7 @@ void TestKodo::enterMovesOn_data()
 
 // Enter is swallowed (a check box does not change, a text keeps its content,
 // no button is pressed) and the focus moves on like Tab.
-void TestKodo::enterMovesOn()
+void tst_Kodo::enterMovesOn()
 {
     QFETCH(QString, from);
     QFETCH(int, flags);
@@ -996,7 +996,7 @@ void TestKodo::enterMovesOn()
     QTRY_COMPARE(focusName(), to);
 }
 
-void TestKodo::enterInPopWarningSizeDoesNothing()
+void tst_Kodo::enterInPopWarningSizeDoesNothing()
 {
     m_acd.PopWarning = 1;
     const Acd before = m_acd;
@@ -1013,7 +1013,7 @@ void TestKodo::enterInPopWarningSizeDoesNothing()
     QCOMPARE(m_log->calls, QStringList());
 }
 
-void TestKodo::enterInTextBoxPressesNoButton()
+void tst_Kodo::enterInTextBoxPressesNoButton()
 {
     m_acd = unusualAccount();
     const Acd before = m_acd;
@@ -1030,7 +1030,7 @@ void TestKodo::enterInTextBoxPressesNoButton()
     QCOMPARE(control<QLineEdit>("zSmtpPort")->text(), QStringLiteral("587"));
 }
 
-void TestKodo::buttonsByKey_data()
+void tst_Kodo::buttonsByKey_data()
 {
     QTest::addColumn<QString>("button");
     QTest::addColumn<int>("key");
@@ -1044,7 +1044,7 @@ void TestKodo::buttonsByKey_data()
     }
 }
 
-void TestKodo::buttonsByKey()
+void tst_Kodo::buttonsByKey()
 {
     QFETCH(QString, button);
     QFETCH(int, key);
@@ -1071,7 +1071,7 @@ void TestKodo::buttonsByKey()
 
 // ---- Speech ----
 
-void TestKodo::openingSpeaksNothing()
+void tst_Kodo::openingSpeaksNothing()
 {
     m_acd = unusualAccount();
     open();
@@ -1080,7 +1080,7 @@ void TestKodo::openingSpeaksNothing()
     QCOMPARE(m_log->calls, QStringList());
 }
 
-void TestKodo::announcements_data()
+void tst_Kodo::announcements_data()
 {
     QTest::addColumn<QString>("from");
     QTest::addColumn<int>("key");
@@ -1137,7 +1137,7 @@ void TestKodo::announcements_data()
 
 // Each control reached by a key says exactly this, and a text box shows its
 // caret at the start with nothing selected.
-void TestKodo::announcements()
+void tst_Kodo::announcements()
 {
     QFETCH(QString, from);
     QFETCH(int, key);
@@ -1164,7 +1164,7 @@ void TestKodo::announcements()
     }
 }
 
-void TestKodo::caretAtStartOnBacktab()
+void tst_Kodo::caretAtStartOnBacktab()
 {
     m_acd = unusualAccount();
     open();
@@ -1185,7 +1185,7 @@ void TestKodo::caretAtStartOnBacktab()
 
 // Back from another window the text box says itself again, and the caret
 // stays where the user had put it.
-void TestKodo::comingBackKeepsTheCaret()
+void tst_Kodo::comingBackKeepsTheCaret()
 {
     m_acd = unusualAccount();
     open();
@@ -1211,7 +1211,7 @@ void TestKodo::comingBackKeepsTheCaret()
 
 // ---- Modal opening ----
 
-void TestKodo::showModalBuildsAfreshAndCentres()
+void tst_Kodo::showModalBuildsAfreshAndCentres()
 {
     QWidget mainWindow;
     mainWindow.setGeometry(100, 80, 600, 450);
@@ -1265,5 +1265,5 @@ void TestKodo::showModalBuildsAfreshAndCentres()
     QCOMPARE(m_acd.PopPort, 995);
 }
 
-QTEST_MAIN(TestKodo)
+QTEST_MAIN(tst_Kodo)
 #include "tst_kodo.moc"

@@ -14,7 +14,7 @@
 
 // What the dialog stores is what the next save writes: the dialog, OK, the
 // account file's bytes, the file on disk.
-class TestKodoSave : public QObject
+class tst_KodoSave : public QObject
 {
     Q_OBJECT
 
@@ -22,7 +22,7 @@ private slots:
     void advancedFieldsReachTheSavedFile();
 };
 
-void TestKodoSave::advancedFieldsReachTheSavedFile()
+void tst_KodoSave::advancedFieldsReachTheSavedFile()
 {
     SpeechChannel speech;
     speech.VobrInit(RecordingSpeechObject::factory(std::make_shared<RecordingSpeechObject::Log>()));
@@ -71,5 +71,5 @@ void TestKodoSave::advancedFieldsReachTheSavedFile()
     QVERIFY(lines.contains("Title=\x8E\x52\x93\x63\r"));
 }
 
-QTEST_MAIN(TestKodoSave)
+QTEST_MAIN(tst_KodoSave)
 #include "tst_kodosave.moc"

@@ -2,7 +2,7 @@
 
 #include "account/Acd.h"
 #include "account/AcdFormat.h"
-#include "platform/Cp932Codec.h"
+#include "codec/Cp932Codec.h"
 #include "account/LeadingNumber.h"
 
 #include <QRegularExpression>

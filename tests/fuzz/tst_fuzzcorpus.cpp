@@ -15,7 +15,7 @@
 // once found stays found without clang. The seeds of the account reader are
 // also compared with what they are meant to hold: a seed that silently stops
 // exercising its odd line would leave the fuzzer starting blind there.
-class TestFuzzCorpus : public QObject
+class tst_FuzzCorpus : public QObject
 {
     Q_OBJECT
 
@@ -55,7 +55,7 @@ QString describe(const Acd& a)
 Q_DECLARE_METATYPE(Run)
 Q_DECLARE_METATYPE(Acd)
 
-void TestFuzzCorpus::everyInputHoldsTheTargetsLaws_data()
+void tst_FuzzCorpus::everyInputHoldsTheTargetsLaws_data()
 {
     QTest::addColumn<QString>("path");
     QTest::addColumn<Run>("run");
@@ -80,7 +80,7 @@ void TestFuzzCorpus::everyInputHoldsTheTargetsLaws_data()
             << readerDir.filePath(file) << Run(&FuzzChecks::cp932Bytes);
 }
 
-void TestFuzzCorpus::everyInputHoldsTheTargetsLaws()
+void tst_FuzzCorpus::everyInputHoldsTheTargetsLaws()
 {
     QFETCH(QString, path);
     QFETCH(Run, run);
@@ -97,7 +97,7 @@ void TestFuzzCorpus::everyInputHoldsTheTargetsLaws()
     QVERIFY2(failure.isEmpty(), qPrintable(failure));
 }
 
-void TestFuzzCorpus::readerSeedsHoldTheirCase_data()
+void tst_FuzzCorpus::readerSeedsHoldTheirCase_data()
 {
     QTest::addColumn<QString>("file");
     QTest::addColumn<bool>("ok");
@@ -169,7 +169,7 @@ void TestFuzzCorpus::readerSeedsHoldTheirCase_data()
     });
 }
 
-void TestFuzzCorpus::readerSeedsHoldTheirCase()
+void tst_FuzzCorpus::readerSeedsHoldTheirCase()
 {
     QFETCH(QString, file);
     QFETCH(bool, ok);
@@ -183,5 +183,5 @@ void TestFuzzCorpus::readerSeedsHoldTheirCase()
     QVERIFY(acd == expected);
 }
 
-QTEST_GUILESS_MAIN(TestFuzzCorpus)
+QTEST_GUILESS_MAIN(tst_FuzzCorpus)
 #include "tst_fuzzcorpus.moc"

@@ -1,7 +1,7 @@
 #include "platform/qt/EntryPointFileDialogLibrary.h"
 
 #include "FakeFileDialogEntryPoints.h"
-#include "platform/Cp932Codec.h"
+#include "codec/Cp932Codec.h"
 
 #include <QTest>
 #include <QWidget>

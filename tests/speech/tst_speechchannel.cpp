@@ -38,7 +38,7 @@ void play(SpeechChannel& speech, const QStringList& script)
 
 } // namespace
 
-class TestSpeechChannel : public QObject
+class tst_SpeechChannel : public QObject
 {
     Q_OBJECT
 
@@ -66,7 +66,7 @@ private slots:
     void besideScreenReaderOnlyWordsNoFocusCarries();
 };
 
-void TestSpeechChannel::notStartedSaysNothing()
+void tst_SpeechChannel::notStartedSaysNothing()
 {
     SpeechChannel speech;
     QVERIFY(!speech.VoiceEnabled());
@@ -76,7 +76,7 @@ void TestSpeechChannel::notStartedSaysNothing()
     QVERIFY(!speech.VoiceEnabled());
 }
 
-void TestSpeechChannel::vobrInitConfiguresFirstAndOnce()
+void tst_SpeechChannel::vobrInitConfiguresFirstAndOnce()
 {
     Started s;
     QVERIFY(s.speech.VoiceEnabled());
@@ -90,14 +90,14 @@ void TestSpeechChannel::vobrInitConfiguresFirstAndOnce()
     QVERIFY(s.speech.VoiceEnabled());
 }
 
-void TestSpeechChannel::vobrInitWithoutObject_data()
+void tst_SpeechChannel::vobrInitWithoutObject_data()
 {
     QTest::addColumn<bool>("emptyFactory");
     QTest::newRow("no factory at all") << true;
     QTest::newRow("factory cannot create the object") << false;
 }
 
-void TestSpeechChannel::vobrInitWithoutObject()
+void tst_SpeechChannel::vobrInitWithoutObject()
 {
     QFETCH(bool, emptyFactory);
     int created = 0;
@@ -116,7 +116,7 @@ void TestSpeechChannel::vobrInitWithoutObject()
     QVERIFY(!speech.VoiceEnabled());
 }
 
-void TestSpeechChannel::vobrInitRunsOncePerProcess()
+void tst_SpeechChannel::vobrInitRunsOncePerProcess()
 {
     auto log = std::make_shared<RecordingSpeechObject::Log>();
     int created = 0;
@@ -145,7 +145,7 @@ void TestSpeechChannel::vobrInitRunsOncePerProcess()
     QVERIFY(!silent.VoiceEnabled());
 }
 
-void TestSpeechChannel::configureFailureSilencesEverything()
+void tst_SpeechChannel::configureFailureSilencesEverything()
 {
     Started s([](RecordingSpeechObject::Log& log) { log.failConfigureAt = 1; });
     QVERIFY(!s.speech.VoiceEnabled());
@@ -156,7 +156,7 @@ void TestSpeechChannel::configureFailureSilencesEverything()
     QCOMPARE(s.log->calls, QStringList{QStringLiteral("Configure(33)")});
 }
 
-void TestSpeechChannel::failingCallSwitchesSpeechOff_data()
+void tst_SpeechChannel::failingCallSwitchesSpeechOff_data()
 {
     QTest::addColumn<QString>("failing");
     QTest::addColumn<int>("failAt");
@@ -184,7 +184,7 @@ void TestSpeechChannel::failingCallSwitchesSpeechOff_data()
                                     << QStringList{Cfg, Sa, Wd} << false;
 }
 
-void TestSpeechChannel::failingCallSwitchesSpeechOff()
+void tst_SpeechChannel::failingCallSwitchesSpeechOff()
 {
     QFETCH(QString, failing);
     QFETCH(int, failAt);
@@ -214,7 +214,7 @@ void TestSpeechChannel::failingCallSwitchesSpeechOff()
     }
 }
 
-void TestSpeechChannel::textsGoUnchanged_data()
+void tst_SpeechChannel::textsGoUnchanged_data()
 {
     QTest::addColumn<QString>("text");
     QTest::newRow("empty") << QString();
@@ -230,7 +230,7 @@ void TestSpeechChannel::textsGoUnchanged_data()
     QTest::newRow("half- and full-width") << QStringLiteral("ﾊﾟｽﾜｰﾄﾞ ＡＢＣ abc");
 }
 
-void TestSpeechChannel::textsGoUnchanged()
+void tst_SpeechChannel::textsGoUnchanged()
 {
     QFETCH(QString, text);
     Started s;
@@ -242,7 +242,7 @@ void TestSpeechChannel::textsGoUnchanged()
     QVERIFY(s.speech.VoiceEnabled());
 }
 
-void TestSpeechChannel::addNaiyo_data()
+void tst_SpeechChannel::addNaiyo_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("phrase");
@@ -255,7 +255,7 @@ void TestSpeechChannel::addNaiyo_data()
                                << QStringLiteral("taro@nifty.com");
 }
 
-void TestSpeechChannel::addNaiyo()
+void tst_SpeechChannel::addNaiyo()
 {
     QFETCH(QString, text);
     QFETCH(QString, phrase);
@@ -264,7 +264,7 @@ void TestSpeechChannel::addNaiyo()
     QCOMPARE(text, textAfter);
 }
 
-void TestSpeechChannel::fieldAnnouncement_data()
+void tst_SpeechChannel::fieldAnnouncement_data()
 {
     QTest::addColumn<QString>("label");
     QTest::addColumn<QString>("text");
@@ -277,7 +277,7 @@ void TestSpeechChannel::fieldAnnouncement_data()
                                 << QStringLiteral("POPサーバーは") + Sep + QStringLiteral("pop.nifty.com");
 }
 
-void TestSpeechChannel::fieldAnnouncement()
+void tst_SpeechChannel::fieldAnnouncement()
 {
     QFETCH(QString, label);
     QFETCH(QString, text);
@@ -291,7 +291,7 @@ void TestSpeechChannel::fieldAnnouncement()
     QCOMPARE(fieldText, text);
 }
 
-void TestSpeechChannel::buttonAnnouncement()
+void tst_SpeechChannel::buttonAnnouncement()
 {
     Started s;
     s.log->clear();
@@ -301,7 +301,7 @@ void TestSpeechChannel::buttonAnnouncement()
                           QStringLiteral("Speak:すべてクリアのプッシュボタン") + Sep + QStringLiteral("Enterはクリア Tabは次へ")}));
 }
 
-void TestSpeechChannel::listAnnouncement_data()
+void tst_SpeechChannel::listAnnouncement_data()
 {
     QTest::addColumn<bool>("selected");
     QTest::addColumn<QString>("entry");
@@ -317,7 +317,7 @@ void TestSpeechChannel::listAnnouncement_data()
         << QStringList{QStringLiteral("Interrupt"), QStringLiteral("Speak:") + title, QStringLiteral("Speak:")};
 }
 
-void TestSpeechChannel::listAnnouncement()
+void tst_SpeechChannel::listAnnouncement()
 {
     QFETCH(bool, selected);
     QFETCH(QString, entry);
@@ -328,7 +328,7 @@ void TestSpeechChannel::listAnnouncement()
     QCOMPARE(s.log->calls, calls);
 }
 
-void TestSpeechChannel::announcementAfterFailedQuickStops()
+void tst_SpeechChannel::announcementAfterFailedQuickStops()
 {
     Started s([](RecordingSpeechObject::Log& log) { log.failInterruptAt = 1; });
     const QString entry = QStringLiteral("biglobe");
@@ -337,7 +337,7 @@ void TestSpeechChannel::announcementAfterFailedQuickStops()
     QVERIFY(!s.speech.VoiceEnabled());
 }
 
-void TestSpeechChannel::announcementsWhileDisabledReachNothing()
+void tst_SpeechChannel::announcementsWhileDisabledReachNothing()
 {
     Started s([](RecordingSpeechObject::Log& log) { log.failSpeakAt = 1; });
     s.speech.Voice(QStringLiteral("x"));
@@ -350,7 +350,7 @@ void TestSpeechChannel::announcementsWhileDisabledReachNothing()
     QVERIFY(s.log->calls.isEmpty());
 }
 
-void TestSpeechChannel::besideScreenReaderOnlyWordsNoFocusCarries()
+void tst_SpeechChannel::besideScreenReaderOnlyWordsNoFocusCarries()
 {
     Started s;
     s.speech.setScreenReaderReads(true);
@@ -368,5 +368,5 @@ void TestSpeechChannel::besideScreenReaderOnlyWordsNoFocusCarries()
                                         QStringLiteral("Speak:パス")}));
 }
 
-QTEST_GUILESS_MAIN(TestSpeechChannel)
+QTEST_GUILESS_MAIN(tst_SpeechChannel)
 #include "tst_speechchannel.moc"

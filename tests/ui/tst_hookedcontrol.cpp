@@ -1,11 +1,11 @@
-#include "ui/HookedWidget.h"
+#include "ui/Hooked.h"
 
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
 
-class TestHookedControl : public QObject
+class tst_HookedControl : public QObject
 {
     Q_OBJECT
 
@@ -14,7 +14,7 @@ private slots:
     void lineEditTakesTheFocusWithoutMovingItsCaret();
 };
 
-void TestHookedControl::releaseAllCutsTheWindowsHandlersOnly()
+void tst_HookedControl::releaseAllCutsTheWindowsHandlersOnly()
 {
     QWidget window;
     auto* frame = new QWidget(&window);
@@ -42,7 +42,7 @@ void TestHookedControl::releaseAllCutsTheWindowsHandlersOnly()
 // A screen reader that sees the caret or the selection move just before the
 // focus arrives says nothing of the field: the caret is at the start and
 // nothing selected before a field gets the focus, by Tab or otherwise.
-void TestHookedControl::lineEditTakesTheFocusWithoutMovingItsCaret()
+void tst_HookedControl::lineEditTakesTheFocusWithoutMovingItsCaret()
 {
     QWidget window;
     auto* first = new Hooked<QLineEdit>(&window);
@@ -68,5 +68,5 @@ void TestHookedControl::lineEditTakesTheFocusWithoutMovingItsCaret()
     }
 }
 
-QTEST_MAIN(TestHookedControl)
+QTEST_MAIN(tst_HookedControl)
 #include "tst_hookedcontrol.moc"

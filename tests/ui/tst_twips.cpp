@@ -2,7 +2,7 @@
 
 #include <QTest>
 
-class TestTwips : public QObject
+class tst_Twips : public QObject
 {
     Q_OBJECT
 
@@ -11,7 +11,7 @@ private slots:
     void twipsToPixels();
 };
 
-void TestTwips::twipsToPixels_data()
+void tst_Twips::twipsToPixels_data()
 {
     QTest::addColumn<int>("twips");
     QTest::addColumn<int>("pixels");
@@ -26,7 +26,7 @@ void TestTwips::twipsToPixels_data()
     QTest::newRow("-8") << -8 << -1;
 }
 
-void TestTwips::twipsToPixels()
+void tst_Twips::twipsToPixels()
 {
     QFETCH(int, twips);
     QFETCH(int, pixels);
@@ -34,5 +34,5 @@ void TestTwips::twipsToPixels()
     QCOMPARE(twipsRect(twips, 15, 30, twips), QRect(pixels, 1, 2, pixels));
 }
 
-QTEST_GUILESS_MAIN(TestTwips)
+QTEST_GUILESS_MAIN(tst_Twips)
 #include "tst_twips.moc"

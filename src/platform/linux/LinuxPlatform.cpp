@@ -1,14 +1,14 @@
 #include "platform/Platform.h"
 
 #include "platform/NoFileDialogLibrary.h"
-#include "platform/linux/AtSpiScreenReaderPresence.h"
+#include "platform/linux/LinuxScreenReaderPresence.h"
 #include "platform/linux/LinuxDriveTypes.h"
 #include "platform/linux/LinuxFileSystem.h"
-#include "platform/linux/LocalSingleInstance.h"
-#include "platform/linux/MecabWordReadings.h"
-#include "platform/linux/ProcessModulePresence.h"
-#include "platform/linux/SpeechDispatcherObject.h"
-#include "platform/linux/XdgOpenBrowser.h"
+#include "platform/linux/LinuxSingleInstance.h"
+#include "platform/linux/dictionary/MecabWordReadings.h"
+#include "platform/linux/LinuxModulePresence.h"
+#include "platform/linux/speechd/SpeechDispatcherObject.h"
+#include "platform/linux/LinuxBrowser.h"
 #include "platform/qt/QtMessageBox.h"
 #include "platform/qt/QtStandardFileDialog.h"
 
@@ -26,11 +26,11 @@ Platform createSystemPlatform()
     platform.fileDialogLibrary = std::make_shared<NoFileDialogLibrary>();
     platform.standardFileDialog = std::make_shared<QtStandardFileDialog>();
     platform.driveTypes = std::make_shared<LinuxDriveTypes>();
-    platform.browserFactory = [] { return XdgOpenBrowser::create(); };
-    platform.modulePresence = std::make_shared<ProcessModulePresence>();
+    platform.browserFactory = [] { return LinuxBrowser::create(); };
+    platform.modulePresence = std::make_shared<LinuxModulePresence>();
     platform.fileSystem = createSystemFileSystem();
-    platform.singleInstance = std::make_shared<LocalSingleInstance>();
-    platform.screenReaderPresence = std::make_shared<AtSpiScreenReaderPresence>();
+    platform.singleInstance = std::make_shared<LinuxSingleInstance>();
+    platform.screenReaderPresence = std::make_shared<LinuxScreenReaderPresence>();
     return platform;
 }
 

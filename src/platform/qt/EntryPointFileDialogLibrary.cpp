@@ -1,6 +1,6 @@
 #include "platform/qt/EntryPointFileDialogLibrary.h"
 
-#include "platform/Cp932Codec.h"
+#include "codec/Cp932Codec.h"
 
 #include <QByteArray>
 #include <QDir>

@@ -1,6 +1,6 @@
 #include "platform/windows/WindowsModulePresence.h"
 
-#include "platform/Cp932Codec.h"
+#include "codec/Cp932Codec.h"
 
 #include <windows.h>
 

@@ -3,7 +3,7 @@
 #include "platform/qt/EntryPointFileDialogLibrary.h"
 #include "platform/qt/QtMessageBox.h"
 #include "platform/windows/LoadedFileDialogEntryPoints.h"
-#include "platform/windows/ShellBrowser.h"
+#include "platform/windows/WindowsBrowser.h"
 #include "platform/windows/WindowsDriveTypes.h"
 #include "platform/windows/WindowsFileSystem.h"
 #include "platform/windows/WindowsModulePresence.h"
@@ -25,7 +25,7 @@ Platform createSystemPlatform()
     platform.messageBox = std::make_shared<QtMessageBox>();
     platform.standardFileDialog = std::make_shared<WindowsStandardFileDialog>();
     platform.driveTypes = std::make_shared<WindowsDriveTypes>();
-    platform.browserFactory = [] { return ShellBrowser::create(); };
+    platform.browserFactory = [] { return WindowsBrowser::create(); };
     auto modules = std::make_shared<WindowsModulePresence>();
     platform.modulePresence = modules;
     platform.fileSystem = createSystemFileSystem();
