@@ -13,25 +13,6 @@
 namespace
 {
 
-void appendUtf8(std::string& out, char32_t c)
-{
-    if (c < 0x80) {
-        out += char(c);
-    } else if (c < 0x800) {
-        out += char(0xC0 | (c >> 6));
-        out += char(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += char(0xE0 | (c >> 12));
-        out += char(0x80 | ((c >> 6) & 0x3F));
-        out += char(0x80 | (c & 0x3F));
-    } else {
-        out += char(0xF0 | (c >> 18));
-        out += char(0x80 | ((c >> 12) & 0x3F));
-        out += char(0x80 | ((c >> 6) & 0x3F));
-        out += char(0x80 | (c & 0x3F));
-    }
-}
-
 // The IPA dictionary's features: part of speech (six fields), base form,
 // reading, pronunciation. Unknown words carry only the first seven.
 QString pronunciationOf(const char* feature)
@@ -152,7 +133,8 @@ void MecabWordReadings::appendWords(QStringView piece, qsizetype offset, QList<W
             code = 0xFFFD;
         }
         const std::size_t before = bytes.size();
-        appendUtf8(bytes, code);
+        const QByteArray utf8 = QString::fromUcs4(&code, 1).toUtf8();
+        bytes.append(utf8.constData(), std::size_t(utf8.size()));
         position.insert(position.end(), bytes.size() - before, offset + i);
         i += units;
     }
