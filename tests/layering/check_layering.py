@@ -12,7 +12,7 @@ MAY_USE = {
     "platform": set(),
     "platform/qt": {"platform", "codec"},
     "platform/linux": {"platform", "platform/qt", "reading"},
-    "platform/windows": {"platform", "platform/qt", "codec"},
+    "platform/windows": {"platform", "platform/qt", "codec", "reading"},
     "ui": set(),
     "speech": {"platform", "reading"},
     "accessibility": {"ui", "speech", "platform"},

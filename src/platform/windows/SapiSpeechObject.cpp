@@ -1,6 +1,7 @@
 #include "platform/windows/SapiSpeechObject.h"
 
 #include "platform/windows/SapiVoiceChoice.h"
+#include "reading/PauseCharacters.h"
 
 #include <vector>
 
