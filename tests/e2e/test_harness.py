@@ -16,16 +16,31 @@ def ssip(sock, line):
 
 
 def _read_reply(sock):
+    """The next reply. With notifications on, the daemon's speaking thread
+    may write an event (7xx) for a message before the thread that queued it
+    writes the reply: events are passed over."""
     data = b""
     while True:
         chunk = sock.recv(4096)
         if not chunk:
             return data.decode("utf-8", "replace")
         data += chunk
-        # The last line of an SSIP reply has a space after its three digits.
-        lines = data.split(b"\r\n")
-        if len(lines) >= 2 and len(lines[-2]) >= 4 and lines[-2][3:4] == b" ":
-            return data.decode("utf-8", "replace")
+        while (reply := _first_reply(data)) is not None:
+            if not reply.startswith(b"7"):
+                return reply.decode("utf-8", "replace")
+            data = data[len(reply):]
+
+
+def _first_reply(data):
+    """The first whole reply in data: its last line has a space after its
+    three digits."""
+    end = 0
+    while (line_end := data.find(b"\r\n", end)) >= 0:
+        line = data[end:line_end]
+        end = line_end + 2
+        if len(line) >= 4 and line[3:4] == b" ":
+            return data[:end]
+    return None
 
 
 class HarnessTest(harness.AppTestCase):
@@ -68,7 +83,8 @@ class HarnessTest(harness.AppTestCase):
         mark = self.proxy.mark()
         self.assertTrue(ssip(s, "SPEAK").startswith("230"))
         s.sendall("短い文".encode("utf-8") + b"\r\n.\r\n")
-        self.assertTrue(_read_reply(s).startswith("225"))
+        reply = _read_reply(s)
+        self.assertTrue(reply.startswith("225"), reply)
         speak_at, _ = self.proxy.wait_for(lambda e: e.kind == "SPEAK", since=mark)
         deadline = time.monotonic() + 10
         while self.proxy.outcome(speak_at)[0] is None:

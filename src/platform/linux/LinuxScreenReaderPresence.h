@@ -32,7 +32,11 @@ inline constexpr std::array<std::string_view, 1> ScreenReaderNames{"orca"};
 class LinuxScreenReaderPresence : public ScreenReaderPresence
 {
 public:
-    explicit LinuxScreenReaderPresence(int budgetMs = 300) : m_budget(budgetMs) {}
+    // A second: the buses and every application on the accessibility bus
+    // answer within a few milliseconds on an idle desktop, but with both
+    // processors busy 0.3 s was seen to run out while Orca ran, and the tool
+    // then talked over it from its first word.
+    explicit LinuxScreenReaderPresence(int budgetMs = 1000) : m_budget(budgetMs) {}
 
     // VORNIX_SCREEN_READER first, then the desktop.
     ScreenReaderAnswer ask() override;

@@ -559,10 +559,10 @@ void tst_LinuxScreenReaderPresence::busThatNeverSaysHelloKeepsNoThread()
     SilentBus bus(m_dir.filePath(u"silent-bus"_s));
     QVERIFY(bus.isListening());
     // GLib starts two threads of its own at the first question, for good.
-    QCOMPARE(LinuxScreenReaderPresence().askDesktop(bus.address()), ScreenReaderAnswer::NoAnswer);
+    QCOMPARE(LinuxScreenReaderPresence(300).askDesktop(bus.address()), ScreenReaderAnswer::NoAnswer);
     const int before = threadsOfThisProcess();
     for (int i = 0; i < 20; ++i)
-        QCOMPARE(LinuxScreenReaderPresence().askDesktop(bus.address()), ScreenReaderAnswer::NoAnswer);
+        QCOMPARE(LinuxScreenReaderPresence(300).askDesktop(bus.address()), ScreenReaderAnswer::NoAnswer);
     QTRY_COMPARE(bus.hellos(), 21);
     // The wait only lets the last question's thread end after its cancel; a
     // thread kept by the bus stays for far longer.
