@@ -197,9 +197,10 @@ class AccessibilityBus:
                               "org.a11y.atspi.Registry.GetRegisteredEvents", address=address)
         return re.findall(r'string "([^"]*)"\s+string "([^"]*)"', reply or "")
 
-    def application_names(self):
+    def application_names(self, timeout=5.0):
         """The names of the applications on the accessibility bus, as the
-        registry's desktop root lists them."""
+        registry's desktop root lists them; one that does not answer within
+        `timeout` seconds is left out."""
         address = self.address()
         if not address:
             return []
@@ -208,11 +209,23 @@ class AccessibilityBus:
         names = []
         for app, path in re.findall(r'string "([^"]*)"\s+object path "([^"]*)"', reply or ""):
             name = self.bus.send(app, path, "org.freedesktop.DBus.Properties.Get", "string:org.a11y.atspi.Accessible",
-                                 "string:Name", address=address)
+                                 "string:Name", address=address, timeout=timeout)
             found = re.search(r'variant\s+string "([^"]*)"', name or "")
             if found:
                 names.append(found.group(1))
         return names
+
+    def wait_until_answering(self, name, timeout=60.0):
+        """Returns once the application `name` answers the question the
+        program asks at its start (its name, on this bus) within half a
+        second. Orca still busy with what came before answers late; the
+        program, started then, would find no screen reader in its time and
+        speak for itself."""
+        deadline = time.monotonic() + timeout
+        while name not in self.application_names(timeout=0.5):
+            if time.monotonic() > deadline:
+                raise AssertionError("%s did not answer on the accessibility bus in %.0f s" % (name, timeout))
+            time.sleep(0.1)
 
     def hang(self):
         """Stops the launcher's children, the accessibility bus's daemon
@@ -523,6 +536,7 @@ class ScreenReaderTestCase(AppTestCase):
         and read the first field, so keys reach both. The program itself
         leaves the focus words to Orca."""
         mark = self.proxy.mark()
+        self.session.a11y.wait_until_answering("orca")
         self.app = self.session.new_app().start()
         utterance(self.proxy, ORCA, harness.APP_TITLE, since=mark, contains=True, timeout=20)
         self.after_start = utterance(self.proxy, ORCA, field_name(harness.NAME), since=mark, timeout=20)

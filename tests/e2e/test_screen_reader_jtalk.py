@@ -71,6 +71,7 @@ class OrcaWithOpenJTalk(sr.ScreenReaderTestCase):
     def test_orca_reads_the_main_window_with_open_jtalk(self):
         trace_mark = self.trace.mark()
         mark = self.proxy.mark()
+        self.session.a11y.wait_until_answering("orca")
         self.app = self.session.new_app().start()
         # Orca reads the window and then its first field.
         sr.utterance(self.proxy, sr.ORCA, NAME, since=mark, contains=True, timeout=30)
