@@ -19,7 +19,7 @@
 #include "app/FormControls.h"
 #include "app/FormSupport.h"
 #include "app/GuideText.h"
-#include "app/PaneText.h"
+#include "app/CrLfPaneText.h"
 #include "platform/Platform.h"
 #include "ui/DesignFonts.h"
 #include "ui/FixedWindow.h"
@@ -78,7 +78,7 @@ public:
         setFont(designFont(PGothicFamily, 9));
         controls.createControls(this);
         // The text only needs setting; nothing here reads it back.
-        PaneText(controls.txtGuide).set(::guideText());
+        CrLfPaneText(controls.txtGuide).set(::guideText());
         layout()->setSizeConstraint(QLayout::SetFixedSize);
     }
 

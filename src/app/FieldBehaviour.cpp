@@ -1,6 +1,6 @@
 #include "app/FieldBehaviour.h"
 
-#include "app/ClickableLabel.h"
+#include "ui/ClickableLabel.h"
 #include "app/HelpPane.h"
 #include "speech/Announce.h"
 #include "ui/EnterMovesOn.h"

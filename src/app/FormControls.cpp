@@ -1,8 +1,8 @@
 #include "app/FormControls.h"
 
 #include "accessibility/AccessibleWords.h"
-#include "app/ClickableLabel.h"
-#include "app/FrameBox.h"
+#include "ui/ClickableLabel.h"
+#include "ui/FrameBox.h"
 #include "app/HelpTexts.h"
 #include "providers/ProviderTable.h"
 #include "speech/Announce.h"

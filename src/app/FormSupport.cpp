@@ -4,11 +4,11 @@
 #include "account/AcdFile.h"
 #include "account/FileCommands.h"
 #include "app/BrowserCommand.h"
-#include "app/ClickableLabel.h"
+#include "ui/ClickableLabel.h"
 #include "app/FieldBehaviour.h"
 #include "app/GuideText.h"
 #include "app/HelpPane.h"
-#include "app/PaneText.h"
+#include "app/CrLfPaneText.h"
 #include "app/TypingAidKeys.h"
 #include "app/WebPages.h"
 #include "dialogs/Kodo.h"
@@ -88,7 +88,7 @@ FormSupport::FormSupport(Platform& platform, SpeechChannel& speech, Acd& acd, QW
     m_ui.createControls(this);
     m_helpPane = std::make_unique<HelpPane>(m_ui.txtHelp, m_ui.Command6, m_ui.txtName, m_speech);
     m_fieldBehaviour = std::make_unique<FieldBehaviour>(*m_helpPane, m_speech);
-    m_guide = std::make_unique<PaneText>(m_ui.txtGuide);
+    m_guide = std::make_unique<CrLfPaneText>(m_ui.txtGuide);
     setGuideText(::guideText());
     attachHandlers();
     // The file dialogs open over this window.

@@ -10,7 +10,7 @@
 class FieldBehaviour;
 class FileCommands;
 class HelpPane;
-class PaneText;
+class CrLfPaneText;
 class SpeechChannel;
 struct Acd;
 struct Platform;
@@ -138,7 +138,7 @@ private:
     std::unique_ptr<FileCommands> m_fileCommands;
     std::unique_ptr<HelpPane> m_helpPane;
     std::unique_ptr<FieldBehaviour> m_fieldBehaviour;
-    std::unique_ptr<PaneText> m_guide;
+    std::unique_ptr<CrLfPaneText> m_guide;
     bool m_centred = false;
     BrowserCommand m_hpPage;
     BrowserCommand m_web1Page;

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "app/FormControls.h"
-#include "app/PaneText.h"
+#include "app/CrLfPaneText.h"
 
 class SpeechChannel;
 
@@ -33,6 +33,6 @@ private:
     CommandButton* m_closeButton;
     QLineEdit* m_firstField;
     SpeechChannel& m_speech;
-    PaneText m_text;
+    CrLfPaneText m_text;
     QLineEdit* m_lastField = nullptr;
 };

@@ -67,8 +67,6 @@ void Kodo::showModal(Acd& acd, SpeechChannel& speech, const QString& senderName,
     dialog.exec();
 }
 
-// One control as the dialog's layout gives it. The table lists them in the
-// order they are made, which is the order a screen reader walks them.
 namespace
 {
 // The captions in a colour of their own: the red of a warning, the grey of a
@@ -78,6 +76,8 @@ enum class Look { Ordinary, Caution, Shadow, Grey };
 constexpr QLabel* Kodo::*Unreferenced = nullptr;
 } // namespace
 
+// One control as the dialog's layout gives it. The table lists them in the
+// order they are made, which is the order a screen reader walks them.
 struct Kodo::ControlLayout {
     std::variant<QGroupBox* Kodo::*, QLabel* Kodo::*, TextBox* Kodo::*, CheckBox* Kodo::*, QCheckBox* Kodo::*,
                  Button* Kodo::*, QRadioButton* Kodo::*>

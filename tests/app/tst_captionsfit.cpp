@@ -8,7 +8,7 @@
 #include "account/Acd.h"
 #include "app/AppSetup.h"
 #include "app/FormSupport.h"
-#include "app/FrameBox.h"
+#include "ui/FrameBox.h"
 #include "dialogs/Kodo.h"
 #include "dialogs/frmAbout.h"
 #include "speech/SpeechChannel.h"

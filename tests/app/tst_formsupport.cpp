@@ -5,9 +5,9 @@
 #include "ModalHelper.h"
 #include "FakeScreenReaderPresence.h"
 #include "app/AppSetup.h"
-#include "app/ClickableLabel.h"
+#include "ui/ClickableLabel.h"
 #include "app/FormSupport.h"
-#include "app/FrameBox.h"
+#include "ui/FrameBox.h"
 #include "app/Program.h"
 #include "speech/SpeechChannel.h"
 

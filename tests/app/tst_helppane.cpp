@@ -1,7 +1,7 @@
 // The field help pane: how it opens, follows the focus and closes.
 
 #include "AppFixture.h"
-#include "app/ClickableLabel.h"
+#include "ui/ClickableLabel.h"
 #include "app/FormSupport.h"
 #include "app/HelpTexts.h"
 

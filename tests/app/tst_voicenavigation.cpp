@@ -2,7 +2,7 @@
 
 #include "AppFixture.h"
 #include "ModalHelper.h"
-#include "app/ClickableLabel.h"
+#include "ui/ClickableLabel.h"
 #include "app/FormSupport.h"
 
 #include <QAbstractItemView>
