@@ -18,7 +18,6 @@ public:
     void attach(const FormControls::Field& field);
 
 private:
-    void announce(const FormControls::Field& field);
     void showHelp(const FormControls::Field& field);
     void captionClicked(const FormControls::Field& field);
 

@@ -5,7 +5,6 @@
 #include "ui/FrameBox.h"
 #include "app/HelpTexts.h"
 #include "providers/ProviderTable.h"
-#include "speech/Announce.h"
 #include "ui/AccessKey.h"
 #include "ui/DesignFonts.h"
 #include "ui/LabelFit.h"
@@ -272,18 +271,14 @@ void FormControls::createPanes(QWidget* client)
     Command6->hide();
 }
 
-// What a screen reader reading the window itself finds: the same words; and
-// the words each control says of itself, for when a screen reader runs.
+// What a screen reader reading the window itself finds. The words each
+// control says of itself are given where it is taught to say them.
 void FormControls::describe()
 {
-    for (const Field& field : fields) {
+    for (const Field& field : fields)
         AccessibleWords::setOwn(field.edit, field.caption->text(), field.hint->text());
-        AccessibleWords::setSpokenField(field.edit, field.spokenLabel, NotRegistered);
-    }
-    for (const Button& b : buttons) {
+    for (const Button& b : buttons)
         AccessibleWords::setOwn(b.button, withoutAccessKeyMarker(b.button->text()), b.keyHint);
-        AccessibleWords::setSpoken(b.button, b.spokenLabel, b.keyHint);
-    }
     Command6->setAccessibleName(withoutAccessKeyMarker(Command6->text()));
     Combo1->setAccessibleName(Combo1Title);
     Combo2->setAccessibleName(Combo2Title);

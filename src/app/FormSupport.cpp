@@ -1,5 +1,6 @@
 #include "app/FormSupport.h"
 
+#include "accessibility/ControlVoice.h"
 #include "account/Acd.h"
 #include "account/AcdFile.h"
 #include "account/FileCommands.h"
@@ -128,12 +129,9 @@ void FormSupport::attachHandlers()
 void FormSupport::attachButtonHandlers()
 {
     for (const FormControls::Button& b : m_ui.buttons) {
-        const FormControls::Button* words = &b;
         if (b.button != m_ui.Command4)
             b.button->handlers.keyPress = enterPresses(b.button);
-        b.button->handlers.gotFocus = [this, words](Qt::FocusReason) {
-            Announce::button(m_speech, words->spokenLabel, words->keyHint);
-        };
+        ControlVoice::button(b.button, m_speech, b.spokenLabel, b.keyHint);
     }
     m_ui.Command6->handlers.keyPress = enterPresses(m_ui.Command6);
     m_ui.Command4->handlers.keyPress = [this](QKeyEvent* e) { return Command4_KeyDown(e); };

@@ -1,6 +1,6 @@
 #include "dialogs/Kodo.h"
 
-#include "accessibility/AccessibleWords.h"
+#include "accessibility/ControlVoice.h"
 #include "accessibility/ScreenReaderMode.h"
 #include "account/LeadingNumber.h"
 #include "dialogs/DialogPlacement.h"
@@ -10,7 +10,6 @@
 #include "ui/AccessKey.h"
 #include "ui/DesignFonts.h"
 #include "ui/EnterMovesOn.h"
-#include "ui/FieldFocus.h"
 #include "ui/FixedWindow.h"
 #include "ui/LabelFit.h"
 #include "ui/PlacedControls.h"
@@ -254,28 +253,18 @@ Kodo::TextBox* Kodo::createTextBox(QWidget* parent, const ControlLayout& layout)
         makeTextBox<TextBox>(parent, layout.name, layout.twips, designFont(GothicFamily, layout.pointSize));
     box->setAccessibleName(QString::fromUtf16(layout.caption));
     const QString spokenLabel = QString::fromUtf16(layout.spokenLabel);
-    if (!spokenLabel.isEmpty())
-        AccessibleWords::setSpokenField(box, spokenLabel, NotRegistered);
+    ControlVoice::field(box, m_speech, spokenLabel);
     m_spokenLabels.insert(box, spokenLabel);
-    announceOnFocus(box, [this, box] {
-        const QString label = m_spokenLabels.value(box);
-        if (!label.isEmpty())
-            Announce::field(m_speech, label, box->text());
-    });
     return box;
 }
 
 Kodo::Button* Kodo::createButton(const ControlLayout& layout)
 {
     const QString caption = QString::fromUtf16(layout.caption);
-    const QString spokenLabel = QString::fromUtf16(layout.spokenLabel);
-    const QString keyHint = QString::fromUtf16(layout.keyHint);
     auto* button = makePushButton<Button>(this, layout.name, caption, layout.twips);
     button->setAccessibleName(caption);
-    AccessibleWords::setSpoken(button, spokenLabel, keyHint);
-    button->handlers.gotFocus = [this, spokenLabel, keyHint](Qt::FocusReason) {
-        Announce::button(m_speech, spokenLabel, keyHint);
-    };
+    ControlVoice::button(button, m_speech, QString::fromUtf16(layout.spokenLabel),
+                         QString::fromUtf16(layout.keyHint));
     button->handlers.keyPress = enterPresses(button);
     return button;
 }
