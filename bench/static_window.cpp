@@ -16,16 +16,12 @@
 // stays up so its resident memory can be read.
 
 #include "app/AppSetup.h"
-#include "app/FormControls.h"
-#include "app/FormSupport.h"
-#include "app/GuideText.h"
 #include "app/CrLfPaneText.h"
+#include "app/FormControls.h"
+#include "app/GuideText.h"
 #include "platform/Platform.h"
-#include "ui/DesignFonts.h"
-#include "ui/FixedWindow.h"
 
 #include <QApplication>
-#include <QLayout>
 #include <QMainWindow>
 #include <QScreen>
 
@@ -72,14 +68,8 @@ class StaticWindow : public QMainWindow
 public:
     StaticWindow()
     {
-        setObjectName(QStringLiteral("FormSupport"));
-        setWindowTitle(FormSupport::Title);
-        setWindowFlags(fixedWindowFlags(Qt::Window));
-        setFont(designFont(PGothicFamily, 9));
         controls.createControls(this);
-        // The text only needs setting; nothing here reads it back.
         CrLfPaneText(controls.txtGuide).set(::guideText());
-        layout()->setSizeConstraint(QLayout::SetFixedSize);
     }
 
     FormControls controls;

@@ -81,11 +81,6 @@ FormSupport::FormSupport(Platform& platform, SpeechChannel& speech, Acd& acd, QW
     , m_web1Page(platform.browserFactory)
     , m_web2Page(platform.browserFactory)
 {
-    setObjectName(QStringLiteral("FormSupport"));
-    setWindowTitle(Title);
-    setWindowFlags(fixedWindowFlags(Qt::Window));
-    setFont(designFont(PGothicFamily, 9));
-
     m_ui.createControls(this);
     m_helpPane = std::make_unique<HelpPane>(m_ui.txtHelp, m_ui.Command6, m_ui.txtName, m_speech);
     m_fieldBehaviour = std::make_unique<FieldBehaviour>(*m_helpPane, m_speech);
@@ -95,9 +90,6 @@ FormSupport::FormSupport(Platform& platform, SpeechChannel& speech, Acd& acd, QW
     // The file dialogs open over this window.
     m_platform.fileDialogLibrary->setOwner(this);
     m_platform.standardFileDialog->setOwner(this);
-
-    // Menu bar plus the client area, and nothing can resize it.
-    layout()->setSizeConstraint(QLayout::SetFixedSize);
 }
 
 FormSupport::~FormSupport()
@@ -212,22 +204,12 @@ void FormSupport::defaultAcd()
 
 void FormSupport::Acd2Editer()
 {
-    m_ui.txtSMTP->setText(m_acd.Smtp);
-    m_ui.txtPOP->setText(m_acd.Pop);
-    m_ui.txtID->setText(m_acd.PopUser);
-    m_ui.txtPW->setText(m_acd.Poppass);
-    m_ui.txtName->setText(m_acd.FromName);
-    m_ui.txtAddress->setText(m_acd.FromMail);
+    m_ui.showRecord(m_acd);
 }
 
 void FormSupport::Edit2Acd()
 {
-    m_acd.Smtp = m_ui.txtSMTP->text();
-    m_acd.Pop = m_ui.txtPOP->text();
-    m_acd.PopUser = m_ui.txtID->text();
-    m_acd.Poppass = m_ui.txtPW->text();
-    m_acd.FromName = m_ui.txtName->text();
-    m_acd.FromMail = m_ui.txtAddress->text();
+    m_ui.takeIntoRecord(m_acd);
 }
 
 void FormSupport::ComboSet()
@@ -369,15 +351,8 @@ void FormSupport::saveAcd(const QString& path)
 
 QString FormSupport::captionOf(QString Acd::*field) const
 {
-    // The fields as Edit2Acd copies them.
-    const std::pair<QString Acd::*, const QLabel*> shown[] = {
-        {&Acd::FromName, m_ui.lblName0}, {&Acd::FromMail, m_ui.lblAddress0}, {&Acd::Pop, m_ui.lblPOP0},
-        {&Acd::Smtp, m_ui.lblSMTP0},     {&Acd::PopUser, m_ui.lblID0},       {&Acd::Poppass, m_ui.lblPW0}};
-    for (const auto& [member, caption] : shown) {
-        if (member == field)
-            return withoutAccessKeyMarker(caption->text());
-    }
-    return Kodo::captionOf(field);
+    const QString caption = m_ui.captionOf(field);
+    return caption.isEmpty() ? Kodo::captionOf(field) : caption;
 }
 
 void FormSupport::LoadAcd(const QString& path)

@@ -25,8 +25,6 @@ class FormSupport : public QMainWindow
     Q_OBJECT
 
 public:
-    static inline const QString Title = QStringLiteral("VORNIXサポートソフト");
-
     // The window refuses a platform that lacks a required service.
     FormSupport(Platform& platform, SpeechChannel& speech, Acd& acd, QWidget* parent = nullptr);
     ~FormSupport() override;
