@@ -20,10 +20,10 @@
 #include "app/FormControls.h"
 #include "app/GuideText.h"
 #include "platform/Platform.h"
+#include "ui/CentreOnScreen.h"
 
 #include <QApplication>
 #include <QMainWindow>
-#include <QScreen>
 
 #include <cstdio>
 #include <ctime>
@@ -80,13 +80,8 @@ protected:
     void showEvent(QShowEvent* e) override
     {
         QMainWindow::showEvent(e);
-        if (std::exchange(m_centred, true))
-            return;
-        if (const QScreen* s = screen()) {
-            QRect frame = frameGeometry();
-            frame.moveCenter(s->availableGeometry().center());
-            move(frame.topLeft());
-        }
+        if (!std::exchange(m_centred, true))
+            centreOnScreen(this);
     }
 
 private:

@@ -1,8 +1,8 @@
 #include "app/FieldBehaviour.h"
 
 #include "accessibility/ControlVoice.h"
-#include "ui/ClickableLabel.h"
 #include "app/HelpPane.h"
+#include "ui/ClickableLabel.h"
 #include "ui/EnterMovesOn.h"
 
 #include <QCoreApplication>
