@@ -267,32 +267,28 @@ void FormControls::createControl(QWidget* client, const ControlLayout& layout)
 {
     QWidget* parent = layout.frame ? static_cast<QWidget*>(this->*layout.frame) : client;
     const QString caption = QString::fromUtf16(layout.caption);
-    QWidget* made = nullptr;
-    std::visit(
-        [&](auto member) {
-            using Control = std::remove_pointer_t<std::remove_reference_t<decltype(this->*member)>>;
-            Control* control = nullptr;
-            if constexpr (std::is_same_v<Control, FrameBox>) {
-                control = placeControl(new FrameBox(caption, layout.look != Look::KeyLeftToMenu, parent),
-                                       layout.name, layout.twips);
-            } else if constexpr (std::is_same_v<Control, EntryField>) {
-                control = makeTextBox<EntryField>(parent, layout.name, layout.twips, designFontOf(layout.font));
-            } else if constexpr (std::is_same_v<Control, CommandButton>) {
-                control = makePushButton<CommandButton>(parent, layout.name, caption, layout.twips);
-            } else if constexpr (std::is_same_v<Control, ProviderList>) {
-                control = placeControl(new ProviderList(parent), layout.name, layout.twips);
-                control->setEditable(false);
-            } else if constexpr (std::is_same_v<Control, TextPane>) {
-                control = placeControl(new TextPane(parent), layout.name, layout.twips);
-                control->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-                control->setTabChangesFocus(true);
-            } else {
-                control = makeLabel<Control>(parent, layout.name, caption, layout.twips);
-            }
-            this->*member = control;
-            made = control;
-        },
-        layout.member);
+    QWidget* made = makeMember(this, layout.member, [&](auto* none) -> decltype(none) {
+        using Control = std::remove_pointer_t<decltype(none)>;
+        if constexpr (std::is_same_v<Control, FrameBox>) {
+            return placeControl(new FrameBox(caption, layout.look != Look::KeyLeftToMenu, parent), layout.name,
+                                layout.twips);
+        } else if constexpr (std::is_same_v<Control, EntryField>) {
+            return makeTextBox<EntryField>(parent, layout.name, layout.twips, designFontOf(layout.font));
+        } else if constexpr (std::is_same_v<Control, CommandButton>) {
+            return makePushButton<CommandButton>(parent, layout.name, caption, layout.twips);
+        } else if constexpr (std::is_same_v<Control, ProviderList>) {
+            auto* list = placeControl(new ProviderList(parent), layout.name, layout.twips);
+            list->setEditable(false);
+            return list;
+        } else if constexpr (std::is_same_v<Control, TextPane>) {
+            auto* pane = placeControl(new TextPane(parent), layout.name, layout.twips);
+            pane->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+            pane->setTabChangesFocus(true);
+            return pane;
+        } else {
+            return makeLabel<Control>(parent, layout.name, caption, layout.twips);
+        }
+    });
 
     if (layout.font != Font::Window)
         made->setFont(designFontOf(layout.font));

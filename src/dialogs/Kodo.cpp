@@ -207,26 +207,19 @@ void Kodo::createControl(const ControlLayout& layout)
 {
     QWidget* parent = layout.frame ? static_cast<QWidget*>(this->*layout.frame) : this;
     const QString caption = QString::fromUtf16(layout.caption);
-    QWidget* made = nullptr;
-    std::visit(
-        [&](auto member) {
-            using Control = std::remove_pointer_t<std::remove_reference_t<decltype(this->*member)>>;
-            Control* control = nullptr;
-            if constexpr (std::is_same_v<Control, QGroupBox>)
-                control = makeFrame(parent, layout.name, caption, layout.twips);
-            else if constexpr (std::is_same_v<Control, QLabel>)
-                control = makeLabel(parent, layout.name, caption, layout.twips);
-            else if constexpr (std::is_same_v<Control, TextBox>)
-                control = createTextBox(parent, layout);
-            else if constexpr (std::is_same_v<Control, Button>)
-                control = createButton(layout);
-            else
-                control = makeCheckBox<Control>(parent, layout.name, caption, layout.twips);
-            if (member)
-                this->*member = control;
-            made = control;
-        },
-        layout.member);
+    QWidget* made = makeMember(this, layout.member, [&](auto* none) -> decltype(none) {
+        using Control = std::remove_pointer_t<decltype(none)>;
+        if constexpr (std::is_same_v<Control, QGroupBox>)
+            return makeFrame(parent, layout.name, caption, layout.twips);
+        else if constexpr (std::is_same_v<Control, QLabel>)
+            return makeLabel(parent, layout.name, caption, layout.twips);
+        else if constexpr (std::is_same_v<Control, TextBox>)
+            return createTextBox(parent, layout);
+        else if constexpr (std::is_same_v<Control, Button>)
+            return createButton(layout);
+        else
+            return makeCheckBox<Control>(parent, layout.name, caption, layout.twips);
+    });
 
     switch (layout.look) {
     case Look::Ordinary:
