@@ -11,10 +11,10 @@ QString WindowControls::paneText(const char* name) const
 
 QLineEdit* WindowControls::lastField() const
 {
-    return m_window->findChild<HelpPane*>()->lastField();
+    return find<HelpPane>(nullptr)->lastField();
 }
 
 const FileCommands& WindowControls::fileCommands() const
 {
-    return m_window->findChild<AccountFileCommands*>()->commands();
+    return find<AccountFileCommands>(nullptr)->commands();
 }

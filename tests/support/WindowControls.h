@@ -33,11 +33,12 @@ public:
     const FileCommands& fileCommands() const;
 
 private:
+    // Any object of that class when name is null.
     template <typename T> T* find(const char* name) const
     {
-        T* found = m_window->findChild<T*>(QString::fromLatin1(name));
+        T* found = name ? m_window->findChild<T*>(QString::fromLatin1(name)) : m_window->findChild<T*>();
         if (!found)
-            qFatal("The window has no %s named %s", T::staticMetaObject.className(), name);
+            qFatal("The window has no %s %s", T::staticMetaObject.className(), name ? name : "");
         return found;
     }
 
