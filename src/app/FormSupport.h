@@ -81,6 +81,7 @@ private:
     SpeechChannel& m_speech;
     Acd& m_acd;
     ProviderAssist m_providers;
+    // Children of the window and of the help pane, which own them.
     AccountFileCommands* m_files = nullptr;
     HelpPane* m_helpPane = nullptr;
     std::unique_ptr<FieldBehaviour> m_fieldBehaviour;
