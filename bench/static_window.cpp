@@ -16,18 +16,14 @@
 // stays up so its resident memory can be read.
 
 #include "app/AppSetup.h"
+#include "app/CrLfPaneText.h"
 #include "app/FormControls.h"
-#include "app/FormSupport.h"
 #include "app/GuideText.h"
-#include "app/PaneText.h"
 #include "platform/Platform.h"
-#include "ui/DesignFonts.h"
-#include "ui/FixedWindow.h"
+#include "ui/CentreOnScreen.h"
 
 #include <QApplication>
-#include <QLayout>
 #include <QMainWindow>
-#include <QScreen>
 
 #include <cstdio>
 #include <ctime>
@@ -72,14 +68,8 @@ class StaticWindow : public QMainWindow
 public:
     StaticWindow()
     {
-        setObjectName(QStringLiteral("FormSupport"));
-        setWindowTitle(FormSupport::Title);
-        setWindowFlags(fixedWindowFlags(Qt::Window));
-        setFont(designFont(PGothicFamily, 9));
         controls.createControls(this);
-        // The text only needs setting; nothing here reads it back.
-        PaneText(controls.txtGuide).set(::guideText());
-        layout()->setSizeConstraint(QLayout::SetFixedSize);
+        CrLfPaneText(controls.txtGuide).set(::guideText());
     }
 
     FormControls controls;
@@ -90,13 +80,8 @@ protected:
     void showEvent(QShowEvent* e) override
     {
         QMainWindow::showEvent(e);
-        if (std::exchange(m_centred, true))
-            return;
-        if (const QScreen* s = screen()) {
-            QRect frame = frameGeometry();
-            frame.moveCenter(s->availableGeometry().center());
-            move(frame.topLeft());
-        }
+        if (!std::exchange(m_centred, true))
+            centreOnScreen(this);
     }
 
 private:

@@ -1,10 +1,9 @@
 #include "app/FieldBehaviour.h"
 
-#include "app/ClickableLabel.h"
+#include "accessibility/ControlVoice.h"
 #include "app/HelpPane.h"
-#include "speech/Announce.h"
+#include "ui/ClickableLabel.h"
 #include "ui/EnterKey.h"
-#include "ui/AnnounceOnFocus.h"
 
 #include <QCoreApplication>
 
@@ -17,12 +16,10 @@ void FieldBehaviour::attach(const FormControls::Field& field)
 {
     const FormControls::Field* f = &field;
     // While the help pane is open it follows the focus from field to field.
-    announceOnFocus(
-        f->edit, [this, f] { announce(*f); },
-        [this, f] {
-            if (m_helpPane.isShown())
-                showHelp(*f);
-        });
+    ControlVoice::field(f->edit, m_speech, f->spokenLabel, [this, f] {
+        if (m_helpPane.isShown())
+            showHelp(*f);
+    });
     f->edit->handlers.lostFocus = [this, f](Qt::FocusReason reason) {
         // Another window taking over is no move within this one.
         if (reason != Qt::ActiveWindowFocusReason)
@@ -36,11 +33,6 @@ void FieldBehaviour::attach(const FormControls::Field& field)
         return true;
     };
     QObject::connect(f->caption, &ClickableLabel::clicked, f->caption, [this, f] { captionClicked(*f); });
-}
-
-void FieldBehaviour::announce(const FormControls::Field& field)
-{
-    Announce::field(m_speech, field.spokenLabel, field.edit->text());
 }
 
 void FieldBehaviour::showHelp(const FormControls::Field& field)

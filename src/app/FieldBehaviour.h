@@ -18,7 +18,8 @@ public:
     void attach(const FormControls::Field& field);
 
 private:
-    void announce(const FormControls::Field& field);
+    // Fills the help pane with the field's text; a hidden pane is shown and
+    // takes the focus.
     void showHelp(const FormControls::Field& field);
     void captionClicked(const FormControls::Field& field);
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ui/ClickableLabel.h"
 #include "ui/Hooked.h"
 
 #include <QComboBox>
@@ -10,7 +11,7 @@
 #include <QString>
 #include <array>
 
-class ClickableLabel;
+struct Acd;
 class FrameBox;
 class QAction;
 class QLabel;
@@ -28,6 +29,7 @@ using TextPane = Hooked<QPlainTextEdit>;
 // twips), with their fonts, colours and the words a screen reader finds.
 // Controls carry their design names both as members and as objectName.
 struct FormControls {
+    static const QString Title;
     static const QString GuideTitle;
     static const QString HelpTitle;
     static const QString Combo1Title;
@@ -38,6 +40,8 @@ struct FormControls {
         EntryField* edit = nullptr;
         ClickableLabel* caption = nullptr;
         QLabel* hint = nullptr;
+        // The member of the account record the field edits.
+        QString Acd::*record = nullptr;
         // What the field says of itself before its value.
         QString spokenLabel;
         QString (*helpText)() = nullptr;
@@ -50,8 +54,9 @@ struct FormControls {
         QString keyHint;
     };
 
-    // Makes every control and menu of window, in the order that stacks them
-    // as designed, fits the captions to their text and sets the tab order.
+    // Makes window the main window as designed (its name, title, border and
+    // font), then every control and menu, in the order that stacks them as
+    // designed; fits the captions to their text and sets the tab order.
     void createControls(QMainWindow* window);
 
     // Fills both provider lists from the provider table, nothing selected.
@@ -59,6 +64,13 @@ struct FormControls {
     // A hint label shows text, whole, and the screen reader finds it as its
     // field's description.
     void setHint(QLabel* hint, const QString& text);
+
+    // The record's six text fields into the entry fields, and back.
+    void showRecord(const Acd& acd);
+    void takeIntoRecord(Acd& acd) const;
+    // The caption of the entry field that edits member, as it reads (no
+    // access-key marker); empty for a member no field here edits.
+    QString captionOf(QString Acd::*member) const;
 
     // The six fields in keyboard order.
     std::array<Field, 6> fields{};
@@ -69,21 +81,21 @@ struct FormControls {
     FrameBox* Frame1 = nullptr;
     ClickableLabel* lblName0 = nullptr;
     EntryField* txtName = nullptr;
-    QLabel* lblName = nullptr;
+    ClickableLabel* lblName = nullptr;
     ClickableLabel* lblAddress0 = nullptr;
     EntryField* txtAddress = nullptr;
-    QLabel* lblAddress = nullptr;
+    ClickableLabel* lblAddress = nullptr;
     CommandButton* Command4 = nullptr;
     FrameBox* Frame2 = nullptr;
     ClickableLabel* lblPOP0 = nullptr;
     EntryField* txtPOP = nullptr;
-    QLabel* lblPOP = nullptr;
+    ClickableLabel* lblPOP = nullptr;
     ClickableLabel* lblSMTP0 = nullptr;
-    QLabel* lblSMTP = nullptr;
+    ClickableLabel* lblSMTP = nullptr;
     EntryField* txtSMTP = nullptr;
     ClickableLabel* lblID0 = nullptr;
     EntryField* txtID = nullptr;
-    QLabel* lblID = nullptr;
+    ClickableLabel* lblID = nullptr;
     ClickableLabel* lblPW0 = nullptr;
     EntryField* txtPW = nullptr;
     CommandButton* Command5 = nullptr;
@@ -97,7 +109,7 @@ struct FormControls {
     QLabel* Label16 = nullptr;
     CommandButton* Command3 = nullptr;
     TextPane* txtGuide = nullptr;
-    QLabel* lblPW = nullptr;
+    ClickableLabel* lblPW = nullptr;
     QLabel* Label18 = nullptr;
     QLabel* Label17 = nullptr;
     QLabel* Label2 = nullptr;
@@ -122,29 +134,12 @@ struct FormControls {
     QAction* mnu_help_ver = nullptr;
 
 private:
-    // One entry field as the layout gives it: caption, box and hint (their
-    // members, texts and places in twips) and its words.
-    struct FieldLayout {
-        const char* name;
-        ClickableLabel* FormControls::*captionMember;
-        EntryField* FormControls::*editMember;
-        QLabel* FormControls::*hintMember;
-        const char16_t* caption;
-        QRect captionTwips;
-        QRect editTwips;
-        const char16_t* hint;
-        QRect hintTwips;
-        const char16_t* spokenLabel;
-        QString (*helpText)();
-        bool hintFirst = false;
-    };
-    static const FieldLayout FieldLayouts[6];
+    struct ControlLayout;
+    static const ControlLayout ControlLayouts[];
+    struct FieldRow;
+    static const FieldRow FieldRows[6];
 
-    Field createField(QWidget* frame, const FieldLayout& layout);
-    void createSenderFrame(QWidget* client);
-    void createServerFrame(QWidget* client);
-    void createProviderRows(QWidget* client);
-    void createPanes(QWidget* client);
+    void createControl(QWidget* client, const ControlLayout& layout);
     void createMenus(QMenuBar* bar);
     void setKeyboardOrder();
     void describe();

@@ -1,5 +1,6 @@
 #include "app/HelpPane.h"
 
+#include "app/CrLfPaneText.h"
 #include "speech/Announce.h"
 #include "speech/SpeechChannel.h"
 
@@ -11,7 +12,7 @@ const QString Pass = QStringLiteral("パス");
 } // namespace
 
 HelpPane::HelpPane(TextPane* pane, CommandButton* closeButton, QLineEdit* firstField, SpeechChannel& speech)
-    : m_pane(pane), m_closeButton(closeButton), m_firstField(firstField), m_speech(speech), m_text(pane)
+    : QObject(pane), m_pane(pane), m_closeButton(closeButton), m_firstField(firstField), m_speech(speech)
 {
     m_pane->handlers.gotFocus = [this](Qt::FocusReason) {
         m_closeButton->show();
@@ -34,7 +35,7 @@ void HelpPane::show(const QString& text)
         m_pane->show();
         m_pane->setFocus(Qt::OtherFocusReason);
     }
-    m_text.set(text);
+    CrLfPaneText(m_pane).set(text);
 }
 
 void HelpPane::uncover()

@@ -1,14 +1,17 @@
 #pragma once
 
 #include "app/FormControls.h"
-#include "app/PaneText.h"
+
+#include <QObject>
 
 class SpeechChannel;
 
-// The field help pane and its close button: shown or hidden, the text as
-// set, and the entry field the focus goes back to when it closes.
-class HelpPane
+// The field help pane and its close button: shown or hidden, and the entry
+// field the focus goes back to when it closes. It belongs to the pane.
+class HelpPane : public QObject
 {
+    Q_OBJECT
+
 public:
     // firstField is where the focus goes back to before any field was left.
     HelpPane(TextPane* pane, CommandButton* closeButton, QLineEdit* firstField, SpeechChannel& speech);
@@ -22,9 +25,7 @@ public:
     // and the pane and its button hide.
     void close();
 
-    QString text() const { return m_text.text(); }
-
-    // The entry field that last lost the focus; null until one has.
+    // The entry field that last lost the focus (LastField); null until one has.
     QLineEdit* lastField() const { return m_lastField; }
     void fieldLeft(QLineEdit* field) { m_lastField = field; }
 
@@ -33,6 +34,5 @@ private:
     CommandButton* m_closeButton;
     QLineEdit* m_firstField;
     SpeechChannel& m_speech;
-    PaneText m_text;
     QLineEdit* m_lastField = nullptr;
 };

@@ -1,6 +1,6 @@
 #include "dialogs/Kodo.h"
 
-#include "accessibility/AccessibleNames.h"
+#include "accessibility/ControlVoice.h"
 #include "readermode/ScreenReaderMode.h"
 #include "account/LeadingNumber.h"
 #include "dialogs/DialogPlacement.h"
@@ -10,7 +10,6 @@
 #include "ui/AccessKey.h"
 #include "ui/DesignFonts.h"
 #include "ui/EnterKey.h"
-#include "ui/AnnounceOnFocus.h"
 #include "ui/FixedWindow.h"
 #include "ui/LabelFit.h"
 #include "ui/PlacedControls.h"
@@ -67,8 +66,6 @@ void Kodo::showModal(Acd& acd, SpeechChannel& speech, const QString& senderName,
     dialog.exec();
 }
 
-// One control as the dialog's layout gives it. The table lists them in the
-// order they are made, which is the order a screen reader walks them.
 namespace
 {
 // The captions in a colour of their own: the red of a warning, the grey of a
@@ -78,6 +75,8 @@ enum class Look { Ordinary, Caution, Shadow, Grey };
 constexpr QLabel* Kodo::*Unreferenced = nullptr;
 } // namespace
 
+// One control as the dialog's layout gives it. The table lists them in the
+// order they are made, which is the order a screen reader walks them.
 struct Kodo::ControlLayout {
     std::variant<QGroupBox* Kodo::*, QLabel* Kodo::*, TextBox* Kodo::*, CheckBox* Kodo::*, QCheckBox* Kodo::*,
                  Button* Kodo::*, QRadioButton* Kodo::*>
@@ -208,26 +207,19 @@ void Kodo::createControl(const ControlLayout& layout)
 {
     QWidget* parent = layout.frame ? static_cast<QWidget*>(this->*layout.frame) : this;
     const QString caption = QString::fromUtf16(layout.caption);
-    QWidget* made = nullptr;
-    std::visit(
-        [&](auto member) {
-            using Control = std::remove_pointer_t<std::remove_reference_t<decltype(this->*member)>>;
-            Control* control = nullptr;
-            if constexpr (std::is_same_v<Control, QGroupBox>)
-                control = makeFrame(parent, layout.name, caption, layout.twips);
-            else if constexpr (std::is_same_v<Control, QLabel>)
-                control = makeLabel(parent, layout.name, caption, layout.twips);
-            else if constexpr (std::is_same_v<Control, TextBox>)
-                control = createTextBox(parent, layout);
-            else if constexpr (std::is_same_v<Control, Button>)
-                control = createButton(layout);
-            else
-                control = makeCheckBox<Control>(parent, layout.name, caption, layout.twips);
-            if (member)
-                this->*member = control;
-            made = control;
-        },
-        layout.member);
+    QWidget* made = makeMember(this, layout.member, [&](auto* none) -> decltype(none) {
+        using Control = std::remove_pointer_t<decltype(none)>;
+        if constexpr (std::is_same_v<Control, QGroupBox>)
+            return makeFrame(parent, layout.name, caption, layout.twips);
+        else if constexpr (std::is_same_v<Control, QLabel>)
+            return makeLabel(parent, layout.name, caption, layout.twips);
+        else if constexpr (std::is_same_v<Control, TextBox>)
+            return createTextBox(parent, layout);
+        else if constexpr (std::is_same_v<Control, Button>)
+            return createButton(layout);
+        else
+            return makeCheckBox<Control>(parent, layout.name, caption, layout.twips);
+    });
 
     switch (layout.look) {
     case Look::Ordinary:
@@ -254,28 +246,18 @@ Kodo::TextBox* Kodo::createTextBox(QWidget* parent, const ControlLayout& layout)
         makeTextBox<TextBox>(parent, layout.name, layout.twips, designFont(GothicFamily, layout.pointSize));
     box->setAccessibleName(QString::fromUtf16(layout.caption));
     const QString spokenLabel = QString::fromUtf16(layout.spokenLabel);
-    if (!spokenLabel.isEmpty())
-        AccessibleNames::setSpokenField(box, spokenLabel, NotRegistered);
+    ControlVoice::field(box, m_speech, spokenLabel);
     m_spokenLabels.insert(box, spokenLabel);
-    announceOnFocus(box, [this, box] {
-        const QString label = m_spokenLabels.value(box);
-        if (!label.isEmpty())
-            Announce::field(m_speech, label, box->text());
-    });
     return box;
 }
 
 Kodo::Button* Kodo::createButton(const ControlLayout& layout)
 {
     const QString caption = QString::fromUtf16(layout.caption);
-    const QString spokenLabel = QString::fromUtf16(layout.spokenLabel);
-    const QString keyHint = QString::fromUtf16(layout.keyHint);
     auto* button = makePushButton<Button>(this, layout.name, caption, layout.twips);
     button->setAccessibleName(caption);
-    AccessibleNames::setSpoken(button, spokenLabel, keyHint);
-    button->handlers.gotFocus = [this, spokenLabel, keyHint](Qt::FocusReason) {
-        Announce::button(m_speech, spokenLabel, keyHint);
-    };
+    ControlVoice::button(button, m_speech, QString::fromUtf16(layout.spokenLabel),
+                         QString::fromUtf16(layout.keyHint));
     button->handlers.keyPress = enterPresses(button);
     return button;
 }

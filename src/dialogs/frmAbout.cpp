@@ -1,10 +1,9 @@
 #include "dialogs/frmAbout.h"
 
-#include "accessibility/AccessibleNames.h"
+#include "accessibility/ControlVoice.h"
 #include "readermode/ScreenReaderMode.h"
 #include "dialogs/DialogPlacement.h"
 #include "platform/ModulePresence.h"
-#include "speech/Announce.h"
 #include "speech/SpeechChannel.h"
 #include "ui/DesignFonts.h"
 #include "ui/FixedWindow.h"
@@ -15,6 +14,7 @@
 
 #include <QGroupBox>
 #include <QLabel>
+#include <utility>
 
 namespace
 {
@@ -62,7 +62,7 @@ void frmAbout::buildControls()
     cmdOK = makePushButton<Hooked<QPushButton>>(this, "cmdOK", QStringLiteral("OK"),
                                                 QRect(4320, 2760, 1380, 405));
     cmdOK->setAccessibleName(QStringLiteral("OK"));
-    AccessibleNames::setSpoken(cmdOK, ProgramName, QStringLiteral("バージョン") + versionNumber());
+    ControlVoice::button(cmdOK, m_speech, ProgramName, QStringLiteral("バージョン") + versionNumber());
     // Enter presses it as the default button, Esc as the cancel button
     // (QDialog rejects on Esc); both just close the dialog.
     cmdOK->setAutoDefault(true);
@@ -70,11 +70,9 @@ void frmAbout::buildControls()
     // A dialog that is not yet the active window gets a focus-in from Qt when
     // it is shown and another when it becomes active; the user is to hear the
     // name once, so only a focus-in after a focus-out announces again.
-    cmdOK->handlers.gotFocus = [this](Qt::FocusReason) {
-        if (m_announcedSinceFocusIn)
-            return;
-        m_announcedSinceFocusIn = true;
-        Announce::button(m_speech, ProgramName, QStringLiteral("バージョン") + versionNumber());
+    cmdOK->handlers.gotFocus = [this, announce = cmdOK->handlers.gotFocus](Qt::FocusReason reason) {
+        if (!std::exchange(m_announcedSinceFocusIn, true))
+            announce(reason);
     };
     cmdOK->handlers.lostFocus = [this](Qt::FocusReason) { m_announcedSinceFocusIn = false; };
     connect(cmdOK, &QPushButton::clicked, this, &QDialog::accept);

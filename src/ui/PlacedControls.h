@@ -8,6 +8,8 @@
 #include <QRect>
 #include <QString>
 #include <limits>
+#include <type_traits>
+#include <variant>
 
 // Controls made as a window's layout gives them: named after their design
 // name (so tests and screen readers find them by it) and placed in twips.
@@ -74,4 +76,23 @@ inline QGroupBox* makeFrame(QWidget* parent, const char* name, const QString& ti
     auto* frame = placeControl(new QGroupBox(title, parent), name, twips);
     frame->setFocusPolicy(Qt::NoFocus);
     return frame;
+}
+
+// A window's layout table names each control by its member, one of several
+// member pointer types. Makes the control for the member's type with make
+// (called with a null pointer of that type, to choose what to make), stores it
+// in owner's member unless the member is null (a control nothing refers to)
+// and answers it.
+template <typename Owner, typename... Members, typename Make>
+QWidget* makeMember(Owner* owner, const std::variant<Members...>& member, Make make)
+{
+    return std::visit(
+        [&](auto m) -> QWidget* {
+            using Control = std::remove_pointer_t<std::remove_reference_t<decltype(owner->*m)>>;
+            Control* control = make(static_cast<Control*>(nullptr));
+            if (m)
+                owner->*m = control;
+            return control;
+        },
+        member);
 }

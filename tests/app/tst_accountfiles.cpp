@@ -3,6 +3,7 @@
 
 #include "AppFixture.h"
 #include "ModalHelper.h"
+#include "WindowControls.h"
 #include "account/FileCommands.h"
 #include "app/FormSupport.h"
 #include "app/Program.h"
@@ -62,10 +63,10 @@ bool writeAll(const QString& path, const QByteArray& bytes)
     return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
 }
 
-QStringList fieldTexts(const FormSupport& f)
+QStringList fieldTexts(const WindowControls& ui)
 {
-    return {f.controls().txtName->text(), f.controls().txtAddress->text(), f.controls().txtPOP->text(),
-            f.controls().txtSMTP->text(), f.controls().txtID->text(),      f.controls().txtPW->text()};
+    return {ui.edit("txtName")->text(), ui.edit("txtAddress")->text(), ui.edit("txtPOP")->text(),
+            ui.edit("txtSMTP")->text(), ui.edit("txtID")->text(),      ui.edit("txtPW")->text()};
 }
 
 // Lets held file-system calls go after a generous while: a window that waits
@@ -141,6 +142,7 @@ private:
 
     std::unique_ptr<AppFixture> m_app;
     FormSupport* f = nullptr;
+    WindowControls ui() const { return WindowControls(f); }
     // A fresh folder per test, so a test sees only its own files.
     std::unique_ptr<QTemporaryDir> m_dir;
 };
@@ -175,31 +177,31 @@ void tst_AccountFiles::startWithShortFileBound()
 
 void tst_AccountFiles::fillForm()
 {
-    f->controls().txtName->setText(u"山田"_s);
-    f->controls().txtAddress->setText(u"abc12345@nifty.com"_s);
-    f->controls().txtPOP->setText(u"pop.nifty.com"_s);
-    f->controls().txtSMTP->setText(u"smtp.nifty.com"_s);
-    f->controls().txtID->setText(u"ABC12345"_s);
-    f->controls().txtPW->setText(u"pw"_s);
+    ui().edit("txtName")->setText(u"山田"_s);
+    ui().edit("txtAddress")->setText(u"abc12345@nifty.com"_s);
+    ui().edit("txtPOP")->setText(u"pop.nifty.com"_s);
+    ui().edit("txtSMTP")->setText(u"smtp.nifty.com"_s);
+    ui().edit("txtID")->setText(u"ABC12345"_s);
+    ui().edit("txtPW")->setText(u"pw"_s);
 }
 
 // The standard dialog (the library fails, as on Linux) answers the path.
 void tst_AccountFiles::save(const QString& target)
 {
     m_app->standardDialog->answers = {target};
-    f->controls().mnu_file_save->trigger();
+    ui().action("mnu_file_save")->trigger();
 }
 
 void tst_AccountFiles::read(const QString& source)
 {
     m_app->standardDialog->answers = {source};
-    f->controls().mnu_file_open->trigger();
+    ui().action("mnu_file_open")->trigger();
 }
 
 void tst_AccountFiles::saveWritesExactBytes()
 {
     fillForm();
-    f->controls().txtPW->setFocus(Qt::OtherFocusReason);
+    ui().edit("txtPW")->setFocus(Qt::OtherFocusReason);
     QTRY_COMPARE(AppFixture::focusName(), u"txtPW"_s);
     m_app->clearCalls();
     save(path(u"a.acd"_s));
@@ -222,13 +224,13 @@ void tst_AccountFiles::saveWritesExactBytes()
     QCOMPARE(::stat(QFile::encodeName(path(u"a.acd"_s)).constData(), &st), 0);
     QCOMPARE(int(st.st_mode & 0777), 0600);
 #endif
-    QCOMPARE(f->fileCommands()->state().LastAcdFile, path(u"a.acd"_s));
+    QCOMPARE(ui().fileCommands().state().LastAcdFile, path(u"a.acd"_s));
 }
 
 void tst_AccountFiles::saveKeepsUntrimmedTitleInRecord()
 {
-    f->controls().txtName->setText(u" 山田 "_s);
-    f->controls().txtPW->setText(u"   "_s);
+    ui().edit("txtName")->setText(u" 山田 "_s);
+    ui().edit("txtPW")->setText(u"   "_s);
     save(path(u"b.acd"_s));
     QCOMPARE(readAll(path(u"b.acd"_s)),
              "[AccountSection]\r\nTitle=" + Yamada + "\r\nFromName=" + Yamada + "\r\n" + IntegerLines);
@@ -242,7 +244,7 @@ void tst_AccountFiles::saveThroughAccessibleLibrary()
     library.failingEntry.clear();
     library.chosenPath = QFile::encodeName(path(u"lib.acd"_s));
     fillForm();
-    f->controls().mnu_file_save->trigger();
+    ui().action("mnu_file_save")->trigger();
     QVERIFY(m_app->standardDialog->shown.isEmpty());
     QCOMPARE(library.entries(),
              QStringList({u"Create"_s, u"SetWindowText"_s, u"DoModal"_s, u"GetPathName"_s, u"Delete"_s}));
@@ -254,7 +256,7 @@ void tst_AccountFiles::cancelledSaveWritesNothing()
     fillForm();
     writeAll(path(u"keep.acd"_s), "old");
     m_app->standardDialog->answers = {QString()};
-    f->controls().mnu_file_save->trigger();
+    ui().action("mnu_file_save")->trigger();
     QCOMPARE(m_app->standardDialog->shown.size(), 1);
     QCOMPARE(readAll(path(u"keep.acd"_s)), QByteArray("old"));
     QVERIFY(m_app->messageBox->shown.isEmpty());
@@ -285,7 +287,7 @@ void tst_AccountFiles::saveFailuresKeepPreviousFile()
         m_app->fileSystem->failCall(FaultyFileSystem::Step(step), 1);
     m_app->fileSystem->setDiskSpace(space);
     fillForm();
-    f->controls().txtName->setText(u"佐藤"_s);
+    ui().edit("txtName")->setText(u"佐藤"_s);
     save(target);
     QCOMPARE(m_app->fileSystem->injectedFailures(), 1);
     QCOMPARE(m_app->messageBox->shown.size(), 1);
@@ -301,7 +303,7 @@ void tst_AccountFiles::saveFailuresKeepPreviousFile()
     QCOMPARE(m_app->program().acd().Title, step == int(FaultyFileSystem::Step::Create) ? QString() : u"佐藤"_s);
     QCOMPARE(m_app->program().acd().PopUser, u"ABC12345"_s);
     // The path chosen is remembered all the same.
-    QCOMPARE(f->fileCommands()->state().LastAcdFile, target);
+    QCOMPARE(ui().fileCommands().state().LastAcdFile, target);
 }
 
 void tst_AccountFiles::saveIntoVanishedFolder()
@@ -318,7 +320,7 @@ void tst_AccountFiles::saveIntoVanishedFolder()
     // No file was created: the title is still blank, and the next save takes
     // the sender name as it is by then.
     QCOMPARE(m_app->program().acd().Title, QString());
-    f->controls().txtName->setText(u"佐藤"_s);
+    ui().edit("txtName")->setText(u"佐藤"_s);
     save(path(u"x.acd"_s));
     QCOMPARE(m_app->messageBox->shown.size(), 1);
     QVERIFY(readAll(path(u"x.acd"_s)).startsWith("[AccountSection]\r\nTitle=" + Sato + "\r\n"));
@@ -332,7 +334,7 @@ void tst_AccountFiles::protectedFileIsWriteError()
     QVERIFY(writeAll(target, FilledFile));
     QVERIFY(QFile::setPermissions(target, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
     fillForm();
-    f->controls().txtName->setText(u"佐藤"_s);
+    ui().edit("txtName")->setText(u"佐藤"_s);
     save(target);
     QCOMPARE(m_app->messageBox->shown.size(), 1);
     QCOMPARE(m_app->messageBox->shown[0].kind, u"error"_s);
@@ -390,7 +392,7 @@ void tst_AccountFiles::characterWithoutCp932IsWriteError()
                 dialog->findChild<QLineEdit*>(inDialog[i])->setText(inDialog[i + 1]);
             QTest::mouseClick(dialog->findChild<QPushButton*>(u"Command1"_s), Qt::LeftButton);
         });
-        f->controls().Command2->click();
+        ui().button("Command2")->click();
         QVERIFY(helper.ran());
         QVERIFY(!helper.forcedClose());
     }
@@ -454,7 +456,7 @@ void tst_AccountFiles::menuCommandsReachTheirDialogs()
     if (reading)
         QVERIFY(writeAll(file, "FromName=fd\r\n"));
     else
-        f->controls().txtName->setText(u"fd"_s);
+        ui().edit("txtName")->setText(u"fd"_s);
     m_app->standardDialog->answers = {file};
     f->findChild<QAction*>(action)->trigger();
     QCOMPARE(m_app->standardDialog->shown.size(), 1);
@@ -464,14 +466,14 @@ void tst_AccountFiles::menuCommandsReachTheirDialogs()
     QCOMPARE(m_app->standardDialog->shown[0].initDir, onFloppy ? m_dir->path() : startFolder);
     QVERIFY(m_app->messageBox->shown.isEmpty());
     if (reading)
-        QCOMPARE(f->controls().txtName->text(), u"fd"_s);
+        QCOMPARE(ui().edit("txtName")->text(), u"fd"_s);
     else
         QVERIFY(readAll(file).contains("\r\nFromName=fd\r\n"));
 }
 
 void tst_AccountFiles::floppyWithoutRemovableDiskSaysSo()
 {
-    f->controls().txtName->setText(u"fd"_s);
+    ui().edit("txtName")->setText(u"fd"_s);
     for (const char* action : {"mnu_file_fdopen", "mnu_file_fdsave"}) {
         m_app->messageBox->shown.clear();
         f->findChild<QAction*>(QString::fromLatin1(action))->trigger();
@@ -491,8 +493,8 @@ void tst_AccountFiles::readShowsAccount()
         writeAll(source, "[AccountSection]\r\nTitle=t\r\nFromName=" + Yamada +
                              "\r\nFromMail=taro@pb.so-net.ne.jp\r\nPop=pop.pb.so-net.ne.jp\r\n"
                              "Smtp=mail.pb.so-net.ne.jp\r\nPopUser=taro\r\nPoppass=a=b\r\nSmtpPort=587\r\n"));
-    f->controls().txtID->setText(u"stale"_s);
-    f->controls().Command2->setFocus(Qt::OtherFocusReason);
+    ui().edit("txtID")->setText(u"stale"_s);
+    ui().button("Command2")->setFocus(Qt::OtherFocusReason);
     QTRY_COMPARE(AppFixture::focusName(), u"Command2"_s);
     m_app->clearCalls();
     read(source);
@@ -500,28 +502,28 @@ void tst_AccountFiles::readShowsAccount()
     QCOMPARE(m_app->standardDialog->shown[0].method, u"ShowOpen"_s);
     QCOMPARE(m_app->standardDialog->shown[0].dialogTitle, u"ヴォルニクス用のアカウントデータを読み込む"_s);
     QVERIFY(m_app->messageBox->shown.isEmpty());
-    QCOMPARE(fieldTexts(*f), QStringList({u"山田"_s, u"taro@pb.so-net.ne.jp"_s, u"pop.pb.so-net.ne.jp"_s,
+    QCOMPARE(fieldTexts(ui()), QStringList({u"山田"_s, u"taro@pb.so-net.ne.jp"_s, u"pop.pb.so-net.ne.jp"_s,
                                           u"mail.pb.so-net.ne.jp"_s, u"taro"_s, u"a=b"_s}));
-    QCOMPARE(f->controls().Combo1->currentIndex(), 4);
-    QCOMPARE(f->controls().Combo2->currentIndex(), 4);
+    QCOMPARE(ui().list("Combo1")->currentIndex(), 4);
+    QCOMPARE(ui().list("Combo2")->currentIndex(), 4);
     QCOMPARE(AppFixture::focusName(), u"txtName"_s);
     QCOMPARE(m_app->calls(), QStringList({u"Interrupt"_s, u"Speak:差出人の名前は"_s + Sep + u"山田"_s}));
     const Acd& acd = m_app->program().acd();
     QCOMPARE(acd.Title, u"t"_s);
     QCOMPARE(acd.SmtpPort, 587);
     QCOMPARE(acd.PopPort, 110);
-    QCOMPARE(f->fileCommands()->state().OpenFolder, m_dir->path());
+    QCOMPARE(ui().fileCommands().state().OpenFolder, m_dir->path());
 }
 
 void tst_AccountFiles::readMissingFileChangesNothing()
 {
     fillForm();
-    f->controls().Combo1->setCurrentIndex(1);
-    f->controls().Combo2->setCurrentIndex(2);
+    ui().list("Combo1")->setCurrentIndex(1);
+    ui().list("Combo2")->setCurrentIndex(2);
     m_app->program().acd().Title = u"前"_s;
     m_app->program().acd().SmtpPort = 2525;
     const Acd before = m_app->program().acd();
-    f->controls().txtSMTP->setFocus(Qt::OtherFocusReason);
+    ui().edit("txtSMTP")->setFocus(Qt::OtherFocusReason);
     QTRY_COMPARE(AppFixture::focusName(), u"txtSMTP"_s);
     m_app->clearCalls();
     read(path(u"missing.acd"_s));
@@ -530,9 +532,9 @@ void tst_AccountFiles::readMissingFileChangesNothing()
     QCOMPARE(m_app->messageBox->shown[0].text, ReadError);
     QCOMPARE(m_app->messageBox->shown[0].title, ReadErrorTitle);
     QCOMPARE(m_app->program().acd(), before);
-    QCOMPARE(fieldTexts(*f)[0], u"山田"_s);
-    QCOMPARE(f->controls().Combo1->currentIndex(), 1);
-    QCOMPARE(f->controls().Combo2->currentIndex(), 2);
+    QCOMPARE(fieldTexts(ui())[0], u"山田"_s);
+    QCOMPARE(ui().list("Combo1")->currentIndex(), 1);
+    QCOMPARE(ui().list("Combo2")->currentIndex(), 2);
     QCOMPARE(AppFixture::focusName(), u"txtSMTP"_s);
     QVERIFY(m_app->calls().isEmpty());
 }
@@ -542,7 +544,7 @@ void tst_AccountFiles::hungReadFailsWithinTheBound()
     startWithShortFileBound();
     const QString source = path(u"a.acd"_s);
     QVERIFY(writeAll(source, FilledFile));
-    f->controls().txtSMTP->setFocus(Qt::OtherFocusReason);
+    ui().edit("txtSMTP")->setFocus(Qt::OtherFocusReason);
     QTRY_COMPARE(AppFixture::focusName(), u"txtSMTP"_s);
     m_app->clearCalls();
     m_app->fileSystem->holdCall(FaultyFileSystem::Step::Read, 1);
@@ -557,7 +559,7 @@ void tst_AccountFiles::hungReadFailsWithinTheBound()
     m_app->fileSystem->release();
     AppFixture::settle();
     QCOMPARE(m_app->program().acd(), Acd{});
-    QCOMPARE(fieldTexts(*f), QStringList(6, QString()));
+    QCOMPARE(fieldTexts(ui()), QStringList(6, QString()));
     QCOMPARE(AppFixture::focusName(), u"txtSMTP"_s);
     QVERIFY(m_app->calls().isEmpty());
 }
@@ -568,16 +570,16 @@ void tst_AccountFiles::readOutOfRangeKeepsWindow()
     QVERIFY(writeAll(
         source, "[AccountSection]\r\nFromName=x\r\nPopPort=995\r\nSmtpPort=99999999999\r\nPop=late\r\n"));
     fillForm();
-    f->controls().Combo1->setCurrentIndex(0);
+    ui().list("Combo1")->setCurrentIndex(0);
     m_app->program().acd().Title = u"前"_s;
     read(source);
     QCOMPARE(m_app->messageBox->shown.size(), 1);
     QCOMPARE(m_app->messageBox->shown[0].text, ReadError);
     // The window still shows the previous account...
-    QCOMPARE(fieldTexts(*f), QStringList({u"山田"_s, u"abc12345@nifty.com"_s, u"pop.nifty.com"_s,
+    QCOMPARE(fieldTexts(ui()), QStringList({u"山田"_s, u"abc12345@nifty.com"_s, u"pop.nifty.com"_s,
                                           u"smtp.nifty.com"_s, u"ABC12345"_s, u"pw"_s}));
-    QCOMPARE(f->controls().Combo1->currentIndex(), 0);
-    QCOMPARE(f->controls().Combo2->currentIndex(), -1);
+    QCOMPARE(ui().list("Combo1")->currentIndex(), 0);
+    QCOMPARE(ui().list("Combo2")->currentIndex(), -1);
     QCOMPARE(AppFixture::focusName(), u"txtName"_s);
     // ...while the record has the defaults and the lines before the bad one.
     const Acd& acd = m_app->program().acd();
@@ -595,13 +597,13 @@ void tst_AccountFiles::readOutOfRangeKeepsWindow()
 void tst_AccountFiles::roundTrip()
 {
     fillForm();
-    f->controls().txtName->setText(u"山田 ～①髙"_s);
+    ui().edit("txtName")->setText(u"山田 ～①髙"_s);
     save(path(u"one.acd"_s));
     m_app->messageBox->nextAnswer = MessageBox::Answer::Yes;
     f->Command5_Click();
-    QCOMPARE(fieldTexts(*f), QStringList(6, QString()));
+    QCOMPARE(fieldTexts(ui()), QStringList(6, QString()));
     read(path(u"one.acd"_s));
-    QCOMPARE(f->controls().txtName->text(), u"山田 ～①髙"_s);
+    QCOMPARE(ui().edit("txtName")->text(), u"山田 ～①髙"_s);
     save(path(u"two.acd"_s));
     QVERIFY(m_app->messageBox->shown.size() == 1); // only the clear-all question
     QCOMPARE(readAll(path(u"two.acd"_s)), readAll(path(u"one.acd"_s)));
@@ -619,7 +621,7 @@ void tst_AccountFiles::advancedSettingsReachTheFile()
         QTest::mouseClick(dialog->findChild<QPushButton*>(u"Command1"_s), Qt::LeftButton);
     });
 
-    f->controls().Command2->setFocus(Qt::OtherFocusReason);
+    ui().button("Command2")->setFocus(Qt::OtherFocusReason);
     QTRY_COMPARE(AppFixture::focusName(), u"Command2"_s);
     AppFixture::key(Qt::Key_Return);
     QVERIFY(helper.ran());
@@ -635,8 +637,8 @@ void tst_AccountFiles::advancedSettingsReachTheFile()
 
 void tst_AccountFiles::sampleTitleReachesTheFile()
 {
-    f->controls().Combo1->setCurrentIndex(2);
-    QTest::mouseClick(f->controls().Command1, Qt::LeftButton);
+    ui().list("Combo1")->setCurrentIndex(2);
+    QTest::mouseClick(ui().button("Command1"), Qt::LeftButton);
     QTRY_COMPARE(AppFixture::focusName(), u"txtName"_s);
     save(path(u"ocn.acd"_s));
     const QByteArray bytes = readAll(path(u"ocn.acd"_s));

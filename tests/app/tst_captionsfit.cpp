@@ -5,13 +5,14 @@
 #include "AppFixture.h"
 #include "FakeModulePresence.h"
 #include "RecordingSpeechObject.h"
+#include "WindowControls.h"
 #include "account/Acd.h"
 #include "app/AppSetup.h"
 #include "app/FormSupport.h"
-#include "app/FrameBox.h"
 #include "dialogs/Kodo.h"
 #include "dialogs/frmAbout.h"
 #include "speech/SpeechChannel.h"
+#include "ui/FrameBox.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -113,9 +114,10 @@ void tst_CaptionsFit::mainWindow()
     AppFixture app;
     QVERIFY(app.start());
     FormSupport& f = app.form();
-    // With the help pane showing, its close button is there too.
-    f.txtNameHelp();
-    QTRY_VERIFY(f.controls().Command6->isVisible());
+    // With the help pane showing, its close button is there too. The focus
+    // starts in txtName, whose help F1 shows.
+    AppFixture::key(Qt::Key_F1);
+    QTRY_VERIFY(WindowControls(&f).button("Command6")->isVisible());
     const QStringList faults = cutShort(&f);
     QVERIFY2(faults.isEmpty(), qPrintable(faults.join(u'\n')));
 }
@@ -128,15 +130,16 @@ void tst_CaptionsFit::sampleHints()
     AppFixture app;
     QVERIFY(app.start());
     FormSupport& f = app.form();
-    const QRect designed = f.controls().lblAddress->geometry();
-    for (int provider = 0; provider < f.controls().Combo1->count(); ++provider) {
+    const WindowControls ui(&f);
+    const QRect designed = ui.label("lblAddress")->geometry();
+    for (int provider = 0; provider < ui.list("Combo1")->count(); ++provider) {
         for (QLineEdit* edit : f.findChildren<QLineEdit*>())
             edit->clear();
-        f.controls().Combo1->setCurrentIndex(provider);
+        ui.list("Combo1")->setCurrentIndex(provider);
         f.Sanko();
         QStringList faults = cutShort(&f);
-        for (QLabel* hint : {f.controls().lblAddress, f.controls().lblPOP, f.controls().lblSMTP,
-                             f.controls().lblID, f.controls().lblPW}) {
+        for (QLabel* hint : {ui.label("lblAddress"), ui.label("lblPOP"), ui.label("lblSMTP"),
+                             ui.label("lblID"), ui.label("lblPW")}) {
             for (QWidget* other : hint->parentWidget()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
                 if (other != hint && other->isVisible() && other->geometry().intersects(hint->geometry())
                     && !other->geometry().contains(hint->geometry()) && other->geometry().top() < hint->geometry().bottom())
@@ -148,9 +151,9 @@ void tst_CaptionsFit::sampleHints()
     // biglobe's short address hint after ODN's: back where the layout puts it.
     for (QLineEdit* edit : f.findChildren<QLineEdit*>())
         edit->clear();
-    f.controls().Combo1->setCurrentIndex(1);
+    ui.list("Combo1")->setCurrentIndex(1);
     f.Sanko();
-    QCOMPARE(f.controls().lblAddress->geometry().topLeft(), designed.topLeft());
+    QCOMPARE(ui.label("lblAddress")->geometry().topLeft(), designed.topLeft());
 }
 
 void tst_CaptionsFit::advancedDialog()

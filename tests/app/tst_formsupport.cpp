@@ -2,14 +2,15 @@
 // access keys and the window's own commands.
 
 #include "AppFixture.h"
-#include "ModalHelper.h"
 #include "FakeScreenReaderPresence.h"
+#include "ModalHelper.h"
+#include "WindowControls.h"
 #include "app/AppSetup.h"
-#include "app/ClickableLabel.h"
 #include "app/FormSupport.h"
-#include "app/FrameBox.h"
 #include "app/Program.h"
 #include "speech/SpeechChannel.h"
+#include "ui/ClickableLabel.h"
+#include "ui/FrameBox.h"
 
 #ifndef Q_OS_WIN
 #include "NoThreadsCanStart.h"
@@ -71,10 +72,10 @@ QStringList comboItems(const QComboBox* c)
     return items;
 }
 
-QStringList fieldTexts(const FormSupport& f)
+QStringList fieldTexts(const WindowControls& ui)
 {
-    return {f.controls().txtName->text(), f.controls().txtAddress->text(), f.controls().txtPOP->text(),
-            f.controls().txtSMTP->text(), f.controls().txtID->text(),      f.controls().txtPW->text()};
+    return {ui.edit("txtName")->text(), ui.edit("txtAddress")->text(), ui.edit("txtPOP")->text(),
+            ui.edit("txtSMTP")->text(), ui.edit("txtID")->text(),      ui.edit("txtPW")->text()};
 }
 
 } // namespace
@@ -133,6 +134,7 @@ private slots:
 private:
     std::unique_ptr<AppFixture> m_app;
     FormSupport* f = nullptr;
+    WindowControls ui() const { return WindowControls(f); }
 };
 
 void tst_FormSupport::init()
@@ -153,19 +155,19 @@ void tst_FormSupport::startUpState()
     QCOMPARE(m_app->calls(), QStringList({u"Configure(33)"_s, u"Interrupt"_s, u"Speak:差出人の名前は"_s + Sep + u"未登録"_s}));
     QCOMPARE(f->windowTitle(), u"VORNIXサポートソフト"_s);
     QCOMPARE(f->objectName(), u"FormSupport"_s);
-    QCOMPARE(fieldTexts(*f), QStringList(6, QString()));
+    QCOMPARE(fieldTexts(ui()), QStringList(6, QString()));
     for (const QComboBox* c :
-         {static_cast<QComboBox*>(f->controls().Combo1), static_cast<QComboBox*>(f->controls().Combo2)}) {
+         {static_cast<QComboBox*>(ui().list("Combo1")), static_cast<QComboBox*>(ui().list("Combo2"))}) {
         QCOMPARE(comboItems(c), ProviderNames);
         QCOMPARE(c->currentIndex(), -1);
         QVERIFY(!c->isEditable());
     }
     QCOMPARE(m_app->program().acd(), Acd{});
-    QVERIFY(f->controls().txtHelp->isHidden());
-    QVERIFY(f->controls().Command6->isHidden());
-    QCOMPARE(f->LastField(), nullptr);
-    QCOMPARE(f->programFolder(), QCoreApplication::applicationDirPath());
-    QCOMPARE(f->guideText(), ExpectedGuide);
+    QVERIFY(ui().pane("txtHelp")->isHidden());
+    QVERIFY(ui().button("Command6")->isHidden());
+    QCOMPARE(ui().lastField(), nullptr);
+    QCOMPARE(ui().fileCommands().programFolder(), QCoreApplication::applicationDirPath());
+    QCOMPARE(ui().paneText("txtGuide"), ExpectedGuide);
 }
 
 // Speech is set up first, then the lists, then the record; nothing is said
@@ -182,13 +184,13 @@ void tst_FormSupport::formLoadOrder()
     acd.PopPort = 995;
     acd.PopWarning = 2;
     FormSupport form(platform, speech, acd);
-    QCOMPARE(form.controls().Combo1->count(), 0);
+    QCOMPARE(WindowControls(&form).list("Combo1")->count(), 0);
     form.Form_Load();
     QCOMPARE(log->calls, QStringList{u"Configure(33)"_s});
     QVERIFY(speech.VoiceEnabled());
     QCOMPARE(acd, Acd{});
-    QCOMPARE(comboItems(form.controls().Combo2), ProviderNames);
-    QCOMPARE(form.focusWidget(), form.controls().txtName);
+    QCOMPARE(comboItems(WindowControls(&form).list("Combo2")), ProviderNames);
+    QCOMPARE(form.focusWidget(), WindowControls(&form).edit("txtName"));
 }
 
 void tst_FormSupport::startsSilentWithoutSpeechObject()
@@ -216,7 +218,7 @@ void tst_FormSupport::readsQtsWindowsOnlyWithoutScreenReader()
         // Beside a screen reader the focus moves are the reader's to say; a
         // provider the user chooses is read only by the program's reader.
         f = &m_app->form();
-        f->controls().Combo1->setFocus(Qt::TabFocusReason);
+        ui().list("Combo1")->setFocus(Qt::TabFocusReason);
         QTRY_COMPARE(AppFixture::focusName(), u"Combo1"_s);
         m_app->clearCalls();
         AppFixture::key(Qt::Key_Down);
@@ -240,25 +242,25 @@ void tst_FormSupport::screenReaderFindsTheSpokenWords()
     m_app->platform.screenReaderPresence = presence;
     QVERIFY(m_app->start());
     f = &m_app->form();
-    QCOMPARE(f->controls().txtName->accessibleName(), u"差出人の名前は"_s);
-    QCOMPARE(f->controls().txtName->accessibleDescription(), u"未登録"_s);
-    QCOMPARE(f->controls().Command1->accessibleName(), u"参考に読み込むのプッシュボタン"_s);
-    QCOMPARE(f->controls().Command1->accessibleDescription(), u"Enterは参照 Tabは次へ"_s);
-    QCOMPARE(f->controls().Combo1->accessibleName(), u"参照用プロバイダの選択"_s);
+    QCOMPARE(ui().edit("txtName")->accessibleName(), u"差出人の名前は"_s);
+    QCOMPARE(ui().edit("txtName")->accessibleDescription(), u"未登録"_s);
+    QCOMPARE(ui().button("Command1")->accessibleName(), u"参考に読み込むのプッシュボタン"_s);
+    QCOMPARE(ui().button("Command1")->accessibleDescription(), u"Enterは参照 Tabは次へ"_s);
+    QCOMPARE(ui().list("Combo1")->accessibleName(), u"参照用プロバイダの選択"_s);
     // A field says "未登録" only while it is empty.
-    f->controls().txtPW->setText(u"x"_s);
-    QCOMPARE(f->controls().txtPW->accessibleDescription(), QString());
-    f->controls().txtPW->clear();
-    QCOMPARE(f->controls().txtPW->accessibleDescription(), u"未登録"_s);
+    ui().edit("txtPW")->setText(u"x"_s);
+    QCOMPARE(ui().edit("txtPW")->accessibleDescription(), QString());
+    ui().edit("txtPW")->clear();
+    QCOMPARE(ui().edit("txtPW")->accessibleDescription(), u"未登録"_s);
     // A worked example changes the hints while the spoken words show; they
     // are the field's own description once the screen reader is gone.
-    const QString before = f->controls().fields[1].hint->text();
-    f->controls().Combo1->setCurrentIndex(0);
+    const QString before = ui().label("lblAddress")->text();
+    ui().list("Combo1")->setCurrentIndex(0);
     f->Sanko();
-    const QString hint = f->controls().fields[1].hint->text();
+    const QString hint = ui().label("lblAddress")->text();
     QVERIFY(hint != before);
-    QCOMPARE(f->controls().txtAddress->accessibleDescription(),
-             f->controls().txtAddress->text().isEmpty() ? u"未登録"_s : QString());
+    QCOMPARE(ui().edit("txtAddress")->accessibleDescription(),
+             ui().edit("txtAddress")->text().isEmpty() ? u"未登録"_s : QString());
 
     // Asked again when the window is activated, without the window waiting.
     // A screen reader too busy to answer in time has not gone.
@@ -269,25 +271,25 @@ void tst_FormSupport::screenReaderFindsTheSpokenWords()
     QTRY_VERIFY((f->activated(), presence->asked >= asked + 2));
     AppFixture::settle();
     QVERIFY(m_app->program().followsScreenReader());
-    QCOMPARE(f->controls().txtName->accessibleName(), u"差出人の名前は"_s);
+    QCOMPARE(ui().edit("txtName")->accessibleName(), u"差出人の名前は"_s);
 
     presence->answer = ScreenReaderAnswer::None;
     emit f->activated();
     QTRY_VERIFY(!m_app->program().followsScreenReader());
     QVERIFY(m_app->program().readsInterface());
-    QCOMPARE(f->controls().txtName->accessibleName(), u"差出人の名前"_s);
-    QCOMPARE(f->controls().txtAddress->accessibleDescription(), hint);
-    QCOMPARE(f->controls().Command1->accessibleName(), u"参考に読み込む"_s);
+    QCOMPARE(ui().edit("txtName")->accessibleName(), u"差出人の名前"_s);
+    QCOMPARE(ui().edit("txtAddress")->accessibleDescription(), hint);
+    QCOMPARE(ui().button("Command1")->accessibleName(), u"参考に読み込む"_s);
     m_app->clearCalls();
-    f->controls().txtPOP->setFocus(Qt::TabFocusReason);
+    ui().edit("txtPOP")->setFocus(Qt::TabFocusReason);
     QTRY_VERIFY(
-        m_app->calls().contains(u"Speak:ポップ受信サーバーは"_s + Sep + f->controls().txtPOP->text()));
+        m_app->calls().contains(u"Speak:ポップ受信サーバーは"_s + Sep + ui().edit("txtPOP")->text()));
 
     presence->answer = ScreenReaderAnswer::Runs;
     emit f->activated();
     QTRY_VERIFY(m_app->program().followsScreenReader());
     QVERIFY(!m_app->program().readsInterface());
-    QCOMPARE(f->controls().txtName->accessibleName(), u"差出人の名前は"_s);
+    QCOMPARE(ui().edit("txtName")->accessibleName(), u"差出人の名前は"_s);
 }
 
 void tst_FormSupport::secondStartReachesTheOpenDialog_data()
@@ -318,7 +320,7 @@ void tst_FormSupport::secondStartReachesTheOpenDialog()
         modal->close();
     });
     if (advancedDialog) {
-        QTest::mouseClick(f->controls().Command2, Qt::LeftButton);
+        QTest::mouseClick(ui().button("Command2"), Qt::LeftButton);
     } else {
         QMessageBox box(QMessageBox::Question, u"t"_s, u"q"_s, QMessageBox::Yes | QMessageBox::No, f);
         box.exec();
@@ -545,8 +547,8 @@ void tst_FormSupport::fontSubstitutes()
 #ifdef Q_OS_WIN
     QSKIP("Windows has the layout's own fonts; the substitutes are Linux's");
 #endif
-    QCOMPARE(QFontInfo(f->controls().txtName->font()).family(), u"IPAGothic"_s);
-    QCOMPARE(QFontInfo(f->controls().lblName0->font()).family(), u"IPAPGothic"_s);
+    QCOMPARE(QFontInfo(ui().edit("txtName")->font()).family(), u"IPAGothic"_s);
+    QCOMPARE(QFontInfo(ui().label("lblName0")->font()).family(), u"IPAPGothic"_s);
 }
 
 void tst_FormSupport::japaneseQtTexts()
@@ -560,26 +562,26 @@ void tst_FormSupport::japaneseQtTexts()
 void tst_FormSupport::coloursAndPointers()
 {
     const QColor red(0xC0, 0, 0);
-    for (const QLabel* l : {f->controls().lblName, f->controls().lblAddress, f->controls().lblPOP,
-                            f->controls().lblSMTP, f->controls().lblID, f->controls().lblPW})
+    for (const QLabel* l : {ui().label("lblName"), ui().label("lblAddress"), ui().label("lblPOP"),
+                            ui().label("lblSMTP"), ui().label("lblID"), ui().label("lblPW")})
         QCOMPARE(l->palette().color(QPalette::WindowText), red);
-    QCOMPARE(f->controls().Label3->palette().color(QPalette::WindowText), QColor(0, 0, 0x80));
-    QCOMPARE(f->controls().Label1->palette().color(QPalette::WindowText),
+    QCOMPARE(ui().label("Label3")->palette().color(QPalette::WindowText), QColor(0, 0, 0x80));
+    QCOMPARE(ui().label("Label1")->palette().color(QPalette::WindowText),
              f->palette().color(QPalette::Highlight));
-    QVERIFY(f->controls().Label2->autoFillBackground());
-    QCOMPARE(f->controls().Label2->palette().color(QPalette::Window),
+    QVERIFY(ui().label("Label2")->autoFillBackground());
+    QCOMPARE(ui().label("Label2")->palette().color(QPalette::Window),
              f->palette().color(QPalette::Disabled, QPalette::Text));
-    QCOMPARE(f->controls().txtHelp->palette().color(QPalette::Base),
+    QCOMPARE(ui().pane("txtHelp")->palette().color(QPalette::Base),
              f->palette().color(QPalette::ToolTipBase));
-    QCOMPARE(f->controls().txtHelp->palette().color(QPalette::Text),
+    QCOMPARE(ui().pane("txtHelp")->palette().color(QPalette::Text),
              f->palette().color(QPalette::ToolTipText));
-    QCOMPARE(f->controls().txtGuide->palette().color(QPalette::Base), f->palette().color(QPalette::Midlight));
-    QCOMPARE(f->controls().Label17->frameShape(), QFrame::Box);
-    for (const QLabel* l : {f->controls().lblName0, f->controls().lblAddress0, f->controls().lblPOP0,
-                            f->controls().lblSMTP0, f->controls().lblID0, f->controls().lblPW0})
+    QCOMPARE(ui().pane("txtGuide")->palette().color(QPalette::Base), f->palette().color(QPalette::Midlight));
+    QCOMPARE(ui().label("Label17")->frameShape(), QFrame::Box);
+    for (const QLabel* l : {ui().label("lblName0"), ui().label("lblAddress0"), ui().label("lblPOP0"),
+                            ui().label("lblSMTP0"), ui().label("lblID0"), ui().label("lblPW0")})
         QCOMPARE(l->cursor().shape(), Qt::WhatsThisCursor);
-    QCOMPARE(f->controls().txtPW->echoMode(), QLineEdit::Normal);
-    QVERIFY(f->controls().txtName->testAttribute(Qt::WA_InputMethodEnabled));
+    QCOMPARE(ui().edit("txtPW")->echoMode(), QLineEdit::Normal);
+    QVERIFY(ui().edit("txtName")->testAttribute(Qt::WA_InputMethodEnabled));
 }
 
 void tst_FormSupport::panes()
@@ -587,17 +589,17 @@ void tst_FormSupport::panes()
     // The help pane lies over the provider rows and the guide pane.
     const QList<QObject*> stack = f->centralWidget()->children();
     for (const QWidget* under :
-         {static_cast<QWidget*>(f->controls().Combo1), static_cast<QWidget*>(f->controls().txtGuide),
-          static_cast<QWidget*>(f->controls().Label17), static_cast<QWidget*>(f->controls().Command3)})
-        QVERIFY(stack.indexOf(f->controls().txtHelp) > stack.indexOf(under));
-    QVERIFY(stack.indexOf(f->controls().Command6) > stack.indexOf(f->controls().Label2));
-    QVERIFY(stack.indexOf(f->controls().Label1) > stack.indexOf(f->controls().Label2));
-    for (const QPlainTextEdit* pane : {static_cast<QPlainTextEdit*>(f->controls().txtGuide),
-                                       static_cast<QPlainTextEdit*>(f->controls().txtHelp)}) {
+         {static_cast<QWidget*>(ui().list("Combo1")), static_cast<QWidget*>(ui().pane("txtGuide")),
+          static_cast<QWidget*>(ui().label("Label17")), static_cast<QWidget*>(ui().button("Command3"))})
+        QVERIFY(stack.indexOf(ui().pane("txtHelp")) > stack.indexOf(under));
+    QVERIFY(stack.indexOf(ui().button("Command6")) > stack.indexOf(ui().label("Label2")));
+    QVERIFY(stack.indexOf(ui().label("Label1")) > stack.indexOf(ui().label("Label2")));
+    for (const QPlainTextEdit* pane : {static_cast<QPlainTextEdit*>(ui().pane("txtGuide")),
+                                       static_cast<QPlainTextEdit*>(ui().pane("txtHelp"))}) {
         QVERIFY(pane->tabChangesFocus());
         QCOMPARE(pane->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
     }
-    QCOMPARE(f->controls().txtGuide->toPlainText(), QString(ExpectedGuide).replace(u"\r\n"_s, u"\n"_s));
+    QCOMPARE(ui().pane("txtGuide")->toPlainText(), QString(ExpectedGuide).replace(u"\r\n"_s, u"\n"_s));
 }
 
 void tst_FormSupport::menus_data()
@@ -635,9 +637,9 @@ void tst_FormSupport::menus()
     QCOMPARE(bar[0]->text(), u"ファイル(&F)"_s);
     QCOMPARE(bar[1]->text(), u"編集(&E)"_s);
     QCOMPARE(bar[2]->text(), u"ヘルプ(&H)"_s);
-    QCOMPARE(f->controls().mnu_file->actions().size(), 7);
-    QCOMPARE(f->controls().mnu_edit->actions().size(), 1);
-    QCOMPARE(f->controls().mnu_help->actions().size(), 4);
+    QCOMPARE(ui().menu("mnu_file")->actions().size(), 7);
+    QCOMPARE(ui().menu("mnu_edit")->actions().size(), 1);
+    QCOMPARE(ui().menu("mnu_help")->actions().size(), 4);
 
     const QMenu* m = f->findChild<QMenu*>(menu);
     QVERIFY(m);
@@ -652,22 +654,22 @@ void tst_FormSupport::menus()
 void tst_FormSupport::accessibleNames()
 {
     const std::pair<QWidget*, QString> rows[] = {
-        {f->controls().txtName, u"差出人の名前"_s},
-        {f->controls().txtAddress, u"メールアドレス"_s},
-        {f->controls().txtPOP, u"POPサーバー(受信)"_s},
-        {f->controls().txtSMTP, u"SMTPサーバー(送信)"_s},
-        {f->controls().txtID, u"メールID(アカウント)"_s},
-        {f->controls().txtPW, u"メールパスワード"_s},
-        {f->controls().Command4, u"↓自動"_s},
-        {f->controls().Command5, u"すべてクリア"_s},
-        {f->controls().Command2, u"高度な設定"_s},
-        {f->controls().Combo1, u"参照用プロバイダの選択"_s},
-        {f->controls().Command1, u"参考に読み込む"_s},
-        {f->controls().Combo2, u"閲覧用プロバイダの選択"_s},
-        {f->controls().Command3, u"IEで参照する"_s},
-        {f->controls().txtGuide, u"説明ウインド"_s},
-        {f->controls().txtHelp, u"詳細ヘルプウインド"_s},
-        {f->controls().Command6, u"ヘルプを閉じる(C)"_s},
+        {ui().edit("txtName"), u"差出人の名前"_s},
+        {ui().edit("txtAddress"), u"メールアドレス"_s},
+        {ui().edit("txtPOP"), u"POPサーバー(受信)"_s},
+        {ui().edit("txtSMTP"), u"SMTPサーバー(送信)"_s},
+        {ui().edit("txtID"), u"メールID(アカウント)"_s},
+        {ui().edit("txtPW"), u"メールパスワード"_s},
+        {ui().button("Command4"), u"↓自動"_s},
+        {ui().button("Command5"), u"すべてクリア"_s},
+        {ui().button("Command2"), u"高度な設定"_s},
+        {ui().list("Combo1"), u"参照用プロバイダの選択"_s},
+        {ui().button("Command1"), u"参考に読み込む"_s},
+        {ui().list("Combo2"), u"閲覧用プロバイダの選択"_s},
+        {ui().button("Command3"), u"IEで参照する"_s},
+        {ui().pane("txtGuide"), u"説明ウインド"_s},
+        {ui().pane("txtHelp"), u"詳細ヘルプウインド"_s},
+        {ui().button("Command6"), u"ヘルプを閉じる(C)"_s},
     };
     for (const auto& [w, name] : rows)
         QCOMPARE(w->accessibleName(), name);
@@ -699,9 +701,9 @@ void tst_FormSupport::altFOpensFileMenu()
     // Twice: with two owners of Alt+F Qt would hand the key to each in turn.
     for (int round = 0; round < 2; ++round) {
         AppFixture::key(Qt::Key_F, Qt::AltModifier);
-        QTRY_VERIFY(f->controls().mnu_file->isVisible());
-        QTest::keyClick(f->controls().mnu_file, Qt::Key_Escape);
-        QTRY_VERIFY(!f->controls().mnu_file->isVisible());
+        QTRY_VERIFY(ui().menu("mnu_file")->isVisible());
+        QTest::keyClick(ui().menu("mnu_file"), Qt::Key_Escape);
+        QTRY_VERIFY(!ui().menu("mnu_file")->isVisible());
         QTest::keyClick(f->menuBar(), Qt::Key_Escape);
         QTRY_COMPARE(AppFixture::focusName(), u"txtName"_s);
     }
@@ -710,9 +712,9 @@ void tst_FormSupport::altFOpensFileMenu()
 void tst_FormSupport::altSGoesToPopServer()
 {
     // Into the frame's first field, not back to the field of the frame used last.
-    f->controls().txtID->setFocus(Qt::MouseFocusReason);
+    ui().edit("txtID")->setFocus(Qt::MouseFocusReason);
     QTRY_COMPARE(AppFixture::focusName(), u"txtID"_s);
-    f->controls().txtName->setFocus(Qt::MouseFocusReason);
+    ui().edit("txtName")->setFocus(Qt::MouseFocusReason);
     QTRY_COMPARE(AppFixture::focusName(), u"txtName"_s);
     AppFixture::key(Qt::Key_S, Qt::AltModifier);
     QTRY_COMPARE(AppFixture::focusName(), u"txtPOP"_s);
@@ -728,15 +730,15 @@ void tst_FormSupport::altSInsideFileMenuIsTheMenus_data()
 void tst_FormSupport::altSInsideFileMenuIsTheMenus()
 {
     QFETCH(bool, altHeld);
-    QSignalSpy save(f->controls().mnu_file_save, &QAction::triggered);
+    QSignalSpy save(ui().action("mnu_file_save"), &QAction::triggered);
     AppFixture::key(Qt::Key_F, Qt::AltModifier);
-    QTRY_VERIFY(f->controls().mnu_file->isVisible());
+    QTRY_VERIFY(ui().menu("mnu_file")->isVisible());
     // No new press of Alt itself: the key is still down from opening the menu.
     const Qt::KeyboardModifiers held = altHeld ? Qt::AltModifier : Qt::NoModifier;
-    QTest::simulateEvent(f->controls().mnu_file, true, Qt::Key_S, held, u"s"_s, false);
-    QTest::simulateEvent(f->controls().mnu_file, false, Qt::Key_S, held, u"s"_s, false);
+    QTest::simulateEvent(ui().menu("mnu_file"), true, Qt::Key_S, held, u"s"_s, false);
+    QTest::simulateEvent(ui().menu("mnu_file"), false, Qt::Key_S, held, u"s"_s, false);
     QTRY_COMPARE(save.size(), 1);
-    QTRY_VERIFY(!f->controls().mnu_file->isVisible());
+    QTRY_VERIFY(!ui().menu("mnu_file")->isVisible());
     QCOMPARE(AppFixture::focusName(), u"txtName"_s);
 }
 
@@ -752,7 +754,7 @@ void tst_FormSupport::frameClick()
 {
     QFETCH(QString, frame);
     QFETCH(QString, field);
-    f->controls().Command2->setFocus(Qt::MouseFocusReason);
+    ui().button("Command2")->setFocus(Qt::MouseFocusReason);
     QTRY_COMPARE(AppFixture::focusName(), u"Command2"_s);
     // A click on a hint inside the frame is not a click on the frame.
     QTest::mouseClick(f->findChild<QWidget*>(frame == u"Frame1"_s ? u"lblName"_s : u"lblPOP"_s), Qt::LeftButton);
@@ -777,12 +779,12 @@ void tst_FormSupport::clearAll()
     QFETCH(QString, how);
     QFETCH(bool, yes);
     const QStringList filled = {u" 名前 "_s, u"a@b.ne.jp"_s, u"pop"_s, u"smtp"_s, u"id"_s, u"pw"_s};
-    QLineEdit* const fields[] = {f->controls().txtName, f->controls().txtAddress, f->controls().txtPOP,
-                                 f->controls().txtSMTP, f->controls().txtID,      f->controls().txtPW};
+    QLineEdit* const fields[] = {ui().edit("txtName"), ui().edit("txtAddress"), ui().edit("txtPOP"),
+                                 ui().edit("txtSMTP"), ui().edit("txtID"),      ui().edit("txtPW")};
     for (int i = 0; i < 6; ++i)
         fields[i]->setText(filled[i]);
-    f->controls().Combo1->setCurrentIndex(2);
-    f->controls().Combo2->setCurrentIndex(4);
+    ui().list("Combo1")->setCurrentIndex(2);
+    ui().list("Combo2")->setCurrentIndex(4);
     Acd& acd = m_app->program().acd();
     acd.Title = u"t"_s;
     acd.FromName = u"old"_s;
@@ -790,14 +792,14 @@ void tst_FormSupport::clearAll()
     acd.PopStock = 1;
     const Acd before = acd;
     m_app->messageBox->nextAnswer = yes ? MessageBox::Answer::Yes : MessageBox::Answer::No;
-    f->controls().Command5->setFocus(Qt::MouseFocusReason);
+    ui().button("Command5")->setFocus(Qt::MouseFocusReason);
     QTRY_COMPARE(AppFixture::focusName(), u"Command5"_s);
     m_app->clearCalls();
 
     if (how == u"menu"_s)
-        f->controls().mnu_edit_clear->trigger();
+        ui().action("mnu_edit_clear")->trigger();
     else if (how == u"button click"_s)
-        QTest::mouseClick(f->controls().Command5, Qt::LeftButton);
+        QTest::mouseClick(ui().button("Command5"), Qt::LeftButton);
     else
         AppFixture::key(Qt::Key_Return);
     AppFixture::settle();
@@ -807,17 +809,17 @@ void tst_FormSupport::clearAll()
     QCOMPARE(m_app->messageBox->shown[0].text, u"現在の設定をクリアします。よろしいですか?"_s);
     QCOMPARE(m_app->messageBox->shown[0].title, u"すべてクリア"_s);
     if (yes) {
-        QCOMPARE(fieldTexts(*f), QStringList(6, QString()));
+        QCOMPARE(fieldTexts(ui()), QStringList(6, QString()));
         QCOMPARE(acd, Acd{});
-        QCOMPARE(f->controls().Combo1->currentIndex(), -1);
-        QCOMPARE(f->controls().Combo2->currentIndex(), -1);
-        QCOMPARE(comboItems(f->controls().Combo1), ProviderNames);
-        QCOMPARE(comboItems(f->controls().Combo2), ProviderNames);
+        QCOMPARE(ui().list("Combo1")->currentIndex(), -1);
+        QCOMPARE(ui().list("Combo2")->currentIndex(), -1);
+        QCOMPARE(comboItems(ui().list("Combo1")), ProviderNames);
+        QCOMPARE(comboItems(ui().list("Combo2")), ProviderNames);
     } else {
-        QCOMPARE(fieldTexts(*f), filled);
+        QCOMPARE(fieldTexts(ui()), filled);
         QCOMPARE(acd, before);
-        QCOMPARE(f->controls().Combo1->currentIndex(), 2);
-        QCOMPARE(f->controls().Combo2->currentIndex(), 4);
+        QCOMPARE(ui().list("Combo1")->currentIndex(), 2);
+        QCOMPARE(ui().list("Combo2")->currentIndex(), 4);
     }
     QCOMPARE(AppFixture::focusName(), u"Command5"_s);
     QCOMPARE(m_app->calls(), QStringList());
@@ -833,10 +835,10 @@ void tst_FormSupport::exitEndsAtOnce_data()
 void tst_FormSupport::exitEndsAtOnce()
 {
     QFETCH(bool, viaMenu);
-    f->controls().txtName->setText(u"unsaved"_s);
+    ui().edit("txtName")->setText(u"unsaved"_s);
     m_app->clearCalls();
     if (viaMenu)
-        f->controls().mnu_file_exit->trigger();
+        ui().action("mnu_file_exit")->trigger();
     else
         QVERIFY(f->close());
     QTRY_VERIFY(!f->isVisible());
@@ -852,8 +854,8 @@ void tst_FormSupport::editorRoundTrip()
     // come back unchanged.
     const QString longValue(40000, u'x');
     const QStringList values = {u"  名前　"_s, u" a@b "_s, longValue, u"smtp "_s, u" id"_s, u"p w"_s};
-    QLineEdit* const fields[] = {f->controls().txtName, f->controls().txtAddress, f->controls().txtPOP,
-                                 f->controls().txtSMTP, f->controls().txtID,      f->controls().txtPW};
+    QLineEdit* const fields[] = {ui().edit("txtName"), ui().edit("txtAddress"), ui().edit("txtPOP"),
+                                 ui().edit("txtSMTP"), ui().edit("txtID"),      ui().edit("txtPW")};
     for (int i = 0; i < 6; ++i)
         fields[i]->setText(values[i]);
     f->Edit2Acd();
@@ -868,8 +870,8 @@ void tst_FormSupport::editorRoundTrip()
     for (QLineEdit* e : fields)
         e->clear();
     f->Acd2Editer();
-    QCOMPARE(fieldTexts(*f), values);
-    QCOMPARE(f->controls().Combo1->currentIndex(), -1);
+    QCOMPARE(fieldTexts(ui()), values);
+    QCOMPARE(ui().list("Combo1")->currentIndex(), -1);
 }
 
 void tst_FormSupport::comboDisp_data()
@@ -899,18 +901,18 @@ void tst_FormSupport::comboDisp()
     QFETCH(QString, address);
     QFETCH(int, selected);
     // An unrecognised address leaves what was selected before.
-    f->controls().Combo1->setCurrentIndex(-1);
-    f->controls().Combo2->setCurrentIndex(-1);
-    f->controls().txtAddress->setText(address);
+    ui().list("Combo1")->setCurrentIndex(-1);
+    ui().list("Combo2")->setCurrentIndex(-1);
+    ui().edit("txtAddress")->setText(address);
     f->ComboDisp();
-    QCOMPARE(f->controls().Combo1->currentIndex(), selected);
-    QCOMPARE(f->controls().Combo2->currentIndex(), selected);
+    QCOMPARE(ui().list("Combo1")->currentIndex(), selected);
+    QCOMPARE(ui().list("Combo2")->currentIndex(), selected);
     if (selected < 0) {
-        f->controls().Combo1->setCurrentIndex(3);
-        f->controls().Combo2->setCurrentIndex(1);
+        ui().list("Combo1")->setCurrentIndex(3);
+        ui().list("Combo2")->setCurrentIndex(1);
         f->ComboDisp();
-        QCOMPARE(f->controls().Combo1->currentIndex(), 3);
-        QCOMPARE(f->controls().Combo2->currentIndex(), 1);
+        QCOMPARE(ui().list("Combo1")->currentIndex(), 3);
+        QCOMPARE(ui().list("Combo2")->currentIndex(), 1);
     }
     QCOMPARE(m_app->calls().size(), 3); // start-up only: selecting speaks nothing
 }

@@ -1,9 +1,10 @@
 // The field help pane: how it opens, follows the focus and closes.
 
 #include "AppFixture.h"
-#include "app/ClickableLabel.h"
+#include "WindowControls.h"
 #include "app/FormSupport.h"
 #include "app/HelpTexts.h"
+#include "ui/ClickableLabel.h"
 
 #include <QApplication>
 #include <QTest>
@@ -73,6 +74,7 @@ private:
     void verifyClosedOn(const QString& field, const QStringList& expectedCalls);
     std::unique_ptr<AppFixture> m_app;
     FormSupport* f = nullptr;
+    WindowControls ui() const { return WindowControls(f); }
 };
 
 void tst_HelpPane::init()
@@ -99,8 +101,8 @@ void tst_HelpPane::openWithF1(const char* field)
 
 void tst_HelpPane::verifyClosedOn(const QString& field, const QStringList& expectedCalls)
 {
-    QTRY_VERIFY(f->controls().txtHelp->isHidden());
-    QVERIFY(f->controls().Command6->isHidden());
+    QTRY_VERIFY(ui().pane("txtHelp")->isHidden());
+    QVERIFY(ui().button("Command6")->isHidden());
     QCOMPARE(AppFixture::focusName(), field);
     QCOMPARE(m_app->calls(), expectedCalls);
 }
@@ -119,38 +121,38 @@ void tst_HelpPane::f1OpensPaneOnField()
     m_app->focusAndForget(f->findChild<QWidget*>(QString::fromLatin1(r.field)));
     AppFixture::key(Qt::Key_F1);
     QTRY_COMPARE(AppFixture::focusName(), u"txtHelp"_s);
-    QVERIFY(!f->controls().txtHelp->isHidden());
-    QVERIFY(!f->controls().Command6->isHidden());
-    QCOMPARE(f->helpText(), r.text());
-    QVERIFY(f->helpText().startsWith(r.firstWords));
-    QCOMPARE(f->controls().txtHelp->toPlainText(), QString(r.text()).replace(u"\r\n"_s, u"\n"_s));
+    QVERIFY(!ui().pane("txtHelp")->isHidden());
+    QVERIFY(!ui().button("Command6")->isHidden());
+    QCOMPARE(ui().paneText("txtHelp"), r.text());
+    QVERIFY(ui().paneText("txtHelp").startsWith(r.firstWords));
+    QCOMPARE(ui().pane("txtHelp")->toPlainText(), QString(r.text()).replace(u"\r\n"_s, u"\n"_s));
     // The pane's title only, without cutting off what was being said.
     QCOMPARE(m_app->calls(), QStringList{HelpTitle});
-    QCOMPARE(f->LastField()->objectName(), QString::fromLatin1(r.field));
+    QCOMPARE(ui().lastField()->objectName(), QString::fromLatin1(r.field));
 }
 
 void tst_HelpPane::f1OnlyOnRelease()
 {
-    m_app->focusAndForget(f->controls().txtPOP);
-    QTest::keyPress(f->controls().txtPOP, Qt::Key_F1);
+    m_app->focusAndForget(ui().edit("txtPOP"));
+    QTest::keyPress(ui().edit("txtPOP"), Qt::Key_F1);
     AppFixture::settle();
-    QVERIFY(f->controls().txtHelp->isHidden());
-    QTest::keyRelease(f->controls().txtPOP, Qt::Key_F1);
+    QVERIFY(ui().pane("txtHelp")->isHidden());
+    QTest::keyRelease(ui().edit("txtPOP"), Qt::Key_F1);
     QTRY_COMPARE(AppFixture::focusName(), u"txtHelp"_s);
 }
 
 void tst_HelpPane::f1WhileOpenKeepsFocus()
 {
     openWithF1("txtPW");
-    QTest::mouseClick(f->controls().txtID, Qt::LeftButton);
+    QTest::mouseClick(ui().edit("txtID"), Qt::LeftButton);
     QTRY_COMPARE(AppFixture::focusName(), u"txtID"_s);
-    QCOMPARE(f->helpText(), txtIDHelpText());
+    QCOMPARE(ui().paneText("txtHelp"), txtIDHelpText());
     m_app->clearCalls();
-    f->controls().txtHelp->setPlainText(u"something else"_s);
+    ui().pane("txtHelp")->setPlainText(u"something else"_s);
     AppFixture::key(Qt::Key_F1);
     AppFixture::settle();
     QCOMPARE(AppFixture::focusName(), u"txtID"_s);
-    QCOMPARE(f->helpText(), txtIDHelpText());
+    QCOMPARE(ui().paneText("txtHelp"), txtIDHelpText());
     QVERIFY(m_app->calls().isEmpty());
 }
 
@@ -163,13 +165,13 @@ void tst_HelpPane::captionClickShowsHelpBesideField()
 {
     QFETCH(int, row);
     const FieldRow& r = Fields[row];
-    m_app->focusAndForget(f->controls().Command2);
+    m_app->focusAndForget(ui().button("Command2"));
     QTest::mouseClick(f->findChild<QWidget*>(QString::fromLatin1(r.caption)), Qt::LeftButton);
     QTRY_COMPARE(AppFixture::focusName(), QString::fromLatin1(r.field));
     AppFixture::settle();
-    QVERIFY(!f->controls().txtHelp->isHidden());
-    QVERIFY(!f->controls().Command6->isHidden());
-    QCOMPARE(f->helpText(), r.text());
+    QVERIFY(!ui().pane("txtHelp")->isHidden());
+    QVERIFY(!ui().button("Command6")->isHidden());
+    QCOMPARE(ui().paneText("txtHelp"), r.text());
     QCOMPARE(AppFixture::focusName(), QString::fromLatin1(r.field));
     QCOMPARE(m_app->calls(), fieldSaid(r.label));
 }
@@ -182,36 +184,36 @@ void tst_HelpPane::focusFollowsFields()
     QVERIFY(m_app->calls().isEmpty()); // the close button has no announcement
     AppFixture::key(Qt::Key_Tab);
     QTRY_COMPARE(AppFixture::focusName(), u"txtName"_s);
-    QCOMPARE(f->helpText(), txtNameHelpText());
+    QCOMPARE(ui().paneText("txtHelp"), txtNameHelpText());
     m_app->clearCalls();
-    f->controls().txtAddress->setText(u"a@b.jp"_s);
+    ui().edit("txtAddress")->setText(u"a@b.jp"_s);
     AppFixture::key(Qt::Key_Tab);
     QTRY_COMPARE(AppFixture::focusName(), u"txtAddress"_s);
-    QCOMPARE(f->helpText(), txtAddressHelpText());
+    QCOMPARE(ui().paneText("txtHelp"), txtAddressHelpText());
     QCOMPARE(m_app->calls(), fieldSaid(u"メールアドレスは"_s, u"a@b.jp"_s));
     // Buttons and lists leave the pane as it is.
     AppFixture::key(Qt::Key_Tab);
     QTRY_COMPARE(AppFixture::focusName(), u"Command4"_s);
-    QVERIFY(!f->controls().txtHelp->isHidden());
-    QCOMPARE(f->helpText(), txtAddressHelpText());
+    QVERIFY(!ui().pane("txtHelp")->isHidden());
+    QCOMPARE(ui().paneText("txtHelp"), txtAddressHelpText());
 }
 
 void tst_HelpPane::tabSkipsCoveredArea()
 {
     openWithF1("txtSMTP");
-    m_app->focusAndForget(f->controls().Command2);
+    m_app->focusAndForget(ui().button("Command2"));
     AppFixture::key(Qt::Key_Tab);
     QTRY_COMPARE(AppFixture::focusName(), u"txtName"_s);
     QCOMPARE(m_app->calls(), fieldSaid(u"差出人の名前は"_s));
-    QCOMPARE(f->helpText(), txtNameHelpText());
+    QCOMPARE(ui().paneText("txtHelp"), txtNameHelpText());
 
-    m_app->focusAndForget(f->controls().txtHelp);
+    m_app->focusAndForget(ui().pane("txtHelp"));
     AppFixture::key(Qt::Key_Backtab, Qt::ShiftModifier);
     QTRY_COMPARE(AppFixture::focusName(), u"Command2"_s);
     QCOMPARE(m_app->calls(), QStringList({u"Interrupt"_s, u"Speak:高度な設定のプッシュボタン"_s + Sep + u"Enterは高度な設定 Tabは次へ"_s}));
 
     // Backwards from the first field the pane's close button comes first.
-    m_app->focusAndForget(f->controls().txtName);
+    m_app->focusAndForget(ui().edit("txtName"));
     AppFixture::key(Qt::Key_Backtab, Qt::ShiftModifier);
     QTRY_COMPARE(AppFixture::focusName(), u"Command6"_s);
     AppFixture::key(Qt::Key_Backtab, Qt::ShiftModifier);
@@ -221,16 +223,16 @@ void tst_HelpPane::tabSkipsCoveredArea()
 
 void tst_HelpPane::escInPaneCloses()
 {
-    f->controls().txtPOP->setText(u"pop.example.jp"_s);
+    ui().edit("txtPOP")->setText(u"pop.example.jp"_s);
     openWithF1("txtPOP");
-    QTest::keyPress(f->controls().txtHelp, Qt::Key_Escape);
+    QTest::keyPress(ui().pane("txtHelp"), Qt::Key_Escape);
     AppFixture::settle();
-    QVERIFY(!f->controls().txtHelp->isHidden());
+    QVERIFY(!ui().pane("txtHelp")->isHidden());
     QVERIFY(m_app->calls().isEmpty());
-    QTest::keyRelease(f->controls().txtHelp, Qt::Key_Escape);
+    QTest::keyRelease(ui().pane("txtHelp"), Qt::Key_Escape);
     // "パス" is waited for before the field's announcement cuts in.
     verifyClosedOn(u"txtPOP"_s, QStringList({u"Speak:パス"_s, u"WaitDone"_s}) + fieldSaid(u"ポップ受信サーバーは"_s, u"pop.example.jp"_s));
-    QCOMPARE(f->controls().txtPOP->text(), u"pop.example.jp"_s);
+    QCOMPARE(ui().edit("txtPOP")->text(), u"pop.example.jp"_s);
 }
 
 void tst_HelpPane::closeButton_data()
@@ -245,11 +247,11 @@ void tst_HelpPane::closeButton()
     QFETCH(QString, how);
     openWithF1("txtID");
     if (how == u"mouse"_s) {
-        QTest::mouseClick(f->controls().Command6, Qt::LeftButton);
+        QTest::mouseClick(ui().button("Command6"), Qt::LeftButton);
     } else if (how == u"Alt+C"_s) {
         AppFixture::key(Qt::Key_C, Qt::AltModifier);
     } else {
-        m_app->focusAndForget(f->controls().Command6);
+        m_app->focusAndForget(ui().button("Command6"));
         AppFixture::key(how == u"Enter"_s ? Qt::Key_Return : Qt::Key_Space);
     }
     verifyClosedOn(u"txtID"_s, QStringList({u"Speak:パス"_s, u"WaitDone"_s}) + fieldSaid(u"メールIDまたは、ポップアカウントは"_s));
@@ -270,7 +272,7 @@ void tst_HelpPane::closeKeyLeavesTheFieldFirst()
     openWithF1(helpOn.toLatin1().constData());
     AppFixture::key(Qt::Key_S, Qt::AltModifier);
     QTRY_COMPARE(AppFixture::focusName(), u"txtPOP"_s);
-    QCOMPARE(f->helpText(), txtPOPHelpText());
+    QCOMPARE(ui().paneText("txtHelp"), txtPOPHelpText());
     m_app->clearCalls();
     AppFixture::key(Qt::Key_C, Qt::AltModifier);
     verifyClosedOn(u"txtPOP"_s, QStringList({u"Speak:パス"_s, u"WaitDone"_s}) + fieldSaid(u"ポップ受信サーバーは"_s));
@@ -290,61 +292,61 @@ void tst_HelpPane::escElsewhereKeepsPaneOpen()
     m_app->focusAndForget(f->findChild<QWidget*>(where));
     AppFixture::key(Qt::Key_Escape);
     AppFixture::settle();
-    QVERIFY(!f->controls().txtHelp->isHidden());
-    QVERIFY(!f->controls().Command6->isHidden());
+    QVERIFY(!ui().pane("txtHelp")->isHidden());
+    QVERIFY(!ui().button("Command6")->isHidden());
     QCOMPARE(AppFixture::focusName(), where);
     QVERIFY(m_app->calls().isEmpty());
 }
 
 void tst_HelpPane::reenteringPaneAnnouncesIt()
 {
-    QTest::mouseClick(f->controls().lblSMTP0, Qt::LeftButton);
-    QTRY_VERIFY(!f->controls().txtHelp->isHidden());
+    QTest::mouseClick(ui().label("lblSMTP0"), Qt::LeftButton);
+    QTRY_VERIFY(!ui().pane("txtHelp")->isHidden());
     m_app->clearCalls();
-    QTest::mouseClick(f->controls().txtHelp->viewport(), Qt::LeftButton);
+    QTest::mouseClick(ui().pane("txtHelp")->viewport(), Qt::LeftButton);
     QTRY_COMPARE(AppFixture::focusName(), u"txtHelp"_s);
     QCOMPARE(m_app->calls(), QStringList{HelpTitle});
-    QCOMPARE(f->LastField(), f->controls().txtSMTP);
+    QCOMPARE(ui().lastField(), ui().edit("txtSMTP"));
 }
 
 void tst_HelpPane::typedTextIsReplaced()
 {
     openWithF1("txtName");
-    QTest::keyClicks(f->controls().txtHelp, "typed");
-    QVERIFY(f->controls().txtHelp->toPlainText().contains(u"typed"_s));
-    QVERIFY(f->helpText().contains(u"typed"_s));
+    QTest::keyClicks(ui().pane("txtHelp"), "typed");
+    QVERIFY(ui().pane("txtHelp")->toPlainText().contains(u"typed"_s));
+    QVERIFY(ui().paneText("txtHelp").contains(u"typed"_s));
     AppFixture::key(Qt::Key_Tab);
     QTRY_COMPARE(AppFixture::focusName(), u"Command6"_s);
     AppFixture::key(Qt::Key_Tab);
     QTRY_COMPARE(AppFixture::focusName(), u"txtName"_s);
-    QCOMPARE(f->helpText(), txtNameHelpText());
-    QVERIFY(!f->controls().txtHelp->toPlainText().contains(u"typed"_s));
+    QCOMPARE(ui().paneText("txtHelp"), txtNameHelpText());
+    QVERIFY(!ui().pane("txtHelp")->toPlainText().contains(u"typed"_s));
     // Showing the same help again gives the same text, never two of them.
-    f->txtNameHelp();
-    QCOMPARE(f->helpText(), txtNameHelpText());
+    AppFixture::key(Qt::Key_F1);
+    QCOMPARE(ui().paneText("txtHelp"), txtNameHelpText());
 }
 
 void tst_HelpPane::f1HintClickHelpsFocusedField()
 {
-    m_app->focusAndForget(f->controls().txtPOP);
-    QTest::mouseClick(f->controls().Label3, Qt::LeftButton);
+    m_app->focusAndForget(ui().edit("txtPOP"));
+    QTest::mouseClick(ui().label("Label3"), Qt::LeftButton);
     QTRY_COMPARE(AppFixture::focusName(), u"txtHelp"_s);
-    QCOMPARE(f->helpText(), txtPOPHelpText());
+    QCOMPARE(ui().paneText("txtHelp"), txtPOPHelpText());
     QCOMPARE(m_app->calls(), QStringList{HelpTitle});
 
     // On a button the key means nothing.
     AppFixture::key(Qt::Key_Escape);
-    QTRY_VERIFY(f->controls().txtHelp->isHidden());
-    m_app->focusAndForget(f->controls().Command5);
-    QTest::mouseClick(f->controls().Label3, Qt::LeftButton);
+    QTRY_VERIFY(ui().pane("txtHelp")->isHidden());
+    m_app->focusAndForget(ui().button("Command5"));
+    QTest::mouseClick(ui().label("Label3"), Qt::LeftButton);
     AppFixture::settle();
-    QVERIFY(f->controls().txtHelp->isHidden());
+    QVERIFY(ui().pane("txtHelp")->isHidden());
     QCOMPARE(AppFixture::focusName(), u"Command5"_s);
 }
 
 void tst_HelpPane::closeBeforeAnyFieldWasLeft()
 {
-    QCOMPARE(f->LastField(), nullptr);
+    QCOMPARE(ui().lastField(), nullptr);
     f->Command6_Click();
     verifyClosedOn(u"txtName"_s, {u"Speak:パス"_s, u"WaitDone"_s});
 }
@@ -356,7 +358,7 @@ void tst_HelpPane::worksWithoutSpeech()
     QVERIFY(m_app->start());
     f = &m_app->form();
     openWithF1("txtSMTP");
-    QCOMPARE(f->helpText(), txtSMTPHelpText());
+    QCOMPARE(ui().paneText("txtHelp"), txtSMTPHelpText());
     AppFixture::key(Qt::Key_Escape);
     verifyClosedOn(u"txtSMTP"_s, {});
 }

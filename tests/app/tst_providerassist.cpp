@@ -2,6 +2,7 @@
 // aid in the address field, the derivation button and the worked examples.
 
 #include "AppFixture.h"
+#include "WindowControls.h"
 #include "app/FormSupport.h"
 #include "app/Program.h"
 
@@ -111,16 +112,16 @@ const Expected& expectedSample(int provider)
     return rows[provider];
 }
 
-QStringList fieldTexts(const FormSupport& f)
+QStringList fieldTexts(const WindowControls& ui)
 {
-    return {f.controls().txtName->text(), f.controls().txtAddress->text(), f.controls().txtPOP->text(),
-            f.controls().txtSMTP->text(), f.controls().txtID->text(),      f.controls().txtPW->text()};
+    return {ui.edit("txtName")->text(), ui.edit("txtAddress")->text(), ui.edit("txtPOP")->text(),
+            ui.edit("txtSMTP")->text(), ui.edit("txtID")->text(),      ui.edit("txtPW")->text()};
 }
 
-QStringList hintTexts(const FormSupport& f)
+QStringList hintTexts(const WindowControls& ui)
 {
-    return {f.controls().lblAddress->text(), f.controls().lblPOP->text(), f.controls().lblSMTP->text(),
-            f.controls().lblID->text(), f.controls().lblPW->text()};
+    return {ui.label("lblAddress")->text(), ui.label("lblPOP")->text(), ui.label("lblSMTP")->text(),
+            ui.label("lblID")->text(), ui.label("lblPW")->text()};
 }
 
 } // namespace
@@ -163,6 +164,7 @@ private:
 
     std::unique_ptr<AppFixture> m_app;
     FormSupport* f = nullptr;
+    WindowControls ui() const { return WindowControls(f); }
 };
 
 void tst_ProviderAssist::init()
@@ -182,8 +184,8 @@ void tst_ProviderAssist::cleanup()
 // Chooses the provider in the upper list and presses the button by keyboard.
 void tst_ProviderAssist::loadSample(int provider)
 {
-    f->controls().Combo1->setCurrentIndex(provider);
-    m_app->focusAndForget(f->controls().Command1);
+    ui().list("Combo1")->setCurrentIndex(provider);
+    m_app->focusAndForget(ui().button("Command1"));
     AppFixture::key(Qt::Key_Return);
     QTRY_COMPARE(AppFixture::focusName(), u"txtName"_s);
 }
@@ -214,54 +216,54 @@ void tst_ProviderAssist::completion()
     QFETCH(QString, typed);
     QFETCH(QString, text);
     QFETCH(QString, selected);
-    m_app->focusAndForget(f->controls().txtAddress);
+    m_app->focusAndForget(ui().edit("txtAddress"));
     AppFixture::type(typed);
-    QCOMPARE(f->controls().txtAddress->text(), text);
-    QCOMPARE(f->controls().txtAddress->selectedText(), selected);
+    QCOMPARE(ui().edit("txtAddress")->text(), text);
+    QCOMPARE(ui().edit("txtAddress")->selectedText(), selected);
     if (!selected.isEmpty())
-        QCOMPARE(f->controls().txtAddress->selectionStart(), int(text.size() - selected.size()));
+        QCOMPARE(ui().edit("txtAddress")->selectionStart(), int(text.size() - selected.size()));
     else
-        QCOMPARE(f->controls().txtAddress->cursorPosition(), int(text.size()));
+        QCOMPARE(ui().edit("txtAddress")->cursorPosition(), int(text.size()));
     QCOMPARE(AppFixture::focusName(), u"txtAddress"_s);
     QVERIFY(m_app->calls().isEmpty());
 }
 
 void tst_ProviderAssist::typingOnReplacesCompletion()
 {
-    m_app->focusAndForget(f->controls().txtAddress);
+    m_app->focusAndForget(ui().edit("txtAddress"));
     AppFixture::type(u"abc@nifty."_s);
-    QCOMPARE(f->controls().txtAddress->selectedText(), u"com"_s);
+    QCOMPARE(ui().edit("txtAddress")->selectedText(), u"com"_s);
     AppFixture::type(u"ne.jp"_s);
-    QCOMPARE(f->controls().txtAddress->text(), u"abc@nifty.ne.jp"_s);
-    QVERIFY(!f->controls().txtAddress->hasSelectedText());
+    QCOMPARE(ui().edit("txtAddress")->text(), u"abc@nifty.ne.jp"_s);
+    QVERIFY(!ui().edit("txtAddress")->hasSelectedText());
     // With the selection gone the dot types plainly again further on.
     AppFixture::key(Qt::Key_Backspace);
     AppFixture::type(u"p."_s);
-    QCOMPARE(f->controls().txtAddress->text(), u"abc@nifty.ne.jp."_s);
+    QCOMPARE(ui().edit("txtAddress")->text(), u"abc@nifty.ne.jp."_s);
 }
 
 void tst_ProviderAssist::dotInTheMiddleIsPlain()
 {
-    m_app->focusAndForget(f->controls().txtAddress);
+    m_app->focusAndForget(ui().edit("txtAddress"));
     AppFixture::type(u"abc@niftyx"_s);
     AppFixture::key(Qt::Key_Left); // caret right after "nifty", not at the end
     AppFixture::type(u"."_s);
-    QCOMPARE(f->controls().txtAddress->text(), u"abc@nifty.x"_s);
-    QVERIFY(!f->controls().txtAddress->hasSelectedText());
-    QCOMPARE(f->controls().txtAddress->cursorPosition(), 10);
+    QCOMPARE(ui().edit("txtAddress")->text(), u"abc@nifty.x"_s);
+    QVERIFY(!ui().edit("txtAddress")->hasSelectedText());
+    QCOMPARE(ui().edit("txtAddress")->cursorPosition(), 10);
 }
 
 void tst_ProviderAssist::enterAcceptsThenMovesToButton()
 {
-    m_app->focusAndForget(f->controls().txtAddress);
+    m_app->focusAndForget(ui().edit("txtAddress"));
     AppFixture::type(u"taro@pb.so-net."_s);
-    QCOMPARE(f->controls().txtAddress->selectedText(), u"ne.jp"_s);
+    QCOMPARE(ui().edit("txtAddress")->selectedText(), u"ne.jp"_s);
     AppFixture::key(Qt::Key_Return);
     AppFixture::settle();
     QCOMPARE(AppFixture::focusName(), u"txtAddress"_s);
-    QCOMPARE(f->controls().txtAddress->text(), u"taro@pb.so-net.ne.jp"_s);
-    QVERIFY(!f->controls().txtAddress->hasSelectedText());
-    QCOMPARE(f->controls().txtAddress->cursorPosition(), int(f->controls().txtAddress->text().size()));
+    QCOMPARE(ui().edit("txtAddress")->text(), u"taro@pb.so-net.ne.jp"_s);
+    QVERIFY(!ui().edit("txtAddress")->hasSelectedText());
+    QCOMPARE(ui().edit("txtAddress")->cursorPosition(), int(ui().edit("txtAddress")->text().size()));
     QVERIFY(m_app->calls().isEmpty());
 
     AppFixture::key(Qt::Key_Return);
@@ -269,21 +271,21 @@ void tst_ProviderAssist::enterAcceptsThenMovesToButton()
     QCOMPARE(m_app->calls(),
              said(u"アドレスから自動的にサーバー情報を取り込む"_s + Sep + u"Enterは取り込み Tabは次へ"_s));
     // Reaching the button derives nothing yet.
-    QCOMPARE(f->controls().txtPOP->text(), QString());
+    QCOMPARE(ui().edit("txtPOP")->text(), QString());
 }
 
 void tst_ProviderAssist::enterWithoutSelectionMovesToButton()
 {
     // Also a selection the user made himself is accepted first.
-    m_app->focusAndForget(f->controls().txtAddress);
+    m_app->focusAndForget(ui().edit("txtAddress"));
     AppFixture::type(u"a@b"_s);
-    f->controls().txtAddress->setSelection(0, 1);
+    ui().edit("txtAddress")->setSelection(0, 1);
     AppFixture::key(Qt::Key_Return);
     QCOMPARE(AppFixture::focusName(), u"txtAddress"_s);
-    QCOMPARE(f->controls().txtAddress->cursorPosition(), 3);
+    QCOMPARE(ui().edit("txtAddress")->cursorPosition(), 3);
     AppFixture::key(Qt::Key_Enter, Qt::KeypadModifier);
     QTRY_COMPARE(AppFixture::focusName(), u"Command4"_s);
-    QCOMPARE(f->controls().txtAddress->text(), u"a@b"_s);
+    QCOMPARE(ui().edit("txtAddress")->text(), u"a@b"_s);
 }
 
 void tst_ProviderAssist::derivation_data()
@@ -326,36 +328,36 @@ void tst_ProviderAssist::derivation()
     QFETCH(QString, smtp);
     QFETCH(QString, id);
     QFETCH(int, list);
-    f->controls().txtAddress->setText(address);
-    f->controls().txtID->setText(idBefore);
-    f->controls().txtName->setText(u"名前"_s);
-    f->controls().txtPW->setText(u"pw"_s);
-    m_app->focusAndForget(f->controls().Command4);
+    ui().edit("txtAddress")->setText(address);
+    ui().edit("txtID")->setText(idBefore);
+    ui().edit("txtName")->setText(u"名前"_s);
+    ui().edit("txtPW")->setText(u"pw"_s);
+    m_app->focusAndForget(ui().button("Command4"));
     AppFixture::key(Qt::Key_Return);
     QTRY_COMPARE(AppFixture::focusName(), u"txtPOP"_s);
-    QCOMPARE(f->controls().txtPOP->text(), pop);
-    QCOMPARE(f->controls().txtSMTP->text(), smtp);
-    QCOMPARE(f->controls().txtID->text(), id);
-    QCOMPARE(f->controls().Combo1->currentIndex(), list);
-    QCOMPARE(f->controls().Combo2->currentIndex(), list);
+    QCOMPARE(ui().edit("txtPOP")->text(), pop);
+    QCOMPARE(ui().edit("txtSMTP")->text(), smtp);
+    QCOMPARE(ui().edit("txtID")->text(), id);
+    QCOMPARE(ui().list("Combo1")->currentIndex(), list);
+    QCOMPARE(ui().list("Combo2")->currentIndex(), list);
     // Name, password and address are never touched.
-    QCOMPARE(f->controls().txtName->text(), u"名前"_s);
-    QCOMPARE(f->controls().txtPW->text(), u"pw"_s);
-    QCOMPARE(f->controls().txtAddress->text(), address);
+    QCOMPARE(ui().edit("txtName")->text(), u"名前"_s);
+    QCOMPARE(ui().edit("txtPW")->text(), u"pw"_s);
+    QCOMPARE(ui().edit("txtAddress")->text(), address);
     QCOMPARE(m_app->calls(), said(u"ポップ受信サーバーは"_s + Sep + (pop.isEmpty() ? u"未登録"_s : pop)));
 }
 
 void tst_ProviderAssist::derivationWithoutProviderKeepsLists()
 {
-    f->controls().Combo1->setCurrentIndex(3);
-    f->controls().Combo2->setCurrentIndex(4);
-    f->controls().txtAddress->setText(u"abc12345@mail.nifty.com"_s); // a subdomain is no @nifty address
-    QTest::mouseClick(f->controls().Command4, Qt::LeftButton);
+    ui().list("Combo1")->setCurrentIndex(3);
+    ui().list("Combo2")->setCurrentIndex(4);
+    ui().edit("txtAddress")->setText(u"abc12345@mail.nifty.com"_s); // a subdomain is no @nifty address
+    QTest::mouseClick(ui().button("Command4"), Qt::LeftButton);
     QTRY_COMPARE(AppFixture::focusName(), u"txtPOP"_s);
-    QCOMPARE(f->controls().txtPOP->text(), u"mail.nifty.com"_s);
-    QCOMPARE(f->controls().txtID->text(), u"abc12345"_s);
-    QCOMPARE(f->controls().Combo1->currentIndex(), 3);
-    QCOMPARE(f->controls().Combo2->currentIndex(), 4);
+    QCOMPARE(ui().edit("txtPOP")->text(), u"mail.nifty.com"_s);
+    QCOMPARE(ui().edit("txtID")->text(), u"abc12345"_s);
+    QCOMPARE(ui().list("Combo1")->currentIndex(), 3);
+    QCOMPARE(ui().list("Combo2")->currentIndex(), 4);
 }
 
 void tst_ProviderAssist::wholeRoadOfOneAccount()
@@ -367,7 +369,7 @@ void tst_ProviderAssist::wholeRoadOfOneAccount()
     QTRY_COMPARE(AppFixture::focusName(), u"txtAddress"_s);
     QCOMPARE(m_app->calls(), said(u"メールアドレスは"_s + Sep + u"未登録"_s));
     AppFixture::type(u"abc12345@nifty."_s);
-    QCOMPARE(f->controls().txtAddress->selectedText(), u"com"_s);
+    QCOMPARE(ui().edit("txtAddress")->selectedText(), u"com"_s);
     AppFixture::key(Qt::Key_Return); // accepts the completion
     AppFixture::key(Qt::Key_Return); // on to the button
     QTRY_COMPARE(AppFixture::focusName(), u"Command4"_s);
@@ -375,10 +377,10 @@ void tst_ProviderAssist::wholeRoadOfOneAccount()
     AppFixture::key(Qt::Key_Return); // derives
     QTRY_COMPARE(AppFixture::focusName(), u"txtPOP"_s);
     QCOMPARE(m_app->calls(), said(u"ポップ受信サーバーは"_s + Sep + u"pop.nifty.com"_s));
-    QCOMPARE(fieldTexts(*f), QStringList({u"山田太郎"_s, u"abc12345@nifty.com"_s, u"pop.nifty.com"_s,
+    QCOMPARE(fieldTexts(ui()), QStringList({u"山田太郎"_s, u"abc12345@nifty.com"_s, u"pop.nifty.com"_s,
                                           u"smtp.nifty.com"_s, u"ABC12345"_s, QString()}));
-    QCOMPARE(f->controls().Combo1->currentText(), u"@nifty(富士通)"_s);
-    QCOMPARE(f->controls().Combo2->currentText(), u"@nifty(富士通)"_s);
+    QCOMPARE(ui().list("Combo1")->currentText(), u"@nifty(富士通)"_s);
+    QCOMPARE(ui().list("Combo2")->currentText(), u"@nifty(富士通)"_s);
 }
 
 void tst_ProviderAssist::sampleOnBlankForm_data()
@@ -395,25 +397,25 @@ void tst_ProviderAssist::sampleOnBlankForm()
     const Expected& e = expectedSample(provider);
     loadSample(provider);
     QVERIFY(m_app->messageBox->shown.isEmpty());
-    QCOMPARE(fieldTexts(*f), e.fields);
+    QCOMPARE(fieldTexts(ui()), e.fields);
     for (int i = 0; i < 5; ++i)
-        QCOMPARE(hintTexts(*f)[i], hintOr(e.hints[i], i));
-    QCOMPARE(f->guideText(), e.guide);
-    QCOMPARE(f->controls().Combo2->currentIndex(), provider);
-    QCOMPARE(f->controls().Combo1->currentIndex(), provider);
+        QCOMPARE(hintTexts(ui())[i], hintOr(e.hints[i], i));
+    QCOMPARE(ui().paneText("txtGuide"), e.guide);
+    QCOMPARE(ui().list("Combo2")->currentIndex(), provider);
+    QCOMPARE(ui().list("Combo1")->currentIndex(), provider);
     QCOMPARE(m_app->program().acd().Title, e.title);
     // The record takes the fields over only when saved.
     QCOMPARE(m_app->program().acd().FromName, QString());
     // The sender-name field says its new value.
     QCOMPARE(m_app->calls(), said(u"差出人の名前は"_s + Sep + e.fields[0]));
     // A screen reader reading the address field finds the new hint.
-    QCOMPARE(f->controls().txtAddress->accessibleDescription(), hintOr(e.hints[0], 0));
+    QCOMPARE(ui().edit("txtAddress")->accessibleDescription(), hintOr(e.hints[0], 0));
 }
 
 void tst_ProviderAssist::sampleGuideIsSpokenAsSet()
 {
     loadSample(4);
-    m_app->focusAndForget(f->controls().Command3);
+    m_app->focusAndForget(ui().button("Command3"));
     AppFixture::key(Qt::Key_Tab);
     QTRY_COMPARE(AppFixture::focusName(), u"txtGuide"_s);
     QCOMPARE(m_app->calls(), said(u"説明ウインド"_s + Sep + expectedSample(4).guide));
@@ -421,17 +423,17 @@ void tst_ProviderAssist::sampleGuideIsSpokenAsSet()
 
 void tst_ProviderAssist::spacesOnlyFieldsAskNothing()
 {
-    for (QLineEdit* e : {f->controls().txtName, f->controls().txtAddress, f->controls().txtPOP,
-                         f->controls().txtSMTP, f->controls().txtID, f->controls().txtPW})
+    for (QLineEdit* e : {ui().edit("txtName"), ui().edit("txtAddress"), ui().edit("txtPOP"),
+                         ui().edit("txtSMTP"), ui().edit("txtID"), ui().edit("txtPW")})
         e->setText(u"   "_s);
     loadSample(2);
     QVERIFY(m_app->messageBox->shown.isEmpty());
-    QCOMPARE(fieldTexts(*f), expectedSample(2).fields);
+    QCOMPARE(fieldTexts(ui()), expectedSample(2).fields);
 }
 
 void tst_ProviderAssist::questionYesApplies()
 {
-    f->controls().txtPW->setText(u" x "_s);
+    ui().edit("txtPW")->setText(u" x "_s);
     m_app->messageBox->nextAnswer = MessageBox::Answer::Yes;
     loadSample(5);
     QCOMPARE(m_app->messageBox->shown.size(), 1);
@@ -439,39 +441,39 @@ void tst_ProviderAssist::questionYesApplies()
     QCOMPARE(m_app->messageBox->shown[0].text,
              u"設定例を読み込むと、現在の設定が上書きされます。よろしいですか?"_s);
     QCOMPARE(m_app->messageBox->shown[0].title, u"すでに設定されている項目があります"_s);
-    QCOMPARE(fieldTexts(*f), expectedSample(5).fields);
+    QCOMPARE(fieldTexts(ui()), expectedSample(5).fields);
     QCOMPARE(m_app->program().acd().Title, u"ODN"_s);
 }
 
 void tst_ProviderAssist::questionNoChangesNothing()
 {
-    f->controls().txtAddress->setText(u"me@example.org"_s);
-    f->controls().Combo2->setCurrentIndex(2);
+    ui().edit("txtAddress")->setText(u"me@example.org"_s);
+    ui().list("Combo2")->setCurrentIndex(2);
     m_app->program().acd().Title = u"前の題"_s;
-    const QStringList fields = fieldTexts(*f);
-    const QString guide = f->guideText();
+    const QStringList fields = fieldTexts(ui());
+    const QString guide = ui().paneText("txtGuide");
     m_app->messageBox->nextAnswer = MessageBox::Answer::No;
     loadSample(1);
     QCOMPARE(m_app->messageBox->shown.size(), 1);
-    QCOMPARE(fieldTexts(*f), fields);
-    QCOMPARE(hintTexts(*f), StartHints);
-    QCOMPARE(f->guideText(), guide);
-    QCOMPARE(f->controls().Combo1->currentIndex(), 1);
-    QCOMPARE(f->controls().Combo2->currentIndex(), 2);
+    QCOMPARE(fieldTexts(ui()), fields);
+    QCOMPARE(hintTexts(ui()), StartHints);
+    QCOMPARE(ui().paneText("txtGuide"), guide);
+    QCOMPARE(ui().list("Combo1")->currentIndex(), 1);
+    QCOMPARE(ui().list("Combo2")->currentIndex(), 2);
     QCOMPARE(m_app->program().acd().Title, u"前の題"_s);
     QCOMPARE(AppFixture::focusName(), u"txtName"_s);
 }
 
 void tst_ProviderAssist::noProviderDoesNothing()
 {
-    f->controls().txtName->setText(u"名前"_s);
-    m_app->focusAndForget(f->controls().Command1);
+    ui().edit("txtName")->setText(u"名前"_s);
+    m_app->focusAndForget(ui().button("Command1"));
     AppFixture::key(Qt::Key_Space);
     QTRY_COMPARE(AppFixture::focusName(), u"txtName"_s);
     QVERIFY(m_app->messageBox->shown.isEmpty());
-    QCOMPARE(f->controls().txtName->text(), u"名前"_s);
-    QCOMPARE(hintTexts(*f), StartHints);
-    QCOMPARE(f->controls().Combo2->currentIndex(), -1);
+    QCOMPARE(ui().edit("txtName")->text(), u"名前"_s);
+    QCOMPARE(hintTexts(ui()), StartHints);
+    QCOMPARE(ui().list("Combo2")->currentIndex(), -1);
 }
 
 void tst_ProviderAssist::captionsOutliveOtherSamplesAndClearAll()
@@ -483,17 +485,17 @@ void tst_ProviderAssist::captionsOutliveOtherSamplesAndClearAll()
     const Expected& nifty = expectedSample(0);
     const QStringList mixed = {nifty.hints[0], biglobe.hints[1], biglobe.hints[2], nifty.hints[3],
                                biglobe.hints[4]};
-    QCOMPARE(hintTexts(*f), mixed);
-    QCOMPARE(fieldTexts(*f), nifty.fields);
+    QCOMPARE(hintTexts(ui()), mixed);
+    QCOMPARE(fieldTexts(ui()), nifty.fields);
 
     // Clear all empties fields and lists but leaves hints and guide.
-    m_app->focusAndForget(f->controls().Command5);
+    m_app->focusAndForget(ui().button("Command5"));
     AppFixture::key(Qt::Key_Return);
     AppFixture::settle();
-    QCOMPARE(fieldTexts(*f), QStringList(6, QString()));
-    QCOMPARE(f->controls().Combo2->currentIndex(), -1);
-    QCOMPARE(hintTexts(*f), mixed);
-    QCOMPARE(f->guideText(), nifty.guide);
+    QCOMPARE(fieldTexts(ui()), QStringList(6, QString()));
+    QCOMPARE(ui().list("Combo2")->currentIndex(), -1);
+    QCOMPARE(hintTexts(ui()), mixed);
+    QCOMPARE(ui().paneText("txtGuide"), nifty.guide);
 }
 
 QTEST_MAIN(tst_ProviderAssist)

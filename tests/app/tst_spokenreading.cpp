@@ -6,15 +6,16 @@
 #include "AppFixture.h"
 #include "ModalHelper.h"
 #include "ModuleClient.h"
-#include "app/FormSupport.h"
-#include "providers/ProviderTable.h"
-#include "providers/ServerDerivation.h"
-#include "codec/Cp932Codec.h"
+#include "WindowControls.h"
 #include "selfvoicing/ReaderPhrasing.h"
 #include "selfvoicing/WidgetQuery.h"
-#include "platform/linux/dictionary/MecabWordReadings.h"
-#include "reading/KanaReading.h"
 #include "app/AppSetup.h"
+#include "app/FormSupport.h"
+#include "codec/Cp932Codec.h"
+#include "platform/linux/dictionary/MecabWordReadings.h"
+#include "providers/ProviderTable.h"
+#include "providers/ServerDerivation.h"
+#include "reading/KanaReading.h"
 
 #include <QAction>
 #include <QApplication>
@@ -134,6 +135,7 @@ QStringList tst_SpokenReading::walkTheWindows()
     if (!app.start())
         return {};
     FormSupport& f = app.form();
+    const WindowControls ui(&f);
     const auto tabRound = [] {
         for (int i = 0; i < 14; ++i)
             AppFixture::key(Qt::Key_Tab);
@@ -141,7 +143,7 @@ QStringList tst_SpokenReading::walkTheWindows()
     };
     tabRound();
 
-    f.controls().txtName->setFocus(Qt::OtherFocusReason);
+    ui.edit("txtName")->setFocus(Qt::OtherFocusReason);
     AppFixture::settle();
     AppFixture::key(Qt::Key_F1);
     AppFixture::settle();
@@ -150,9 +152,9 @@ QStringList tst_SpokenReading::walkTheWindows()
 
     app.messageBox->nextAnswer = MessageBox::Answer::Yes;
     for (int provider = 0; provider < ProviderCount; ++provider) {
-        f.controls().Combo1->setCurrentIndex(provider);
+        ui.list("Combo1")->setCurrentIndex(provider);
         f.Sanko();
-        f.controls().txtName->setFocus(Qt::OtherFocusReason);
+        ui.edit("txtName")->setFocus(Qt::OtherFocusReason);
         AppFixture::settle();
         tabRound();
     }

@@ -2,8 +2,10 @@
 
 #include "AppFixture.h"
 #include "ModalHelper.h"
-#include "app/ClickableLabel.h"
+#include "WindowControls.h"
+#include "app/CrLfPaneText.h"
 #include "app/FormSupport.h"
+#include "ui/ClickableLabel.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
@@ -104,6 +106,7 @@ private:
     void leaveAndComeBack();
     std::unique_ptr<AppFixture> m_app;
     FormSupport* f = nullptr;
+    WindowControls ui() const { return WindowControls(f); }
 };
 
 void tst_VoiceNavigation::init()
@@ -194,7 +197,7 @@ void tst_VoiceNavigation::listSaysSelectedEntry()
     QFETCH(QString, entry);
     auto* combo = f->findChild<QComboBox*>(list);
     combo->setCurrentIndex(index);
-    m_app->focusAndForget(f->controls().Command5);
+    m_app->focusAndForget(ui().button("Command5"));
     combo->setFocus(Qt::TabFocusReason);
     QTRY_COMPARE(AppFixture::focusName(), list);
     // The title, then the entry as the list shows it: two calls, no separator.
@@ -203,18 +206,18 @@ void tst_VoiceNavigation::listSaysSelectedEntry()
 
 void tst_VoiceNavigation::guideSaysCurrentText()
 {
-    QTextCursor end = f->controls().txtGuide->textCursor();
+    QTextCursor end = ui().pane("txtGuide")->textCursor();
     end.movePosition(QTextCursor::End);
-    f->controls().txtGuide->setTextCursor(end);
-    m_app->focusAndForget(f->controls().Command3);
+    ui().pane("txtGuide")->setTextCursor(end);
+    m_app->focusAndForget(ui().button("Command3"));
     AppFixture::key(Qt::Key_Tab);
     QTRY_COMPARE(AppFixture::focusName(), u"txtGuide"_s);
     QCOMPARE(m_app->calls(), announcementOf(u"txtGuide"_s));
-    QCOMPARE(f->controls().txtGuide->textCursor().position(), 0);
+    QCOMPARE(ui().pane("txtGuide")->textCursor().position(), 0);
 
     // A text given later (sample settings) is what the pane then says.
-    f->setGuideText(u"一行目\r\n二行目"_s);
-    m_app->focusAndForget(f->controls().Command3);
+    CrLfPaneText(ui().pane("txtGuide")).set(u"一行目\r\n二行目"_s);
+    m_app->focusAndForget(ui().button("Command3"));
     AppFixture::key(Qt::Key_Tab);
     QTRY_COMPARE(AppFixture::focusName(), u"txtGuide"_s);
     QCOMPARE(m_app->calls(), said(u"説明ウインド"_s + Sep + u"一行目\r\n二行目"_s));
@@ -308,12 +311,12 @@ void tst_VoiceNavigation::buttonsPressOnEnterAndSpace()
 
 void tst_VoiceNavigation::downArrowLeavesCommand4()
 {
-    m_app->focusAndForget(f->controls().Command4);
-    QTest::keyPress(f->controls().Command4, Qt::Key_Down);
+    m_app->focusAndForget(ui().button("Command4"));
+    QTest::keyPress(ui().button("Command4"), Qt::Key_Down);
     AppFixture::settle();
     QCOMPARE(AppFixture::focusName(), u"Command4"_s);
     QVERIFY(m_app->calls().isEmpty());
-    QTest::keyRelease(f->controls().Command4, Qt::Key_Down);
+    QTest::keyRelease(ui().button("Command4"), Qt::Key_Down);
     QTRY_COMPARE(AppFixture::focusName(), u"txtPOP"_s);
     QCOMPARE(m_app->calls(), announcementOf(u"txtPOP"_s));
 }
@@ -332,23 +335,23 @@ void tst_VoiceNavigation::f1ElsewhereDoesNothing()
     AppFixture::key(Qt::Key_F1);
     AppFixture::settle();
     QCOMPARE(AppFixture::focusName(), control);
-    QVERIFY(f->controls().txtHelp->isHidden());
+    QVERIFY(ui().pane("txtHelp")->isHidden());
     QVERIFY(m_app->calls().isEmpty());
 }
 
 void tst_VoiceNavigation::lastFieldFollowsFields()
 {
-    QCOMPARE(f->LastField(), nullptr);
+    QCOMPARE(ui().lastField(), nullptr);
     AppFixture::key(Qt::Key_Tab);
     QTRY_COMPARE(AppFixture::focusName(), u"txtAddress"_s);
-    QCOMPARE(f->LastField(), f->controls().txtName);
+    QCOMPARE(ui().lastField(), ui().edit("txtName"));
     AppFixture::key(Qt::Key_Tab);
     QTRY_COMPARE(AppFixture::focusName(), u"Command4"_s);
-    QCOMPARE(f->LastField(), f->controls().txtAddress);
+    QCOMPARE(ui().lastField(), ui().edit("txtAddress"));
     // Buttons and lists never take its place.
     AppFixture::key(Qt::Key_Tab);
     QTRY_COMPARE(AppFixture::focusName(), u"txtPOP"_s);
-    QCOMPARE(f->LastField(), f->controls().txtAddress);
+    QCOMPARE(ui().lastField(), ui().edit("txtAddress"));
 }
 
 void tst_VoiceNavigation::popupsAreNotMoves()
@@ -356,32 +359,32 @@ void tst_VoiceNavigation::popupsAreNotMoves()
     // A list's popup takes the focus away and gives it back with the popup
     // reason. (The offscreen platform activates the popup window instead, so
     // the events are sent as the xcb platform delivers them.)
-    m_app->focusAndForget(f->controls().Combo2);
+    m_app->focusAndForget(ui().list("Combo2"));
     QFocusEvent out(QEvent::FocusOut, Qt::PopupFocusReason);
     QFocusEvent in(QEvent::FocusIn, Qt::PopupFocusReason);
-    QApplication::sendEvent(f->controls().Combo2, &out);
-    QApplication::sendEvent(f->controls().Combo2, &in);
+    QApplication::sendEvent(ui().list("Combo2"), &out);
+    QApplication::sendEvent(ui().list("Combo2"), &in);
     QVERIFY(m_app->calls().isEmpty());
 
     // Opening and leaving a menu from a field neither announces it again nor
     // counts as leaving it.
-    m_app->focusAndForget(f->controls().txtSMTP);
+    m_app->focusAndForget(ui().edit("txtSMTP"));
     AppFixture::key(Qt::Key_F, Qt::AltModifier);
-    QTRY_VERIFY(f->controls().mnu_file->isVisible());
-    QTest::keyClick(f->controls().mnu_file, Qt::Key_Escape);
-    QTRY_VERIFY(!f->controls().mnu_file->isVisible());
+    QTRY_VERIFY(ui().menu("mnu_file")->isVisible());
+    QTest::keyClick(ui().menu("mnu_file"), Qt::Key_Escape);
+    QTRY_VERIFY(!ui().menu("mnu_file")->isVisible());
     QTest::keyClick(f->menuBar(), Qt::Key_Escape);
     QTRY_COMPARE(AppFixture::focusName(), u"txtSMTP"_s);
     AppFixture::settle();
     QVERIFY(m_app->calls().isEmpty());
-    QCOMPARE(f->LastField(), f->controls().txtName);
+    QCOMPARE(ui().lastField(), ui().edit("txtName"));
 }
 
 void tst_VoiceNavigation::reactivationAnnounces()
 {
-    f->controls().txtSMTP->setText(u"smtp.example.jp"_s);
-    m_app->focusAndForget(f->controls().txtSMTP);
-    QCOMPARE(f->LastField(), f->controls().txtName);
+    ui().edit("txtSMTP")->setText(u"smtp.example.jp"_s);
+    m_app->focusAndForget(ui().edit("txtSMTP"));
+    QCOMPARE(ui().lastField(), ui().edit("txtName"));
     {
         QWidget other;
         other.show();
@@ -393,7 +396,7 @@ void tst_VoiceNavigation::reactivationAnnounces()
     QVERIFY(QTest::qWaitForWindowActive(f));
     QTRY_COMPARE(m_app->calls(), said(u"SMTP送信サーバーは"_s + Sep + u"smtp.example.jp"_s));
     // Leaving for another window is not leaving the field.
-    QCOMPARE(f->LastField(), f->controls().txtName);
+    QCOMPARE(ui().lastField(), ui().edit("txtName"));
 }
 
 // What the speech prepares late must not start before the first words, nor
@@ -425,61 +428,61 @@ void tst_VoiceNavigation::leaveAndComeBack()
 // user left it: the caret, and the help pane with what it shows.
 void tst_VoiceNavigation::reactivationKeepsCaretAndHelp()
 {
-    f->controls().txtSMTP->setText(u"smtp.example.jp"_s);
-    m_app->focusAndForget(f->controls().txtSMTP);
-    f->controls().txtSMTP->setCursorPosition(4);
+    ui().edit("txtSMTP")->setText(u"smtp.example.jp"_s);
+    m_app->focusAndForget(ui().edit("txtSMTP"));
+    ui().edit("txtSMTP")->setCursorPosition(4);
     leaveAndComeBack();
     QTRY_COMPARE(m_app->calls(), said(u"SMTP送信サーバーは"_s + Sep + u"smtp.example.jp"_s));
-    QCOMPARE(f->controls().txtSMTP->cursorPosition(), 4);
+    QCOMPARE(ui().edit("txtSMTP")->cursorPosition(), 4);
 
-    m_app->focusAndForget(f->controls().txtGuide);
-    QTextCursor cursor = f->controls().txtGuide->textCursor();
+    m_app->focusAndForget(ui().pane("txtGuide"));
+    QTextCursor cursor = ui().pane("txtGuide")->textCursor();
     cursor.setPosition(10);
-    f->controls().txtGuide->setTextCursor(cursor);
+    ui().pane("txtGuide")->setTextCursor(cursor);
     leaveAndComeBack();
     QTRY_COMPARE(m_app->calls(), announcementOf(u"txtGuide"_s));
-    QCOMPARE(f->controls().txtGuide->textCursor().position(), 10);
+    QCOMPARE(ui().pane("txtGuide")->textCursor().position(), 10);
 
-    QTest::mouseClick(f->controls().lblPOP0, Qt::LeftButton);
-    QTRY_VERIFY(!f->controls().txtHelp->isHidden());
+    QTest::mouseClick(ui().label("lblPOP0"), Qt::LeftButton);
+    QTRY_VERIFY(!ui().pane("txtHelp")->isHidden());
     QCOMPARE(AppFixture::focusName(), u"txtPOP"_s);
-    f->controls().txtHelp->setPlainText(u"what the user made of it"_s);
+    ui().pane("txtHelp")->setPlainText(u"what the user made of it"_s);
     m_app->clearCalls();
     leaveAndComeBack();
     QTRY_COMPARE(m_app->calls(), announcementOf(u"txtPOP"_s));
-    QCOMPARE(f->helpText(), u"what the user made of it"_s);
+    QCOMPARE(ui().paneText("txtHelp"), u"what the user made of it"_s);
 }
 
 // A field given the focus while the window was inactive (as after reading a
 // file) is arrived at: caret to the start, as on any move.
 void tst_VoiceNavigation::focusMovedWhileAwayIsAMove()
 {
-    f->controls().txtName->setText(u"山田太郎"_s);
-    m_app->focusAndForget(f->controls().txtSMTP);
+    ui().edit("txtName")->setText(u"山田太郎"_s);
+    m_app->focusAndForget(ui().edit("txtSMTP"));
     {
         QWidget other;
         other.show();
         other.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&other));
-        f->controls().txtName->setFocus(Qt::OtherFocusReason);
-        f->controls().txtName->setCursorPosition(4);
+        ui().edit("txtName")->setFocus(Qt::OtherFocusReason);
+        ui().edit("txtName")->setCursorPosition(4);
     }
     f->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(f));
     QTRY_COMPARE(m_app->calls(), said(u"差出人の名前は"_s + Sep + u"山田太郎"_s));
-    QCOMPARE(f->controls().txtName->cursorPosition(), 0);
+    QCOMPARE(ui().edit("txtName")->cursorPosition(), 0);
 }
 
 void tst_VoiceNavigation::selectionFromCodeSaysNothing()
 {
-    m_app->focusAndForget(f->controls().Combo1);
-    f->controls().Combo1->setCurrentIndex(3);
-    f->controls().Combo2->setCurrentIndex(4);
+    m_app->focusAndForget(ui().list("Combo1"));
+    ui().list("Combo1")->setCurrentIndex(3);
+    ui().list("Combo2")->setCurrentIndex(4);
     f->ComboSet();
-    f->controls().txtAddress->setText(u"a@x.so-net.ne.jp"_s);
+    ui().edit("txtAddress")->setText(u"a@x.so-net.ne.jp"_s);
     f->ComboDisp();
     AppFixture::settle();
-    QCOMPARE(f->controls().Combo1->currentIndex(), 4);
+    QCOMPARE(ui().list("Combo1")->currentIndex(), 4);
     QVERIFY(m_app->calls().isEmpty());
     QCOMPARE(AppFixture::focusName(), u"Combo1"_s);
 }

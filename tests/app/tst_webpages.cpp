@@ -3,6 +3,7 @@
 
 #include "AppFixture.h"
 #include "ModalHelper.h"
+#include "WindowControls.h"
 #include "app/FormSupport.h"
 
 #include <QAction>
@@ -53,6 +54,7 @@ private:
 
     std::unique_ptr<AppFixture> m_app;
     FormSupport* f = nullptr;
+    WindowControls ui() const { return WindowControls(f); }
 };
 
 void tst_WebPages::init()
@@ -70,7 +72,7 @@ void tst_WebPages::cleanup()
 
 void tst_WebPages::pressCommand3()
 {
-    f->controls().Command3->setFocus(Qt::OtherFocusReason);
+    ui().button("Command3")->setFocus(Qt::OtherFocusReason);
     QTRY_COMPARE(AppFixture::focusName(), u"Command3"_s);
     m_app->clearCalls();
     AppFixture::key(Qt::Key_Return);
@@ -96,8 +98,8 @@ void tst_WebPages::homePageOfEachProvider()
 {
     QFETCH(int, provider);
     // The upper list has nothing to say here.
-    f->controls().Combo1->setCurrentIndex((provider + 1) % 6);
-    f->controls().Combo2->setCurrentIndex(provider);
+    ui().list("Combo1")->setCurrentIndex((provider + 1) % 6);
+    ui().list("Combo2")->setCurrentIndex(provider);
     pressCommand3();
     QCOMPARE(m_app->browsers->events, opened(1, HomePages[provider]));
     // Nothing is said and the focus stays.
@@ -107,7 +109,7 @@ void tst_WebPages::homePageOfEachProvider()
 
 void tst_WebPages::eachPressReplacesTheKeptObject()
 {
-    f->controls().Combo2->setCurrentIndex(2);
+    ui().list("Combo2")->setCurrentIndex(2);
     pressCommand3();
     pressCommand3();
     const QStringList second = {u"create 2"_s, u"release 1"_s, u"Navigate2 2 "_s + HomePages[2],
@@ -135,7 +137,7 @@ void tst_WebPages::failuresStopSilently()
 {
     QFETCH(QString, failing);
     QFETCH(QStringList, events);
-    f->controls().Combo2->setCurrentIndex(5);
+    ui().list("Combo2")->setCurrentIndex(5);
     pressCommand3();
     m_app->browsers->events.clear();
     auto& log = *m_app->browsers;
@@ -162,27 +164,27 @@ void tst_WebPages::failuresStopSilently()
 
 void tst_WebPages::sampleSelectsTheHomePage()
 {
-    f->controls().Combo1->setCurrentIndex(3);
-    QTest::mouseClick(f->controls().Command1, Qt::LeftButton);
+    ui().list("Combo1")->setCurrentIndex(3);
+    QTest::mouseClick(ui().button("Command1"), Qt::LeftButton);
     QTRY_COMPARE(AppFixture::focusName(), u"txtName"_s);
-    QCOMPARE(f->controls().Combo2->currentIndex(), 3);
+    QCOMPARE(ui().list("Combo2")->currentIndex(), 3);
     pressCommand3();
     QCOMPARE(m_app->browsers->shownUrls, QStringList{HomePages[3]});
 }
 
 void tst_WebPages::menuPagesKeepTheirOwnObjects()
 {
-    f->controls().Combo2->setCurrentIndex(0);
+    ui().list("Combo2")->setCurrentIndex(0);
     pressCommand3();             // object 1, kept by the home-page command
-    f->controls().mnu_help_web1->trigger(); // 2
-    f->controls().mnu_help_web2->trigger(); // 3
+    ui().action("mnu_help_web1")->trigger(); // 2
+    ui().action("mnu_help_web2")->trigger(); // 3
     QCOMPARE(m_app->browsers->shownUrls, QStringList({HomePages[0], ProductPage, SupportPage}));
     QCOMPARE(m_app->browsers->alive, 3);
     m_app->browsers->events.clear();
-    f->controls().mnu_help_web1->trigger(); // 4 replaces 2 only
+    ui().action("mnu_help_web1")->trigger(); // 4 replaces 2 only
     QCOMPARE(m_app->browsers->events, QStringList({u"create 4"_s, u"release 2"_s,
                                                    u"Navigate2 4 "_s + ProductPage, u"Visible 4 true"_s}));
-    f->controls().mnu_help_web2->trigger(); // 5 replaces 3 only
+    ui().action("mnu_help_web2")->trigger(); // 5 replaces 3 only
     QVERIFY(m_app->browsers->events.contains(u"release 3"_s));
     QCOMPARE(m_app->browsers->alive, 3);
     QVERIFY(m_app->messageBox->shown.isEmpty());
@@ -202,7 +204,7 @@ void tst_WebPages::versionDialogFromMenu()
     QFETCH(QString, runningText);
     if (running)
         m_app->modules->loaded.insert(u"vxbcore.dll"_s);
-    f->controls().txtPOP->setFocus(Qt::OtherFocusReason);
+    ui().edit("txtPOP")->setFocus(Qt::OtherFocusReason);
     QTRY_COMPARE(AppFixture::focusName(), u"txtPOP"_s);
     QString title;
     QString label2;
@@ -213,7 +215,7 @@ void tst_WebPages::versionDialogFromMenu()
         focused = AppFixture::focusName();
         QTest::keyClick(dialog, Qt::Key_Escape);
     });
-    f->controls().mnu_help_ver->trigger();
+    ui().action("mnu_help_ver")->trigger();
     QVERIFY(helper.ran());
     QVERIFY(!helper.forcedClose());
     QCOMPARE(title, u"バージョン情報"_s);

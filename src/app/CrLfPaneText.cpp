@@ -1,9 +1,12 @@
-#include "app/PaneText.h"
+#include "app/CrLfPaneText.h"
 
 #include <QPlainTextEdit>
+#include <QVariant>
 
 namespace
 {
+
+const char TextAsSet[] = "vxTextAsSet";
 
 QString withQtLineEnds(QString text)
 {
@@ -14,22 +17,23 @@ QString withQtLineEnds(QString text)
 
 } // namespace
 
-PaneText::PaneText(QPlainTextEdit* pane)
+CrLfPaneText::CrLfPaneText(QPlainTextEdit* pane)
     : m_pane(pane)
 {
 }
 
-void PaneText::set(const QString& text)
+void CrLfPaneText::set(const QString& text)
 {
-    m_set = text;
+    m_pane->setProperty(TextAsSet, text);
     m_pane->setPlainText(text);
 }
 
-QString PaneText::text() const
+QString CrLfPaneText::text() const
 {
+    const QString set = m_pane->property(TextAsSet).toString();
     const QString shown = m_pane->toPlainText();
-    if (shown == withQtLineEnds(m_set))
-        return m_set;
+    if (shown == withQtLineEnds(set))
+        return set;
     QString text = shown;
     text.replace(u'\n', QStringLiteral("\r\n"));
     return text;

@@ -1,4 +1,4 @@
-#include "app/FrameBox.h"
+#include "ui/FrameBox.h"
 
 #include <QMouseEvent>
 #include <QStyleOptionGroupBox>
